@@ -1,0 +1,13 @@
+#include "app/Settings.h"
+
+ProfileSettings ProfileSettings::defaults(const std::string& programFolder) {
+    ProfileSettings p;
+    p.OutputPath = programFolder + "/Output/";
+    return p;
+}
+
+std::string Settings::currentProfileName() const {
+    if (CurOption < 1 || static_cast<size_t>(CurOption) > profileNames.size())
+        return {};
+    return profileNames[static_cast<size_t>(CurOption) - 1];
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The settings the program keeps per option profile, named by their registry keys.
+struct ProfileSettings {
+    int UseLinksType = 0;
+    int CheckReplacePath = 1;
+    std::string ReplaceURL = "https://www.example.com/";
+    std::string HtmlFileType = "htm,html,shtm,shtml,asp,php,php3";
+    std::string TextFileType = "txt,rtf,c,h,cpp";
+    int UseThreadNum = 3;
+    int IndexPageOtherSite = 0;
+    std::vector<std::string> NoIncFileList; // the exclusion list
+    std::string SelTemplateName = "Simple-ASP";
+    std::string OutputPath; // defaults to the program folder + "/Output/"
+    int OutputWindowType = 0;
+    int OutputResultTitle = 1;
+    int OutputResultText = 1;
+    int OutputResultUrl = 1;
+    int OutputResultInfo = 1;
+    int NoNewSearchLink = 0;
+    int NoPoweredBy = 0;
+    int NoHorizLine = 0;
+    int ResultTitleSize = 3;
+    std::string ResultTitleFace = "arial";
+    int ResultTitleColor = 16711680;
+    int ResultTextSize = 2;
+    std::string ResultTextFace = "arial";
+    int ResultTextColor = 0;
+    int ResultUrlSize = 2;
+    std::string ResultUrlFace = "arial";
+    int ResultUrlColor = 32768;
+    int ResultInfoSize = 2;
+    std::string ResultInfoFace = "arial";
+    int ResultInfoColor = 0;
+    int HitTitleColor = 3342540;
+    int HitTextColor = 3342540;
+    int IndexStrategy = 0;
+    int MatchingStrategy = 0;
+    int SearchStrategy = 0;
+    int ScriptType = 1;
+    int DatabaseType = 0;
+
+    // Profile defaults; only the output folder depends on where the program lives.
+    static ProfileSettings defaults(const std::string& programFolder);
+};
+
+// Every setting the application object holds: the global ones and the current profile.
+struct Settings {
+    std::vector<std::string> profileNames; // position n (from 1) is profile n
+    int CurOption = 1;
+    int OptionsNum = 1;
+    std::string browseFolder; // start folder of the folder chooser
+    std::string AddFolderInitPath;
+    std::string RunSearchURL = "http://localhost/search/search.html";
+    ProfileSettings profile;
+    int IndexColon = 0;
+
+    // Name of the current profile, or empty when the list has no such entry.
+    std::string currentProfileName() const;
+};
+
+namespace ScriptTypes {
+constexpr int JavaScript = 0;
+constexpr int Asp = 1;
+} // namespace ScriptTypes

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("findlark");
+    return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Plain file reading and writing as the program needs it: text is bytes, lines end at CR LF, LF or a lone CR.
+namespace TextFile {
+
+// The whole file as bytes; false when it cannot be opened or read.
+bool readAll(const std::string& path, std::string& content);
+
+// Splits text into lines without their line ends; a last line without a line end counts,
+// and a final line end does not start another line.
+std::vector<std::string> splitLines(std::string_view text);
+
+// The lines of a file; false when it cannot be opened or read.
+bool readLines(const std::string& path, std::vector<std::string>& lines);
+
+// Appends the bytes to the file (created when missing), then closes it.
+// True only when the open, the whole write and the close all succeeded.
+bool append(const std::string& path, std::string_view text);
+
+} // namespace TextFile

@@ -1,0 +1,82 @@
+#include "tests/support/TestSupport.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sqlite3.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    const std::string name = "findlark-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+                             "-" + std::to_string(random());
+    m_path = fs::temp_directory_path() / name;
+    fs::create_directories(m_path);
+}
+
+TempDir::~TempDir() {
+    std::error_code error;
+    // Tests may leave unreadable folders behind; make them removable first.
+    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(m_path, error);
+}
+
+std::string TempDir::str(std::string_view relative) const {
+    std::string result = m_path.string();
+    if (!relative.empty()) {
+        result += '/';
+        result += relative;
+    }
+    return result;
+}
+
+std::string TempDir::write(std::string_view relative, std::string_view content) const {
+    const fs::path file = fs::path(str(relative));
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return file.string();
+}
+
+ProgramFolder::ProgramFolder() {
+    // The empty database is made from the schema the build uses, so a database filled by an earlier
+    // run of the program never leaks into a test.
+    sqlite3* db = nullptr;
+    const std::string schema = readFile(fs::path(sourceDir()) / "support" / "IndexData.sql");
+    if (sqlite3_open(databasePath().c_str(), &db) == SQLITE_OK)
+        sqlite3_exec(db, schema.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+void RecordingMessages::showMessage(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back(text);
+}
+
+std::vector<std::string> RecordingMessages::messages() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string sourceDir() { return FINDLARK_SOURCE_DIR; }
+std::string buildProgramDir() { return FINDLARK_PROGRAM_DIR; }
+
+} // namespace testsupport

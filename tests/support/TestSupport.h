@@ -1,0 +1,55 @@
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MessageService.h"
+
+namespace testsupport {
+
+// A fresh folder below the system's temporary folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    // path() + "/" + relative, as the program writes paths.
+    std::string str(std::string_view relative = {}) const;
+    // Writes a file (making its folders) and returns its path.
+    std::string write(std::string_view relative, std::string_view content) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A program folder for tests: the support files of the build's program folder copied into a temporary folder.
+class ProgramFolder : public TempDir {
+public:
+    ProgramFolder();
+    std::string folder() const { return str(); }
+    std::string indexDataPath() const { return str("IndexData.dat"); }
+    std::string databasePath() const { return str("IndexData.mdb"); }
+};
+
+// Records every message instead of showing it.
+class RecordingMessages : public MessageService {
+public:
+    void showMessage(const std::string& text) override;
+    std::vector<std::string> messages() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_messages;
+};
+
+std::string readFile(const std::filesystem::path& path);
+std::string sourceDir();
+std::string buildProgramDir();
+
+} // namespace testsupport
