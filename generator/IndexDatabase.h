@@ -26,6 +26,11 @@ public:
 
 private:
     bool isJavaScript() const;
+    // Commits the rows added since the last commit and starts the next batch.
+    void commitBatch();
+    // Closes the recordset and the connection, keeping every row already added.
+    void release(bool reportLostRows);
+    void report(const char* format, const std::string& errorText);
 
     std::string m_programFolder;
     MessageService& m_messages;
@@ -33,4 +38,5 @@ private:
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<Recordset> m_recordset;
     bool m_recordsetOpen = false;
+    int m_uncommittedRows = 0;
 };

@@ -10,7 +10,8 @@ constexpr int Html = 1;       // parsed as HTML
 constexpr int NotIndexed = 2; // skipped
 } // namespace FileKinds
 
-// The five text fields of an index record, each ready to stand inside a double-quoted script string.
+// The five text fields of an index record, each ready to stand inside a double-quoted script string:
+// no line breaks, every backslash either doubled or escaping a double quote, every double quote escaped.
 struct PageFields {
     std::string title;
     std::string keywords;
@@ -20,12 +21,15 @@ struct PageFields {
 };
 
 // Turns a page's raw content into its fields. indexColon 1 keeps double quotes (as backslash + quote);
-// any other value drops them. Never fails.
+// any other value drops them. A page without a title, and every kind other than Html, gets "NO TITLE";
+// a kind other than Text and Html yields nothing else. Never fails.
 PageFields ExtractPageText(std::string_view content, int kind, int indexColon);
 
 // Reads the name (lower case) and the double-quoted content value of one meta tag's attribute text.
-// True when a quoted content value was found.
+// True when a quoted content value was found; name and value are set as far as found either way.
+// The value is returned as written in the tag (blanks collapsed), not yet escaped for a script string.
 bool ParseMetaTag(std::string_view attributes, std::string& name, std::string& value);
 
-// Trims white space at both ends and shrinks every run of blanks.
+// Trims white space at both ends and shrinks every run of blanks to its last character; a line break
+// that ends a run becomes one space.
 std::string CollapseWhitespace(std::string_view text);

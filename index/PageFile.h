@@ -2,6 +2,8 @@
 
 #include <string>
 
-// Reads a local page into one content string, its lines joined by one LF. With an index strategy other
-// than 0 the reading stops at the body start tag. False when the file cannot be opened.
+// Reads a local page into one content string, its lines joined by one LF (lines end at CR LF, LF or a
+// lone CR; a final line end adds nothing). With an index strategy other than 0 the reading stops at the
+// first line holding a body start tag, keeping only that line's text before the tag.
+// False (and empty content) when the file cannot be opened or read.
 bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy);

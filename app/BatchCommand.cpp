@@ -1,0 +1,229 @@
+#include "app/BatchCommand.h"
+
+#include <filesystem>
+
+#include "app/BatchView.h"
+#include "app/FindlarkApp.h"
+#include "app/OptionProfiles.h"
+#include "app/ProductInfo.h"
+#include "app/SettingsEditor.h"
+#include "app/SettingsPersistence.h"
+#include "folder/RunControl.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+struct CommandLine {
+    std::string command;
+    std::vector<std::string> arguments;
+    std::vector<SettingsEditor::KeyValue> overrides;
+    std::string profile;
+    bool hasProfile = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Options may stand before or after the command.
+bool parse(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                error = "The option " + arg + " needs a value.";
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            line.quiet = true;
+        } else if (arg == "--profile") {
+            if (!value(line.profile))
+                return false;
+            line.hasProfile = true;
+        } else if (arg == "--set") {
+            std::string assignment;
+            SettingsEditor::KeyValue keyValue;
+            if (!value(assignment))
+                return false;
+            if (!SettingsEditor::split(assignment, keyValue)) {
+                error = "The option --set takes KEY=VALUE, not \"" + assignment + "\".";
+                return false;
+            }
+            line.overrides.push_back(keyValue);
+        } else if (arg.starts_with("--") && arg.size() > 2) {
+            error = "Unknown option \"" + arg + "\".";
+            return false;
+        } else if (line.command.empty()) {
+            line.command = arg;
+        } else {
+            line.arguments.push_back(arg);
+        }
+    }
+    return true;
+}
+
+class Batch {
+public:
+    Batch(CommandLine line, BatchEnvironment& environment) : m_line(std::move(line)), m_env(environment) {}
+
+    int run() {
+        m_app.InitInstance(m_env.programFolder, std::move(m_env.store));
+        m_savedCurOption = m_app.settings.CurOption;
+        if (m_line.hasProfile && !selectProfile())
+            return BatchStatus::Usage;
+        if (m_line.command == "settings")
+            return settingsCommand();
+        if (!applyChanges(m_line.overrides))
+            return BatchStatus::Usage;
+        if (m_line.command == "index-folder")
+            return indexFolder();
+        return usageError("Unknown command \"" + m_line.command + "\".");
+    }
+
+private:
+    int usageError(const std::string& text) {
+        std::fprintf(m_env.err, "findlark: %s\nTry 'findlark --help'.\n", text.c_str());
+        return BatchStatus::Usage;
+    }
+
+    bool selectProfile() {
+        const int number = OptionProfiles::findProfile(m_app.settings, m_line.profile);
+        if (number == 0) {
+            std::string names;
+            for (const std::string& name : m_app.settings.profileNames)
+                names += (names.empty() ? "" : ", ") + name;
+            usageError("There is no option profile named \"" + m_line.profile + "\". Profiles: " + names + ".");
+            return false;
+        }
+        OptionProfiles::makeCurrent(m_app.settings, number, m_app.store(), m_app.paths.programFolder);
+        return true;
+    }
+
+    bool applyChanges(const std::vector<SettingsEditor::KeyValue>& changes) {
+        std::string error;
+        if (SettingsEditor::apply(m_app.settings, changes, m_app.store(), m_app.paths.programFolder, error))
+            return true;
+        usageError(error);
+        return false;
+    }
+
+    int settingsCommand() {
+        if (!applyChanges(m_line.overrides))
+            return BatchStatus::Usage;
+        std::vector<SettingsEditor::KeyValue> changes;
+        for (const std::string& arg : m_line.arguments) {
+            SettingsEditor::KeyValue keyValue;
+            if (!SettingsEditor::split(arg, keyValue))
+                return usageError("The settings command takes KEY=VALUE, not \"" + arg + "\".");
+            changes.push_back(keyValue);
+        }
+        if (changes.empty()) {
+            for (const auto& [key, value] : SettingsEditor::list(m_app.settings))
+                std::fprintf(m_env.out, "%s=%s\n", key.c_str(), value.c_str());
+            return BatchStatus::Finished;
+        }
+        if (!applyChanges(changes))
+            return BatchStatus::Usage;
+        return save(changes) ? BatchStatus::Finished : BatchStatus::Failed;
+    }
+
+    // Saves what the command changed. --set values and the --profile choice are for this command only,
+    // so the store gets its own reading of everything else.
+    bool save(const std::vector<SettingsEditor::KeyValue>& changes) {
+        SettingsStore& store = m_app.store();
+        Settings stored;
+        SettingsPersistence::LoadSettings(stored, store, m_app.paths.programFolder);
+        if (m_line.hasProfile)
+            OptionProfiles::makeCurrent(stored, m_app.settings.CurOption, store, m_app.paths.programFolder);
+        std::string error;
+        SettingsEditor::apply(stored, changes, store, m_app.paths.programFolder, error);
+        bool curOptionChanged = false;
+        for (const auto& change : changes) {
+            if (change.first == "IndexColon")
+                store.setInt("Settings", "IndexColon", stored.IndexColon);
+            curOptionChanged = curOptionChanged || change.first == "CurOption";
+        }
+        SettingsPersistence::SaveProfileSettings(stored, store);
+        if (!curOptionChanged)
+            stored.CurOption = m_savedCurOption;
+        SettingsPersistence::SaveGlobalSettings(stored, store);
+        if (!store.sync()) {
+            std::fprintf(m_env.err, "The settings could not be saved to %s.\n", store.fileName().c_str());
+            return false;
+        }
+        return true;
+    }
+
+    int indexFolder() {
+        if (m_line.arguments.size() != 1)
+            return usageError("index-folder takes one folder.");
+        std::error_code error;
+        std::string folder = std::filesystem::absolute(m_line.arguments[0], error).lexically_normal().string();
+        if (folder.empty())
+            folder = m_line.arguments[0];
+        BatchView view(m_env.out, m_env.err, m_line.quiet);
+        int records = 0;
+        {
+            RunControl run(m_app.paths, m_app.settings, view);
+            if (!run.IndexFolder(folder))
+                return BatchStatus::Failed;
+            run.waitForJob();
+            records = run.lastRecordCount();
+        }
+        std::fprintf(m_env.out, "Finish\t%d records\n", records);
+        return view.failed() ? BatchStatus::Failed : BatchStatus::Finished;
+    }
+
+    CommandLine m_line;
+    BatchEnvironment& m_env;
+    CFindlarkApp m_app;
+    int m_savedCurOption = 1;
+};
+
+} // namespace
+
+std::string BatchUsage() {
+    return "Usage: findlark [COMMAND] [OPTIONS]\n"
+           "Builds a search engine for a website.\n"
+           "\n"
+           "Commands:\n"
+           "  index-folder DIR        index the files of DIR and its sub-folders\n"
+           "  settings                print the settings, KEY=VALUE one a line\n"
+           "  settings KEY=VALUE ...  change those settings and save them\n"
+           "\n"
+           "Options (before or after the command):\n"
+           "  --profile NAME          use that option profile for this command\n"
+           "  --set KEY=VALUE         override a setting for this command only\n"
+           "  --quiet                 no page lines\n"
+           "  --help, --version\n"
+           "\n"
+           "Without a command the main window opens.\n";
+}
+
+int RunBatchCommand(const std::vector<std::string>& arguments, BatchEnvironment environment) {
+    CommandLine line;
+    std::string error;
+    if (!parse(arguments, line, error)) {
+        std::fprintf(environment.err, "findlark: %s\nTry 'findlark --help'.\n", error.c_str());
+        return BatchStatus::Usage;
+    }
+    if (line.help) {
+        std::fputs(BatchUsage().c_str(), environment.out);
+        return BatchStatus::Finished;
+    }
+    if (line.version) {
+        std::fprintf(environment.out, "%s\n", ProductInfo::kTitle);
+        return BatchStatus::Finished;
+    }
+    if (line.command.empty()) {
+        std::fputs(BatchUsage().c_str(), environment.err);
+        return BatchStatus::Usage;
+    }
+    return Batch(std::move(line), environment).run();
+}

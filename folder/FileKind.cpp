@@ -1,0 +1,64 @@
+#include "folder/FileKind.h"
+
+#include "index/PageExtractor.h"
+
+namespace {
+
+bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isWhiteSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isWhiteSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool equalsFolded(std::string_view piece, std::string_view extension) {
+    if (piece.size() != extension.size())
+        return false;
+    for (size_t i = 0; i < piece.size(); ++i)
+        if (lower(piece[i]) != extension[i])
+            return false;
+    return true;
+}
+
+// An empty piece (as in "htm,,html") names no type, so a name ending in "." never matches it.
+bool listHas(std::string_view list, std::string_view extension) {
+    bool found = false;
+    while (true) {
+        const size_t comma = list.find(',');
+        const std::string_view piece = trim(list.substr(0, comma));
+        if (!piece.empty() && equalsFolded(piece, extension))
+            found = true;
+        if (comma == std::string_view::npos)
+            return found;
+        list.remove_prefix(comma + 1);
+    }
+}
+
+} // namespace
+
+int GetFileKind(std::string_view extension, std::string_view htmlFileTypes, std::string_view textFileTypes) {
+    const std::string_view e = extension.substr(0, extension.find('?'));
+    int kind = FileKinds::NotIndexed;
+    if (listHas(htmlFileTypes, e))
+        kind = FileKinds::Html;
+    if (listHas(textFileTypes, e))
+        kind = FileKinds::Text;
+    if (kind == FileKinds::NotIndexed && e.find('/') != std::string_view::npos)
+        kind = FileKinds::Html;
+    return kind;
+}
+
+std::string FileNameExtension(std::string_view fileName) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos)
+        return {};
+    std::string extension(fileName.substr(dot + 1));
+    for (char& c : extension)
+        c = lower(c);
+    return extension;
+}

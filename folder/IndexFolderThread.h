@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <sys/types.h>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/Settings.h"
+#include "folder/RecordWriter.h"
+#include "platform/FolderListing.h"
+
+class IndexDatabase;
+class RunView;
+
+// What a folder job works with: the view it reports to, the run's database and a copy of the settings
+// taken when the run started, so that settings edited meanwhile never change a running job.
+struct FolderJobContext {
+    RunView& view;
+    IndexDatabase& database;
+    ProfileSettings profile;
+    int indexColon = 0;
+    std::string indexDataPath;
+    std::atomic<int>& idleFlag;
+};
+
+// The folder job: walks a folder tree on its own thread and indexes every HTML and text file in it.
+class CIndexFolderThread {
+public:
+    CIndexFolderThread(FolderJobContext context, std::string folder);
+    ~CIndexFolderThread(); // waits for the thread
+    CIndexFolderThread(const CIndexFolderThread&) = delete;
+    CIndexFolderThread& operator=(const CIndexFolderThread&) = delete;
+
+    void start();
+    // The job finishes the file in hand, writes its trailer and ends before the next file.
+    void requestStop() { m_stopFlag = 1; }
+    bool finished() const { return m_finished; }
+    void join();
+    int recordCount() const { return m_recordCount; }
+
+private:
+    void Run();
+    // Both return false once the stop flag has ended the walk.
+    bool IndexFolderTree(const std::string& folder);
+    bool IndexFolderFiles(const std::string& folder, const std::vector<FolderEntry>& entries);
+    void indexFile(const std::string& path, int kind);
+    void endOfJob();
+    bool isExcluded(const std::string& path) const;
+
+    FolderJobContext m_context;
+    std::string m_folder;
+    RecordWriter m_writer;
+    std::atomic<int> m_stopFlag{0};
+    std::atomic<int> m_recordCount{0};
+    std::atomic<bool> m_finished{false};
+    int m_rowCount = 0;
+    std::set<std::pair<dev_t, ino_t>> m_visitedFolders;
+    std::thread m_thread;
+};

@@ -1,0 +1,93 @@
+#include "folder/RunControl.h"
+
+#include <filesystem>
+
+#include "app/Settings.h"
+#include "folder/IndexFolderThread.h"
+#include "folder/RunView.h"
+#include "index/IndexDataFile.h"
+#include "index/IndexRecord.h"
+#include "platform/EventPump.h"
+
+RunControl::RunControl(const AppPaths& paths, Settings& settings, RunView& view)
+    : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.programFolder, view) {}
+
+RunControl::~RunControl() { shutdown(); }
+
+bool RunControl::IndexFolder(const std::string& chosenFolder) {
+    if (chosenFolder.empty())
+        return false;
+    std::string folder = chosenFolder;
+    if (folder.back() != '/')
+        folder += '/';
+    m_settings.AddFolderInitPath = folder;
+    m_jobTargetFolder = folder;
+    m_jobKind = JobKinds::Folder;
+    return Go();
+}
+
+bool RunControl::Go() {
+    if (m_starting || m_jobKind == JobKinds::None)
+        return false;
+    m_starting = true;
+    // A stopped job may still be finishing its file; its trailer must land in its own run's file.
+    waitForJob();
+    m_starting = false;
+
+    const ProfileSettings& profile = m_settings.profile;
+    if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType))
+        return false;
+    m_idleFlag = 0;
+    m_finishPending = 0;
+    m_view.setStatusText("Process...");
+    m_view.clearPageList();
+
+    std::error_code error;
+    std::filesystem::remove(m_paths.indexDataPath, error);
+    m_database.DeleteAllRecords();
+    if (!AppendToFile(IndexDataFormat::kHeader, m_paths.indexDataPath, profile.ScriptType))
+        m_view.showMessage(IndexDataWriteFailure(m_paths.indexDataPath));
+
+    // The buttons change before the job starts, so a job that ends at once leaves them in its end state.
+    m_view.setStopEnabled(true);
+    m_view.setGoEnabled(false);
+    if (m_jobKind == JobKinds::Folder)
+        startFolderJob();
+    return true;
+}
+
+void RunControl::startFolderJob() {
+    FolderJobContext context{m_view,         m_database,   m_settings.profile, m_settings.IndexColon,
+                             m_paths.indexDataPath, m_idleFlag};
+    m_job = std::make_unique<CIndexFolderThread>(std::move(context), m_jobTargetFolder);
+    m_runningFolderJob = m_job.get();
+    m_job->start();
+}
+
+void RunControl::Stop() {
+    m_finishPending = 1;
+    if (m_jobKind == JobKinds::Folder && m_runningFolderJob) {
+        m_runningFolderJob->requestStop();
+        m_runningFolderJob = nullptr;
+    }
+    m_view.setStopEnabled(false);
+    m_view.setGoEnabled(true);
+}
+
+void RunControl::shutdown() {
+    if (m_runningFolderJob)
+        Stop();
+    waitForJob();
+}
+
+void RunControl::waitForJob() {
+    if (!m_job)
+        return;
+    CIndexFolderThread* job = m_job.get();
+    waitHandlingEvents([job] { return job->finished(); });
+    job->join();
+    if (m_runningFolderJob == job)
+        m_runningFolderJob = nullptr;
+}
+
+int RunControl::lastRecordCount() const { return m_job ? m_job->recordCount() : 0; }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "app/AppPaths.h"
+#include "generator/IndexDatabase.h"
+
+class CIndexFolderThread;
+class RunView;
+struct Settings;
+
+namespace JobKinds {
+constexpr int None = -1;
+constexpr int Folder = 0;
+constexpr int Website = 1;
+} // namespace JobKinds
+
+// Starts, stops and ends indexing runs. Owned by whoever shows the run (the main window, batch mode,
+// a test) and driven from that owner's thread; the job reports through the view.
+class RunControl {
+public:
+    RunControl(const AppPaths& paths, Settings& settings, RunView& view);
+    ~RunControl(); // stops a running job and waits for its trailer
+
+    // The Index Folder command with the chosen folder: empty (cancelled) does nothing.
+    bool IndexFolder(const std::string& chosenFolder);
+    // Starts a run of the current job kind with its stored target; false when it could not start.
+    bool Go();
+    void Stop();
+    // Stops a running job and waits until it has ended (leaving the program).
+    void shutdown();
+    // Waits until the last started job has ended.
+    void waitForJob();
+
+    bool idle() const { return m_idleFlag == 1; }
+    int jobKind() const { return m_jobKind; }
+    const std::string& jobTargetFolder() const { return m_jobTargetFolder; }
+    // Records written by the last job that ended.
+    int lastRecordCount() const;
+    IndexDatabase& database() { return m_database; }
+
+private:
+    void startFolderJob();
+
+    const AppPaths& m_paths;
+    Settings& m_settings;
+    RunView& m_view;
+    IndexDatabase m_database;
+    int m_jobKind = JobKinds::None;
+    std::string m_jobTargetFolder;
+    std::string m_crawlRoot;
+    std::unique_ptr<CIndexFolderThread> m_job; // the last job started, kept until it has ended
+    CIndexFolderThread* m_runningFolderJob = nullptr;
+    std::atomic<int> m_idleFlag{1};
+    int m_finishPending = 0;
+    bool m_starting = false;
+};
