@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <cstdio>
 #include <random>
 #include <sqlite3.h>
 #include <sstream>
@@ -74,6 +75,42 @@ std::string readFile(const fs::path& path) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+std::string nodePath() {
+    for (const char* candidate : {"/usr/bin/node", "/usr/local/bin/node"})
+        if (fs::exists(candidate))
+            return candidate;
+    return {};
+}
+
+std::optional<std::string> runNode(const std::string& scriptPath) {
+    const std::string node = nodePath();
+    if (node.empty())
+        return std::nullopt;
+    const std::string command = node + " '" + scriptPath + "' 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    std::string output;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    if (::pclose(pipe) != 0)
+        return std::nullopt;
+    return output;
+}
+
+std::optional<std::string> indexDataAsJson(const std::string& indexDataPath) {
+    TempDir dir;
+    const std::string script = dir.write("eval.js",
+        "const fs = require('fs');\n"
+        "const vm = require('vm');\n"
+        "const context = {};\n"
+        "vm.runInNewContext(fs.readFileSync(process.argv[2] || '" + indexDataPath + "', 'utf8'), context);\n"
+        "process.stdout.write(JSON.stringify([context.fileNum, Array.from(context.arrFiles)]));\n");
+    return runNode(script);
 }
 
 std::string sourceDir() { return FINDLARK_SOURCE_DIR; }

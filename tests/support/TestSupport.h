@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,13 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// The path of node when it is installed, else empty.
+std::string nodePath();
+// Runs a JavaScript file with node; its standard output, or nothing when node failed or is missing.
+std::optional<std::string> runNode(const std::string& scriptPath);
+// Evaluates an index data file with node and prints its records as JSON: [fileNum, [[six strings]...]].
+std::optional<std::string> indexDataAsJson(const std::string& indexDataPath);
 std::string sourceDir();
 std::string buildProgramDir();
 

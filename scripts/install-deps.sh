@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Findlark needs to build and test, when they are missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libsqlite3-dev
+          libgtest-dev libgmock-dev libbenchmark-dev nodejs)
+if [[ "${1:-}" == "--tests" ]]; then
+    # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation.
+    packages+=(chromium sqlite3-doc)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq || true
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

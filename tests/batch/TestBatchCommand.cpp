@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+#include "app/BatchCommand.h"
+#include "platform/SettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Captures what a stream receives.
+class Capture {
+public:
+    Capture() : m_file(std::tmpfile()) {}
+    ~Capture() { std::fclose(m_file); }
+    std::FILE* file() { return m_file; }
+    std::string text() {
+        std::fflush(m_file);
+        std::string result;
+        std::rewind(m_file);
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
+            result.append(buffer, n);
+        return result;
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+class Batch : public ::testing::Test {
+protected:
+    int run(std::vector<std::string> arguments) {
+        out = std::make_unique<Capture>();
+        err = std::make_unique<Capture>();
+        BatchEnvironment environment;
+        environment.programFolder = program.folder();
+        environment.store = SettingsStore::atFile(settingsPath());
+        environment.out = out->file();
+        environment.err = err->file();
+        return RunBatchCommand(arguments, std::move(environment));
+    }
+    std::string settingsPath() const { return program.str("settings.conf"); }
+    std::string stdoutText() { return out->text(); }
+    std::string stderrText() { return err->text(); }
+
+    testsupport::ProgramFolder program;
+    testsupport::TempDir site;
+    std::unique_ptr<Capture> out;
+    std::unique_ptr<Capture> err;
+};
+
+TEST_F(Batch, IndexFolderPrintsPageLinesAndFinish) {
+    site.write("a.htm", "<title>A</title>");
+    site.write("b.txt", "b");
+    EXPECT_EQ(run({"--set", "ScriptType=0", "index-folder", site.str()}), BatchStatus::Finished);
+    const std::string root = site.str() + "/";
+    EXPECT_EQ(stdoutText(), "Indexed\t" + root + "a.htm\nIndexed\t" + root + "b.txt\nFinish\t2 records\n");
+    EXPECT_EQ(stderrText(), "");
+    EXPECT_EQ(testsupport::readFile(program.indexDataPath()).substr(0, 21), "arrFiles=new Array();");
+    // --set is for this command only.
+    EXPECT_FALSE(fs::exists(settingsPath()));
+}
+
+TEST_F(Batch, QuietRunAndRelativeFolder) {
+    site.write("a.htm", "a");
+    const fs::path before = fs::current_path();
+    fs::current_path(site.path());
+    const int status = run({"index-folder", ".", "--quiet"});
+    fs::current_path(before);
+    EXPECT_EQ(status, BatchStatus::Finished);
+    EXPECT_EQ(stdoutText(), "Finish\t1 records\n");
+}
+
+TEST_F(Batch, MessagesGoToStandardErrorAndFailTheRun) {
+    EXPECT_EQ(run({"index-folder", site.str("missing"), "--set", "ScriptType=0"}), BatchStatus::Failed);
+    EXPECT_EQ(stderrText(), "The path " + site.str("missing") + "/ is not exist!\n");
+    EXPECT_EQ(stdoutText(), "Finish\t0 records\n");
+
+    fs::remove(program.databasePath());
+    EXPECT_EQ(run({"index-folder", site.str()}), BatchStatus::Failed); // the default profile writes the database
+    EXPECT_EQ(stderrText().rfind("Connect to database error!\nError info:", 0), 0u);
+    EXPECT_EQ(stdoutText(), "");
+}
+
+TEST_F(Batch, UsageErrorsAreNamed) {
+    EXPECT_EQ(run({"frobnicate"}), BatchStatus::Usage);
+    EXPECT_NE(stderrText().find("Unknown command \"frobnicate\""), std::string::npos);
+
+    EXPECT_EQ(run({"index-folder", site.str(), "--set", "NoSuchKey=1"}), BatchStatus::Usage);
+    EXPECT_NE(stderrText().find("Unknown setting \"NoSuchKey\". Valid settings: AddFolderInitPath"),
+              std::string::npos);
+    EXPECT_NE(stderrText().find("UseThreadNum"), std::string::npos);
+
+    EXPECT_EQ(run({"settings", "UseThreadNum=many"}), BatchStatus::Usage);
+    EXPECT_NE(stderrText().find("UseThreadNum takes a whole number, not \"many\""), std::string::npos);
+
+    EXPECT_EQ(run({"--bogus"}), BatchStatus::Usage);
+    EXPECT_EQ(run({"index-folder"}), BatchStatus::Usage);
+    EXPECT_EQ(run({"--set", "novalue", "settings"}), BatchStatus::Usage);
+    EXPECT_EQ(run({"settings", "--profile", "Nobody"}), BatchStatus::Usage);
+    EXPECT_NE(stderrText().find("no option profile named \"Nobody\""), std::string::npos);
+    EXPECT_FALSE(fs::exists(settingsPath()));
+}
+
+TEST_F(Batch, SettingsCommandListsAndSaves) {
+    EXPECT_EQ(run({"settings"}), BatchStatus::Finished);
+    const std::string listing = stdoutText();
+    EXPECT_EQ(listing.rfind("AddFolderInitPath=\nRunSearchURL=http://localhost/search/search.html\nOptionsNum=1\n"
+                            "CurOption=1\nIndexColon=0\nOptionName=YourSiteName1\nUseLinksType=0\n",
+                            0),
+              0u);
+    EXPECT_NE(listing.find("\nNoIncFileListItemNum=0\nSelTemplateName=Simple-ASP\n"), std::string::npos);
+    EXPECT_NE(listing.find("\nOutputPath=" + program.folder() + "/Output/\n"), std::string::npos);
+
+    EXPECT_EQ(run({"settings", "UseThreadNum=5", "NoIncFileListItem1=/x/", "OptionName=Shop"}),
+              BatchStatus::Finished);
+    EXPECT_EQ(run({"settings", "--set", "UseThreadNum=9"}), BatchStatus::Finished);
+    EXPECT_NE(stdoutText().find("\nUseThreadNum=9\n"), std::string::npos);
+    EXPECT_EQ(run({"settings"}), BatchStatus::Finished);
+    const std::string after = stdoutText();
+    EXPECT_NE(after.find("\nOptionName=Shop\n"), std::string::npos);
+    EXPECT_NE(after.find("\nUseThreadNum=5\n"), std::string::npos);
+    EXPECT_NE(after.find("\nNoIncFileListItemNum=2\nNoIncFileListItem0=\nNoIncFileListItem1=/x/\n"),
+              std::string::npos);
+}
+
+TEST_F(Batch, ProfileOptionChoosesAProfileForOneCommand) {
+    {
+        auto store = SettingsStore::atFile(settingsPath());
+        store->setInt("Settings", "OptionsNum", 2);
+        store->setString("Option2", "OptionName", "Docs");
+        store->setInt("Option2", "UseThreadNum", 8);
+        store->sync();
+    }
+    EXPECT_EQ(run({"--profile", "Docs", "settings", "UseLinksType=1"}), BatchStatus::Finished);
+    EXPECT_EQ(run({"settings"}), BatchStatus::Finished);
+    EXPECT_NE(stdoutText().find("\nCurOption=1\n"), std::string::npos); // the choice was not saved
+    EXPECT_NE(stdoutText().find("\nUseLinksType=0\n"), std::string::npos);
+    EXPECT_EQ(run({"settings", "--profile", "Docs"}), BatchStatus::Finished);
+    EXPECT_NE(stdoutText().find("\nUseThreadNum=8\n"), std::string::npos);
+    EXPECT_NE(stdoutText().find("\nUseLinksType=1\n"), std::string::npos);
+    EXPECT_EQ(run({"settings", "CurOption=3"}), BatchStatus::Usage);
+}
+
+TEST_F(Batch, TheProgramRunsFromItsOwnFolder) {
+    // A copy of the program in a folder of its own, so its data file is this test's alone.
+    fs::copy_file(FINDLARK_EXECUTABLE, program.path() / "findlark");
+    site.write("a.htm", "<title>A</title>");
+    const std::string command = "cd '" + site.str() + "' && XDG_CONFIG_HOME='" + program.str("config") + "' '" +
+                                program.str("findlark") + "' index-folder . --set ScriptType=0 >'" +
+                                program.str("out.txt") + "' 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << testsupport::readFile(program.str("out.txt"));
+    EXPECT_EQ(testsupport::readFile(program.indexDataPath()),
+              "arrFiles=new Array();arrFiles[0]=new Array(\"a.htm\",\"A\",\"\",\"\",\"\",\"\");fileNum=1;");
+    EXPECT_EQ(std::system(("'" + program.str("findlark") + "' --version >/dev/null").c_str()), 0);
+    const int usage = std::system(("'" + program.str("findlark") + "' nonsense 2>/dev/null").c_str());
+    EXPECT_EQ(WEXITSTATUS(usage), BatchStatus::Usage);
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "app/Settings.h"
+#include "folder/RunControl.h"
+#include "tests/folder/RecordingView.h"
+#include "tests/support/TestSupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::readFile;
+
+namespace {
+
+class FolderJob : public ::testing::Test {
+protected:
+    FolderJob() : paths(AppPaths::forProgramFolder(program.folder())) {
+        settings.profile = ProfileSettings::defaults(paths.programFolder);
+        settings.profile.ScriptType = ScriptTypes::JavaScript;
+        settings.profileNames = {"YourSiteName1"};
+    }
+
+    std::string siteRoot() const { return site.str() + "/"; }
+
+    // Indexes the site folder and waits for the job to end.
+    void runOver(const std::string& folder) {
+        RunControl run(paths, settings, view);
+        ASSERT_TRUE(run.IndexFolder(folder));
+        run.waitForJob();
+        records = run.lastRecordCount();
+    }
+
+    std::string dataFile() const { return readFile(paths.indexDataPath); }
+
+    testsupport::ProgramFolder program;
+    testsupport::TempDir site;
+    AppPaths paths;
+    Settings settings;
+    RecordingView view;
+    int records = -1;
+};
+
+TEST_F(FolderJob, IndexesHtmlAndTextFilesByExtensionOnly) {
+    site.write("a.htm", "<title>A</title>x");
+    site.write("b.TXT", "plain");
+    site.write("c.jpg", "binary");
+    site.write("README", "no extension");
+    site.write("dir.v2/noext", "in a folder whose name holds a dot");
+    runOver(site.str());
+
+    EXPECT_EQ(view.pages(), (std::vector<std::string>{siteRoot() + "a.htm", siteRoot() + "b.TXT"}));
+    for (const auto& row : view.rows()) {
+        EXPECT_EQ(row.status, "Indexed");
+        EXPECT_EQ(row.image, PageImages::Indexed);
+    }
+    EXPECT_EQ(dataFile(), "arrFiles=new Array();"
+                          "arrFiles[0]=new Array(\"a.htm\",\"A\",\"x\",\"\",\"\",\"\");"
+                          "arrFiles[1]=new Array(\"b.TXT\",\"NO TITLE\",\"plain\",\"\",\"\",\"\");"
+                          "fileNum=2;");
+    EXPECT_EQ(records, 2);
+    EXPECT_EQ(view.status(), "Finish");
+    EXPECT_FALSE(view.stopEnabled());
+    EXPECT_TRUE(view.goEnabled());
+    EXPECT_EQ(settings.AddFolderInitPath, siteRoot());
+    EXPECT_FALSE(view.badRowNumbers());
+}
+
+TEST_F(FolderJob, WalksFilesFirstThenSubfoldersInNameOrder) {
+    for (const char* name : {"b.htm", "A.htm", "a.htm", "sub/z.htm", "sub/deeper/y.htm", "Sub2/x.htm", "c.htm"})
+        site.write(name, "<title>t</title>");
+    runOver(site.str());
+    const std::string r = siteRoot();
+    EXPECT_EQ(view.pages(), (std::vector<std::string>{r + "A.htm", r + "a.htm", r + "b.htm", r + "c.htm",
+                                                      r + "sub/z.htm", r + "sub/deeper/y.htm", r + "Sub2/x.htm"}));
+}
+
+TEST_F(FolderJob, ExclusionListSkipsFoldersAndFilesByExactPath) {
+    site.write("keep.htm", "k");
+    site.write("private/secret.htm", "s");
+    site.write("private/deeper/secret2.htm", "s");
+    site.write("Other/x.htm", "x");
+    site.write("drop.htm", "d");
+    settings.profile.NoIncFileList = {siteRoot() + "private/", siteRoot() + "drop.htm", siteRoot() + "other/"};
+    runOver(site.str());
+    // The comparison is case-sensitive, so "other/" does not exclude "Other".
+    EXPECT_EQ(view.pages(), (std::vector<std::string>{siteRoot() + "keep.htm", siteRoot() + "Other/x.htm"}));
+}
+
+TEST_F(FolderJob, ExcludingTheJobFolderItselfGivesAnEmptyIndex) {
+    site.write("a.htm", "a");
+    settings.profile.NoIncFileList = {siteRoot()};
+    runOver(site.str());
+    EXPECT_TRUE(view.rows().empty());
+    EXPECT_EQ(dataFile(), "arrFiles=new Array();fileNum=0;");
+    EXPECT_EQ(view.status(), "Finish");
+}
+
+TEST_F(FolderJob, EmptyAndMissingFolders) {
+    runOver(site.str());
+    EXPECT_EQ(dataFile(), "arrFiles=new Array();fileNum=0;");
+    EXPECT_TRUE(view.messages().empty());
+
+    const std::string missing = site.str("missing");
+    runOver(missing);
+    EXPECT_EQ(view.messages(), (std::vector<std::string>{"The path " + missing + "/ is not exist!"}));
+    EXPECT_EQ(dataFile(), "arrFiles=new Array();fileNum=0;");
+    EXPECT_EQ(view.status(), "Finish");
+    EXPECT_EQ(view.clears(), 2);
+}
+
+TEST_F(FolderJob, UnreadableFileIsAFailureWithARecord) {
+    site.write("a.htm", "<title>A</title>");
+    fs::create_symlink(site.str("nowhere.htm"), site.str("broken.htm"));
+    runOver(site.str());
+    const auto rows = view.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].status, "Indexed");
+    EXPECT_EQ(rows[1].status, "Failure");
+    EXPECT_EQ(rows[1].image, PageImages::Failure);
+    EXPECT_NE(dataFile().find("arrFiles[1]=new Array(\"broken.htm\",\"NO TITLE\",\"\",\"\",\"\",\"\");"),
+              std::string::npos);
+    EXPECT_EQ(records, 2);
+}
+
+TEST_F(FolderJob, LinkLoopsAndSecondLinksToAFolderAreWalkedOnce) {
+    site.write("docs/a.htm", "a");
+    site.write("real.htm", "r");
+    fs::create_directory_symlink("..", site.str("docs/up"));           // a loop back to the root
+    fs::create_directory_symlink(site.str("docs"), site.str("zlink")); // a second path to docs
+    fs::create_symlink(site.str("real.htm"), site.str("alias.htm"));   // a file reached through a link
+    runOver(site.str());
+    const std::string r = siteRoot();
+    EXPECT_EQ(view.pages(), (std::vector<std::string>{r + "alias.htm", r + "real.htm", r + "docs/a.htm"}));
+}
+
+TEST_F(FolderJob, HostileFileNamesStayValidScript) {
+    const std::vector<std::string> names = {"with space.htm", "quote\".htm", "back\\slash.htm", "new\nline.htm",
+                                            "cr\rreturn.htm"};
+    for (const auto& name : names)
+        site.write(name, "<title>" + name + "</title>body \\ text \\u12 \\x");
+    runOver(site.str());
+    ASSERT_EQ(records, 5);
+    const auto json = testsupport::indexDataAsJson(paths.indexDataPath);
+    if (!json)
+        GTEST_SKIP() << "node is not installed";
+    // Links read back as the names on disk, with backslashes turned into slashes.
+    EXPECT_NE(json->find("\"new\\nline.htm\""), std::string::npos) << *json;
+    EXPECT_NE(json->find("\"cr\\rreturn.htm\""), std::string::npos) << *json;
+    EXPECT_NE(json->find("\"quote\\\".htm\""), std::string::npos) << *json;
+    EXPECT_NE(json->find("\"back/slash.htm\""), std::string::npos) << *json;
+    EXPECT_NE(json->find("body \\\\ text \\\\u12 \\\\x"), std::string::npos) << *json;
+    EXPECT_EQ(json->substr(0, 3), "[5,");
+}
+
+TEST_F(FolderJob, FullDiskShowsFailuresAndReportsTheTrailer) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    site.write("a.htm", "a");
+    site.write("b.htm", "b");
+    // Go deletes the data file and writes the header; then the disk fills up.
+    view.onInsert = [&](int row) {
+        if (row == 0) {
+            fs::remove(paths.indexDataPath);
+            fs::create_symlink("/dev/full", paths.indexDataPath);
+        }
+    };
+    runOver(site.str());
+    ASSERT_EQ(view.rows().size(), 2u);
+    for (const auto& row : view.rows())
+        EXPECT_EQ(row.status, "Failure") << row.page;
+    EXPECT_EQ(view.messages(), (std::vector<std::string>{"Write to the index data file " + paths.indexDataPath +
+                                                         " failure!\nPlease check the disk and retry again."}));
+}
+
+TEST_F(FolderJob, HeaderThatCannotBeWrittenIsReported) {
+    site.write("a.htm", "a");
+    paths.indexDataPath = site.str("no-such-folder/IndexData.dat");
+    runOver(site.str());
+    const std::string message =
+        "Write to the index data file " + paths.indexDataPath + " failure!\nPlease check the disk and retry again.";
+    EXPECT_EQ(view.messages(), (std::vector<std::string>{message, message}));
+    ASSERT_EQ(view.rows().size(), 1u);
+    EXPECT_EQ(view.rows()[0].status, "Failure");
+    EXPECT_EQ(view.status(), "Finish");
+}
+
+TEST_F(FolderJob, StopFinishesTheFileInHandAndWritesTheTrailer) {
+    for (int i = 0; i < 20; ++i)
+        site.write("p" + std::to_string(100 + i) + ".htm", "page");
+    RunControl run(paths, settings, view);
+    std::promise<void> thirdRowShown;
+    std::promise<void> stopped;
+    std::shared_future<void> stoppedFuture = stopped.get_future().share();
+    view.onInsert = [&](int row) {
+        if (row == 2) {
+            thirdRowShown.set_value();
+            stoppedFuture.wait(); // the job is inside its third file while Stop is pressed
+        }
+    };
+    ASSERT_TRUE(run.IndexFolder(site.str()));
+    EXPECT_TRUE(view.stopEnabled());
+    EXPECT_FALSE(view.goEnabled());
+    thirdRowShown.get_future().wait();
+    run.Stop();
+    EXPECT_FALSE(view.stopEnabled());
+    EXPECT_TRUE(view.goEnabled());
+    EXPECT_EQ(view.status(), "Process...");
+    EXPECT_FALSE(run.idle());
+    stopped.set_value();
+    run.waitForJob();
+
+    EXPECT_TRUE(run.idle());
+    EXPECT_EQ(view.status(), "Finish");
+    ASSERT_EQ(view.rows().size(), 3u);
+    EXPECT_EQ(view.rows()[2].status, "Indexed");
+    EXPECT_EQ(run.lastRecordCount(), 3);
+    const std::string data = dataFile();
+    EXPECT_EQ(data.substr(data.size() - 10), "fileNum=3;");
+}
+
+TEST_F(FolderJob, GoAfterStopWaitsForTheStoppingJob) {
+    for (int i = 0; i < 10; ++i)
+        site.write("p" + std::to_string(i) + ".htm", "page");
+    RunControl run(paths, settings, view);
+    std::promise<void> firstRowShown;
+    std::atomic<bool> release{false};
+    std::atomic<bool> firstRun{true};
+    view.onInsert = [&](int row) {
+        if (firstRun && row == 0) {
+            firstRun = false;
+            firstRowShown.set_value();
+            while (!release)
+                std::this_thread::yield();
+        }
+    };
+    ASSERT_TRUE(run.IndexFolder(site.str()));
+    firstRowShown.get_future().wait();
+    run.Stop();
+    auto releaser = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        release = true;
+    });
+    ASSERT_TRUE(run.Go()); // waits until the stopped job has written its trailer
+    run.waitForJob();
+    const std::string data = dataFile();
+    // The new run's file holds exactly one header and one trailer: nothing of the stopped run.
+    EXPECT_EQ(data.find("arrFiles=new Array();"), 0u);
+    EXPECT_EQ(data.find("arrFiles=new Array();", 1), std::string::npos);
+    EXPECT_EQ(data.find("fileNum="), data.rfind("fileNum="));
+    EXPECT_EQ(data.substr(data.size() - 11), "fileNum=10;");
+    EXPECT_EQ(view.rows().size(), 10u);
+}
+
+TEST_F(FolderJob, AspModeFillsTheDatabaseAndWritesNoDataFile) {
+    site.write("a.htm", "<title>A</title>");
+    {
+        std::ofstream old(paths.indexDataPath);
+        old << "old run";
+    }
+    settings.profile.ScriptType = ScriptTypes::Asp;
+    runOver(site.str());
+    EXPECT_FALSE(fs::exists(paths.indexDataPath));
+    ASSERT_EQ(view.rows().size(), 1u);
+    EXPECT_EQ(view.rows()[0].status, "Indexed");
+    EXPECT_TRUE(view.messages().empty());
+}
+
+TEST_F(FolderJob, GoDoesNotStartWithoutTheDatabase) {
+    site.write("a.htm", "a");
+    settings.profile.ScriptType = ScriptTypes::Asp;
+    fs::remove(program.databasePath());
+    {
+        std::ofstream old(paths.indexDataPath);
+        old << "previous index";
+    }
+    RunControl run(paths, settings, view);
+    EXPECT_FALSE(run.IndexFolder(site.str()));
+    ASSERT_EQ(view.messages().size(), 1u);
+    EXPECT_EQ(view.messages()[0].rfind("Connect to database error!\nError info:", 0), 0u);
+    EXPECT_EQ(view.clears(), 0);
+    EXPECT_EQ(view.status(), "Ready");
+    EXPECT_TRUE(run.idle());
+    EXPECT_EQ(dataFile(), "previous index");
+}
+
+} // namespace
