@@ -1,6 +1,10 @@
 #include "app/BatchCommand.h"
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "app/BatchView.h"
 #include "app/FindlarkApp.h"
@@ -12,6 +16,29 @@
 #include "platform/SettingsStore.h"
 
 namespace {
+
+// Set by an interrupt or termination signal: leaving the program stops the job, which still finishes
+// the file in hand and writes its trailer.
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int) { g_interrupted = true; }
+
+class InterruptHandler {
+public:
+    InterruptHandler() {
+        g_interrupted = false;
+        m_oldInt = std::signal(SIGINT, onInterrupt);
+        m_oldTerm = std::signal(SIGTERM, onInterrupt);
+    }
+    ~InterruptHandler() {
+        std::signal(SIGINT, m_oldInt);
+        std::signal(SIGTERM, m_oldTerm);
+    }
+
+private:
+    void (*m_oldInt)(int);
+    void (*m_oldTerm)(int);
+};
 
 struct CommandLine {
     std::string command;
@@ -168,16 +195,27 @@ private:
         if (folder.empty())
             folder = m_line.arguments[0];
         BatchView view(m_env.out, m_env.err, m_line.quiet);
+        InterruptHandler interrupts;
         int records = 0;
+        bool stopped = false;
         {
             RunControl run(m_app.paths, m_app.settings, view);
             if (!run.IndexFolder(folder))
                 return BatchStatus::Failed;
+            while (!run.jobEnded()) {
+                if (g_interrupted && !stopped) {
+                    run.Stop();
+                    stopped = true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
             run.waitForJob();
             records = run.lastRecordCount();
         }
         std::fprintf(m_env.out, "Finish\t%d records\n", records);
-        return view.failed() ? BatchStatus::Failed : BatchStatus::Finished;
+        if (stopped)
+            std::fprintf(m_env.err, "Stopped before the end of the folder.\n");
+        return view.failed() || stopped ? BatchStatus::Failed : BatchStatus::Finished;
     }
 
     CommandLine m_line;

@@ -90,4 +90,6 @@ void RunControl::waitForJob() {
         m_runningFolderJob = nullptr;
 }
 
+bool RunControl::jobEnded() const { return !m_job || m_job->finished(); }
+
 int RunControl::lastRecordCount() const { return m_job ? m_job->recordCount() : 0; }

@@ -33,6 +33,8 @@ public:
     void shutdown();
     // Waits until the last started job has ended.
     void waitForJob();
+    // True when no job has been started or the last one has ended.
+    bool jobEnded() const;
 
     bool idle() const { return m_idleFlag == 1; }
     int jobKind() const { return m_jobKind; }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -35,9 +39,11 @@ private:
 
 class Batch : public ::testing::Test {
 protected:
-    int run(std::vector<std::string> arguments) {
-        out = std::make_unique<Capture>();
-        err = std::make_unique<Capture>();
+    int run(std::vector<std::string> arguments, bool freshCaptures = true) {
+        if (freshCaptures || !out) {
+            out = std::make_unique<Capture>();
+            err = std::make_unique<Capture>();
+        }
         BatchEnvironment environment;
         environment.programFolder = program.folder();
         environment.store = SettingsStore::atFile(settingsPath());
@@ -146,6 +152,35 @@ TEST_F(Batch, ProfileOptionChoosesAProfileForOneCommand) {
     EXPECT_NE(stdoutText().find("\nUseThreadNum=8\n"), std::string::npos);
     EXPECT_NE(stdoutText().find("\nUseLinksType=1\n"), std::string::npos);
     EXPECT_EQ(run({"settings", "CurOption=3"}), BatchStatus::Usage);
+}
+
+TEST_F(Batch, InterruptStopsTheRunAfterTheFileInHand) {
+    constexpr int kFiles = 3000;
+    for (int i = 0; i < kFiles; ++i)
+        site.write("p" + std::to_string(10000 + i) + ".htm", "<title>page</title>text");
+    std::atomic<bool> done{false};
+    out = std::make_unique<Capture>();
+    err = std::make_unique<Capture>();
+    std::FILE* pageLines = out->file();
+    std::thread interrupter([&] {
+        // Interrupt as soon as the first page line shows.
+        while (!done && std::ftell(pageLines) <= 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        if (!done)
+            std::raise(SIGINT);
+    });
+    const int status = run({"index-folder", site.str(), "--set", "ScriptType=0"}, false);
+    done = true;
+    interrupter.join();
+    EXPECT_EQ(status, BatchStatus::Failed);
+    EXPECT_NE(stderrText().find("Stopped"), std::string::npos);
+    const std::string data = testsupport::readFile(program.indexDataPath());
+    const size_t trailer = data.rfind("fileNum=");
+    ASSERT_NE(trailer, std::string::npos);
+    const int records = std::stoi(data.substr(trailer + 8));
+    EXPECT_GT(records, 0);
+    EXPECT_LT(records, kFiles);
+    EXPECT_NE(stdoutText().find("Finish\t" + std::to_string(records) + " records\n"), std::string::npos);
 }
 
 TEST_F(Batch, TheProgramRunsFromItsOwnFolder) {
