@@ -1,0 +1,308 @@
+#include "platform/Database.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+// Another program reading the file (a database browser, a copy in progress) holds its lock only briefly;
+// waiting a little beats failing the run at once.
+constexpr int kBusyTimeoutMs = 3000;
+
+[[noreturn]] void misuse(const std::string& text) {
+    throw DatabaseError(SQLITE_MISUSE, text);
+}
+
+// Leaves a cached statement reset and unbound however its use ends, so no read stays open across a COMMIT.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~StatementUse() {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+private:
+    sqlite3_stmt* m_statement;
+};
+
+std::string quoteIdentifier(const std::string& name) {
+    std::string quoted = "\"";
+    for (const char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- Connection ----
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::open(const std::string& path) {
+    if (m_db)
+        misuse("the connection is already open");
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const DatabaseError error(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw error;
+    }
+    m_db = db;
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    // SQLite reads the file lazily; reading the schema now turns "not a database" into an open failure.
+    try {
+        execute("SELECT 1 FROM sqlite_master LIMIT 1");
+    } catch (const DatabaseError&) {
+        close();
+        throw;
+    }
+}
+
+void Connection::close() {
+    if (!m_db)
+        return;
+    finalizeStatements();
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void Connection::beginTrans() {
+    execute("BEGIN IMMEDIATE");
+}
+void Connection::commitTrans() {
+    execute("COMMIT");
+}
+void Connection::rollbackTrans() {
+    execute("ROLLBACK");
+}
+bool Connection::inTransaction() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+sqlite3_stmt* Connection::statement(const std::string& sql) {
+    requireOpen();
+    if (const auto found = m_statements.find(sql); found != m_statements.end()) {
+        sqlite3_reset(found->second);
+        sqlite3_clear_bindings(found->second);
+        return found->second;
+    }
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &prepared, nullptr) != SQLITE_OK)
+        fail();
+    m_statements.emplace(sql, prepared);
+    return prepared;
+}
+
+void Connection::execute(const std::string& sql) {
+    sqlite3_stmt* prepared = statement(sql);
+    const StatementUse use(prepared);
+    int rc;
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        fail();
+}
+
+void Connection::requireOpen() const {
+    if (!m_db)
+        misuse("the connection is not open");
+}
+
+void Connection::fail() const {
+    throw DatabaseError(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db));
+}
+
+void Connection::finalizeStatements() {
+    for (auto& [sql, prepared] : m_statements)
+        sqlite3_finalize(prepared);
+    m_statements.clear();
+}
+
+// ---- Recordset ----
+
+void Recordset::open(Connection& connection, const std::string& table) {
+    if (m_connection)
+        misuse("the recordset is already open");
+    const std::string quoted = quoteIdentifier(table);
+    std::vector<std::string> columns;
+    sqlite3_stmt* all = connection.statement("SELECT * FROM " + quoted);
+    for (int i = 0; i < sqlite3_column_count(all); ++i)
+        columns.emplace_back(sqlite3_column_name(all, i));
+
+    std::vector<Row> rows;
+    sqlite3_stmt* rowids = connection.statement("SELECT rowid FROM " + quoted + " ORDER BY rowid");
+    const StatementUse use(rowids);
+    int rc;
+    while ((rc = sqlite3_step(rowids)) == SQLITE_ROW)
+        rows.push_back({sqlite3_column_int64(rowids, 0), false});
+    if (rc != SQLITE_DONE)
+        connection.fail();
+
+    m_connection = &connection;
+    m_quotedTable = quoted;
+    m_columns = std::move(columns);
+    m_rows = std::move(rows);
+    m_live = m_rows.size();
+    m_position = 0;
+    m_newRecord.reset();
+}
+
+bool Recordset::bof() const {
+    connection();
+    return m_live == 0;
+}
+
+bool Recordset::eof() const {
+    connection();
+    return m_live == 0 || m_position >= m_rows.size();
+}
+
+void Recordset::moveFirst() {
+    connection();
+    m_position = firstLiveFrom(0);
+}
+
+void Recordset::moveNext() {
+    connection();
+    if (m_position >= m_rows.size())
+        misuse("no current record");
+    m_position = firstLiveFrom(m_position + 1);
+}
+
+void Recordset::deleteCurrent() {
+    Connection& db = connection();
+    if (m_newRecord)
+        misuse("a new record is pending");
+    if (!hasCurrent())
+        misuse("no current record");
+    sqlite3_stmt* remove = db.statement("DELETE FROM " + m_quotedTable + " WHERE rowid = ?");
+    const StatementUse use(remove);
+    if (sqlite3_bind_int64(remove, 1, m_rows[m_position].rowid) != SQLITE_OK ||
+        sqlite3_step(remove) != SQLITE_DONE)
+        db.fail();
+    m_rows[m_position].deleted = true;
+    --m_live;
+}
+
+void Recordset::addNew() {
+    connection();
+    if (m_newRecord)
+        misuse("a new record is already pending");
+    m_newRecord.emplace(m_columns.size());
+}
+
+void Recordset::setField(std::string_view column, Value value) {
+    connection();
+    if (!m_newRecord)
+        misuse("no new record pending");
+    (*m_newRecord)[columnIndex(column)] = std::move(value);
+}
+
+void Recordset::update() {
+    Connection& db = connection();
+    if (!m_newRecord)
+        misuse("no new record pending");
+    sqlite3_stmt* insert = db.statement(insertSql());
+    const StatementUse use(insert);
+    int parameter = 0;
+    for (const auto& field : *m_newRecord) {
+        if (!field)
+            continue;
+        ++parameter;
+        int rc;
+        if (const auto* number = std::get_if<long long>(&*field)) {
+            rc = sqlite3_bind_int64(insert, parameter, *number);
+        } else {
+            const std::string& text = std::get<std::string>(*field);
+            rc = sqlite3_bind_text64(insert, parameter, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+        }
+        if (rc != SQLITE_OK)
+            db.fail();
+    }
+    if (sqlite3_step(insert) != SQLITE_DONE)
+        db.fail();
+    m_rows.push_back({sqlite3_last_insert_rowid(db.m_db), false});
+    ++m_live;
+    m_position = m_rows.size() - 1;
+    m_newRecord.reset();
+}
+
+void Recordset::cancelUpdate() {
+    m_newRecord.reset();
+}
+
+void Recordset::close() {
+    m_connection = nullptr;
+    m_quotedTable.clear();
+    m_columns.clear();
+    m_rows.clear();
+    m_live = 0;
+    m_position = 0;
+    m_newRecord.reset();
+}
+
+Connection& Recordset::connection() const {
+    if (!m_connection)
+        misuse("the recordset is not open");
+    m_connection->requireOpen();
+    return *m_connection;
+}
+
+size_t Recordset::columnIndex(std::string_view column) const {
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (equalsIgnoringAsciiCase(m_columns[i], column))
+            return i;
+    }
+    throw DatabaseError(SQLITE_ERROR, "no such column: " + std::string(column));
+}
+
+// One statement per set of columns given a value, so columns left out keep the table's default.
+std::string Recordset::insertSql() const {
+    std::string names;
+    std::string parameters;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        if (!(*m_newRecord)[i])
+            continue;
+        if (!names.empty()) {
+            names += ", ";
+            parameters += ", ";
+        }
+        names += quoteIdentifier(m_columns[i]);
+        parameters += '?';
+    }
+    if (names.empty())
+        return "INSERT INTO " + m_quotedTable + " DEFAULT VALUES";
+    return "INSERT INTO " + m_quotedTable + " (" + names + ") VALUES (" + parameters + ")";
+}
+
+size_t Recordset::firstLiveFrom(size_t index) const {
+    while (index < m_rows.size() && m_rows[index].deleted)
+        ++index;
+    return index;
+}
+
+bool Recordset::hasCurrent() const {
+    return m_position < m_rows.size() && !m_rows[m_position].deleted;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A small connection / recordset layer over an SQLite 3 file, shaped after the few ActiveX Data Objects
+// calls the index database needs. Every failing call throws DatabaseError carrying SQLite's result code
+// and its message for that call. Objects are not thread-safe; calls from different threads must not overlap.
+
+class DatabaseError : public std::runtime_error {
+public:
+    DatabaseError(int code, const std::string& text) : std::runtime_error(text), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+class Connection {
+public:
+    enum class State { Closed = 0, Open = 1 };
+
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing database file for reading and writing; a missing file is an error, never created.
+    // A file that is not a database fails here rather than at its first use.
+    void open(const std::string& path);
+    State state() const { return m_db ? State::Open : State::Closed; }
+    // Closes the file; a transaction still open is rolled back. Harmless when already closed.
+    void close();
+
+    // BEGIN IMMEDIATE: the write lock is taken now, so a file that cannot be written fails here.
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const;
+
+private:
+    friend class Recordset;
+
+    // A prepared statement kept for the life of the connection, reset and ready for binding.
+    sqlite3_stmt* statement(const std::string& sql);
+    void execute(const std::string& sql);
+    void requireOpen() const;
+    [[noreturn]] void fail() const;
+    void finalizeStatements();
+
+    sqlite3* m_db = nullptr;
+    std::map<std::string, sqlite3_stmt*> m_statements;
+};
+
+// A static cursor over all rows of one table: the rows are those present when it was opened plus the ones it
+// adds itself. Rows are addressed by rowid, so changes made through other connections are not seen.
+class Recordset {
+public:
+    using Value = std::variant<long long, std::string>;
+
+    Recordset() = default;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Opens the rows of "SELECT * FROM <table>" on the connection; the current record is the first one.
+    void open(Connection& connection, const std::string& table);
+    bool isOpen() const { return m_connection != nullptr; }
+    // Nothing moves backwards, so the cursor is before the first record only when no record is left;
+    // then both are true.
+    bool bof() const;
+    bool eof() const;
+    void moveFirst();
+    void moveNext();
+    // Deletes the current record from the table; it stays current until the next move.
+    void deleteCurrent();
+
+    // Starts a new record; its fields are stored by update(). Fields not set keep the table's default.
+    void addNew();
+    // Column names compare without regard to ASCII case.
+    void setField(std::string_view column, Value value);
+    // Stores the new record, which becomes the current one. On failure the new record stays pending.
+    void update();
+    // Drops a pending new record; harmless when there is none.
+    void cancelUpdate();
+    void close();
+
+private:
+    struct Row {
+        long long rowid;
+        bool deleted;
+    };
+
+    Connection& connection() const;
+    size_t columnIndex(std::string_view column) const;
+    std::string insertSql() const;
+    size_t firstLiveFrom(size_t index) const;
+    bool hasCurrent() const;
+
+    Connection* m_connection = nullptr;
+    std::string m_quotedTable;
+    std::vector<std::string> m_columns;
+    std::vector<Row> m_rows;
+    size_t m_live = 0;
+    size_t m_position = 0; // m_rows.size() once past the last row
+    std::optional<std::vector<std::optional<Value>>> m_newRecord;
+};
