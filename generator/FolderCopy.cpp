@@ -1,0 +1,105 @@
+#include "generator/FolderCopy.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace FolderCopy {
+
+namespace {
+
+class TreeWalk {
+  public:
+    explicit TreeWalk(const fs::path& destination) {
+        std::error_code error;
+        m_destination = fs::canonical(destination, error); // empty, and so never met, when it is missing
+    }
+
+    void copyFolder(const fs::path& from, const fs::path& into) {
+        std::error_code error;
+        const fs::path real = fs::canonical(from, error);
+        if (error) {
+            m_ok = false;
+            return;
+        }
+        walkFolder(real, from, into);
+    }
+
+    bool ok() const { return m_ok; }
+
+  private:
+    void walkFolder(const fs::path& real, const fs::path& from, const fs::path& into) {
+        m_chain.push_back(real);
+        // Listed before copying, so what the copy itself creates is never walked.
+        for (const fs::path& entry : entriesOf(from))
+            copyEntry(entry, into / entry.filename());
+        m_chain.pop_back();
+    }
+
+    bool onChain(const fs::path& real) const {
+        return std::find(m_chain.begin(), m_chain.end(), real) != m_chain.end();
+    }
+
+    std::vector<fs::path> entriesOf(const fs::path& folder) {
+        std::vector<fs::path> entries;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+            entries.push_back(it->path());
+        if (error)
+            m_ok = false;
+        return entries;
+    }
+
+    void copyEntry(const fs::path& from, const fs::path& to) {
+        std::error_code error;
+        const fs::file_status status = fs::status(from, error);
+        if (error) { // a dangling link or one that loops on itself
+            m_ok = false;
+        } else if (fs::is_directory(status)) {
+            copySubfolder(from, to);
+        } else if (fs::is_regular_file(status)) {
+            copyFile(from, to);
+        }
+    }
+
+    void copySubfolder(const fs::path& from, const fs::path& to) {
+        std::error_code error;
+        const fs::path real = fs::canonical(from, error);
+        if (error) {
+            m_ok = false;
+            return;
+        }
+        if (onChain(real) || real == m_destination)
+            return;
+        fs::create_directory(to, error);
+        if (error || !fs::is_directory(to, error)) {
+            m_ok = false;
+            return;
+        }
+        walkFolder(real, from, to);
+    }
+
+    void copyFile(const fs::path& from, const fs::path& to) {
+        std::error_code error;
+        if (fs::equivalent(from, to, error))
+            return; // the source folder is its own destination: nothing to copy
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+        if (error)
+            m_ok = false;
+    }
+
+    fs::path m_destination;
+    std::vector<fs::path> m_chain; // the real paths of the folders being copied, outermost first
+    bool m_ok = true;
+};
+
+} // namespace
+
+bool copyContents(const fs::path& from, const fs::path& into) {
+    TreeWalk walk(into);
+    walk.copyFolder(from, into);
+    return walk.ok();
+}
+
+} // namespace FolderCopy

@@ -1,0 +1,236 @@
+#include "generator/SearchFileGenerator.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "app/MessageService.h"
+#include "app/Settings.h"
+#include "generator/FolderCopy.h"
+#include "generator/ScriptFileText.h"
+#include "platform/TextFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kNotForJavaScript =
+    "Current you select \"%s\" for template,it's not for JavaScript.\n"
+    "Please open the \"Options\" dialog and select a right Template for using.";
+const char* const kNotForAsp = "Current you select \"%s\" for template,it's not for ASP.\n"
+                               "Please open the \"Options\" dialog and select a right Template for using.";
+const char* const kSystemFileDamaged = "The system file is damaged!\nYou must reinstall this software.";
+const char* const kIndexFirst =
+    "To make or run the search engine you must index a folder or website first.\n"
+    "Please select \"Index folder\" or \"Index Website\" in the menu to index.\t\t\t\n"
+    "After the indexing is finished,you can continue this.";
+const char* const kStillIndexing =
+    "Current indexing work has not been finished yet!\nPlease wait or stop the work to continue.";
+const char* const kNoOutputPath =
+    "The output path %s is not existed!\nPlease open 'Options' dialog and select "
+    "'Output' to set another output path to continue.";
+const char* const kNoTemplateFile =
+    "Current selected template file is not existed!\nPlease open 'Options' dialog "
+    "and select 'Template' to select another template name to continue.";
+const char* const kOpenFailure = "Open file failure!\nPlease retry again.";
+
+// The value replaces "%s" as plain text, so a "%" inside it stays what it is.
+std::string withValue(const char* format, const std::string& value) {
+    std::string text = format;
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
+}
+
+bool exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
+    for (const char* candidate : names) {
+        if (name == candidate)
+            return true;
+    }
+    return false;
+}
+
+// One call of GenerateSearchFiles: every step in its order.
+class Generation {
+  public:
+    explicit Generation(GeneratorInputs& inputs)
+        : m_in(inputs), m_asp(IsAspVariant(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
+          m_template(inputs.paths.templateFolder + "/" + inputs.profile.SelTemplateName + "/"),
+          m_output(OutputFolder(inputs.profile)) {}
+
+    bool run() {
+        if (!checkTemplateKind() || !checkSupportFiles() || !checkIndex() || !checkIdle() ||
+            !checkOutputFolder() || !checkTemplateFiles())
+            return false;
+        if (!FolderCopy::copyContents(m_template, m_output))
+            return fail();
+        removeFrameFiles();
+        if (!copyIndex())
+            return fail();
+        removeStaleFiles();
+        removeFromOutput(scriptName());
+        return writeScriptFile();
+    }
+
+  private:
+    bool refuse(const std::string& message) {
+        m_in.messages.showMessage(message);
+        return false;
+    }
+    bool fail() { return refuse(kOpenFailure); }
+
+    std::string searchFunc() const { return m_program + "SearchFunc.dat"; }
+    std::string searchFuncAsp() const { return m_program + "SearchFuncASP.dat"; }
+    std::string database() const { return m_program + "IndexData.mdb"; }
+    std::string scriptName() const { return m_asp ? "search.asp" : "searchfunc.js"; }
+
+    bool checkTemplateKind() {
+        const std::string& name = m_in.profile.SelTemplateName;
+        if (!m_asp && isOneOf(name, {"Simple-ASP", "Advanced-ASP"}))
+            return refuse(withValue(kNotForJavaScript, name));
+        if (m_asp && isOneOf(name, {"Simple", "Menubar", "Advanced"}))
+            return refuse(withValue(kNotForAsp, name));
+        return true;
+    }
+
+    bool checkSupportFiles() {
+        if (!exists(searchFunc()) || (m_asp && !exists(searchFuncAsp())))
+            return refuse(kSystemFileDamaged);
+        return true;
+    }
+
+    bool checkIndex() {
+        if (!exists(m_asp ? database() : m_in.paths.indexDataPath))
+            return refuse(kIndexFirst);
+        return true;
+    }
+
+    bool checkIdle() { return m_in.idle || refuse(kStillIndexing); }
+
+    bool checkOutputFolder() {
+        std::error_code error;
+        if (!fs::is_directory(m_output, error))
+            return refuse(withValue(kNoOutputPath, m_in.profile.OutputPath));
+        return true;
+    }
+
+    bool checkTemplateFiles() {
+        if (!exists(m_template + "search.html") || !exists(m_template + "result.html"))
+            return refuse(kNoTemplateFile);
+        return true;
+    }
+
+    void removeFrameFiles() {
+        if (!m_asp && m_in.profile.OutputWindowType == 2)
+            return;
+        removeFromOutput("FrameSearch.html");
+        removeFromOutput("result.html");
+    }
+
+    bool copyIndex() {
+        const std::string from = m_asp ? database() : m_in.paths.indexDataPath;
+        const std::string to = m_output + (m_asp ? "IndexData.mdb" : "webdata.js");
+        std::error_code error;
+        if (fs::equivalent(from, to, error))
+            return true;
+        if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, error) && !error)
+            return true;
+        // The index of an earlier run must not pass for the one just made.
+        fs::remove(to, error);
+        return false;
+    }
+
+    void removeStaleFiles() {
+        if (m_asp) {
+            removeFromOutput("searchfunc.js");
+            removeFromOutput("webdata.js");
+        } else {
+            removeFromOutput("search.asp");
+            removeFromOutput("IndexData.mdb");
+        }
+    }
+
+    // The output folder may be the template's folder or the program folder; the files the
+    // generator reads from there are never removed.
+    void removeFromOutput(const std::string& name) {
+        const std::string path = m_output + name;
+        std::error_code error;
+        for (const std::string& kept :
+             {m_template + "search.html", m_template + "result.html", m_template + "FrameSearch.html",
+              database(), m_in.paths.indexDataPath, searchFunc(), searchFuncAsp()}) {
+            if (fs::equivalent(path, kept, error))
+                return;
+        }
+        fs::remove(path, error);
+    }
+
+    bool writeScriptFile() {
+        // Truncated rather than appended to: the file was just removed, and if that failed, old text
+        // must not stay in front of the new.
+        std::ofstream script(m_output + scriptName(), std::ios::binary | std::ios::trunc);
+        std::vector<std::string> searchFuncLines;
+        std::vector<std::string> resultLines;
+        const bool searchFuncRead = TextFile::readLines(searchFunc(), searchFuncLines);
+        const bool resultRead = TextFile::readLines(m_template + "result.html", resultLines);
+        if (!script.is_open() || !searchFuncRead || !resultRead)
+            return fail();
+        if (m_asp)
+            m_in.profile.NoNewSearchLink = 1; // the server-side page has no "New Search" link
+        if (!write(script, ScriptFileText::ScriptText(m_asp, m_in.profile, resultLines, searchFuncLines)))
+            return fail();
+        if (m_asp && !appendServerCode(script))
+            return false;
+        script.close();
+        return script.good() || fail();
+    }
+
+    bool appendServerCode(std::ofstream& script) {
+        std::vector<std::string> lines;
+        if (!TextFile::readLines(searchFuncAsp(), lines)) {
+            script.close();
+            return fail();
+        }
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line;
+            text += ScriptFileText::kLineEnd;
+        }
+        return write(script, text) || fail();
+    }
+
+    static bool write(std::ofstream& file, const std::string& text) {
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file.flush();
+        return file.good();
+    }
+
+    GeneratorInputs& m_in;
+    const bool m_asp;
+    const std::string m_program;  // ends in "/"
+    const std::string m_template; // the selected template's folder, ending in "/"
+    const std::string m_output;   // ends in "/"
+};
+
+} // namespace
+
+bool IsAspVariant(const ProfileSettings& profile) {
+    return profile.ScriptType != ScriptTypes::JavaScript;
+}
+
+std::string OutputFolder(const ProfileSettings& profile) {
+    std::string folder = profile.OutputPath;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+bool GenerateSearchFiles(GeneratorInputs& inputs) {
+    return Generation(inputs).run();
+}

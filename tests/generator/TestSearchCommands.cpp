@@ -1,0 +1,124 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/InputPrompt.h"
+#include "generator/SearchCommands.h"
+#include "platform/Shell.h"
+#include "tests/generator/GeneratorFixture.h"
+
+using generatortest::GeneratorFixture;
+
+namespace {
+
+class RecordingShell : public Shell {
+  public:
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+// Answers every question with the prepared answer and remembers what it was asked.
+class ScriptedPrompt : public InputPrompt {
+  public:
+    std::optional<std::string> ask(const std::string& caption, const std::string& label,
+                                   const std::string& hint, const std::string& initial) override {
+        asked.push_back({caption, label, hint, initial});
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::vector<std::string>> asked;
+};
+
+class SearchCommandsTest : public GeneratorFixture {
+  protected:
+    bool make() {
+        GeneratorInputs in = inputs();
+        return OnMakeSearchFile(in, shell);
+    }
+    bool run() {
+        GeneratorInputs in = inputs();
+        return OnRunSearchFile(in, shell, prompt);
+    }
+    std::string outputFolder() const { return output.str() + "/"; }
+
+    RecordingShell shell;
+    ScriptedPrompt prompt;
+};
+
+TEST_F(SearchCommandsTest, MakeOpensTheOutputFolderOnlyAfterSuccess) {
+    for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp}) {
+        profile.ScriptType = scriptType;
+        shell.opened.clear();
+        EXPECT_TRUE(make()) << messageList();
+        EXPECT_EQ(shell.opened, std::vector<std::string>{outputFolder()});
+    }
+    EXPECT_TRUE(prompt.asked.empty());
+
+    shell.opened.clear();
+    idle = false;
+    EXPECT_FALSE(make());
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(SearchCommandsTest, RunOpensTheJavaScriptSearchPageForTheWindowType) {
+    const std::pair<int, std::string> cases[] = {
+        {0, "search.html"}, {1, "search.html"}, {2, "FrameSearch.html"}};
+    for (const auto& [windowType, page] : cases) {
+        profile.OutputWindowType = windowType;
+        shell.opened.clear();
+        EXPECT_TRUE(run()) << messageList();
+        EXPECT_EQ(shell.opened, std::vector<std::string>{outputFolder() + page});
+        EXPECT_TRUE(inOutput(page));
+    }
+    EXPECT_TRUE(prompt.asked.empty());
+}
+
+TEST_F(SearchCommandsTest, RunAsksForTheServerAddressAndRemembersIt) {
+    profile.ScriptType = ScriptTypes::Asp;
+    prompt.answer = "http://intranet/find/search.asp";
+    EXPECT_TRUE(run()) << messageList();
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_EQ(prompt.asked[0], (std::vector<std::string>{
+                                   "Input URL to run", "URL:",
+                                   "To run the asp search engine, you need to publish the output path in the "
+                                   "IIS or PWS and input the URL here.",
+                                   "http://localhost/search/search.asp"}));
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://intranet/find/search.asp"});
+    EXPECT_EQ(runSearchURL, "http://intranet/find/search.asp");
+
+    // The next run offers the remembered address.
+    EXPECT_TRUE(run()) << messageList();
+    EXPECT_EQ(prompt.asked[1][3], "http://intranet/find/search.asp");
+}
+
+TEST_F(SearchCommandsTest, CancelledOrEmptyAddressOpensNothing) {
+    profile.ScriptType = ScriptTypes::Asp;
+    for (const std::optional<std::string>& answer :
+         {std::optional<std::string>(), std::optional<std::string>("")}) {
+        prompt.answer = answer;
+        EXPECT_TRUE(run()) << messageList();
+        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_EQ(runSearchURL, "http://localhost/search/search.asp");
+    }
+    EXPECT_EQ(prompt.asked.size(), 2u);
+    EXPECT_TRUE(inOutput("search.asp")); // the files were made all the same
+}
+
+TEST_F(SearchCommandsTest, RunDoesNothingMoreWhenGenerationIsRefused) {
+    for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp}) {
+        profile.ScriptType = scriptType;
+        profile.SelTemplateName = "Gone";
+        prompt.answer = "http://x/";
+        EXPECT_FALSE(run());
+    }
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_EQ(messages.messages().size(), 2u);
+}
+
+} // namespace

@@ -1,0 +1,450 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/ProductInfo.h"
+#include "tests/generator/GeneratorFixture.h"
+
+namespace fs = std::filesystem;
+using generatortest::crlf;
+using generatortest::GeneratorFixture;
+
+namespace {
+
+const std::string kNotForJavaScript =
+    "Current you select \"Simple-ASP\" for template,it's not for JavaScript.\n"
+    "Please open the \"Options\" dialog and select a right Template for using.";
+const std::string kNotForAsp = "Current you select \"Menubar\" for template,it's not for ASP.\n"
+                               "Please open the \"Options\" dialog and select a right Template for using.";
+const std::string kSystemFileDamaged = "The system file is damaged!\nYou must reinstall this software.";
+const std::string kIndexFirst =
+    "To make or run the search engine you must index a folder or website first.\n"
+    "Please select \"Index folder\" or \"Index Website\" in the menu to index.\t\t\t\n"
+    "After the indexing is finished,you can continue this.";
+const std::string kStillIndexing =
+    "Current indexing work has not been finished yet!\nPlease wait or stop the work to continue.";
+const std::string kNoTemplateFile =
+    "Current selected template file is not existed!\nPlease open 'Options' dialog "
+    "and select 'Template' to select another template name to continue.";
+const std::string kOpenFailure = "Open file failure!\nPlease retry again.";
+
+std::string noOutputPath(const std::string& path) {
+    return "The output path " + path +
+           " is not existed!\nPlease open 'Options' dialog and select 'Output' to set another output path to "
+           "continue.";
+}
+
+std::string comment() {
+    return std::string("<!-- Findlark (") + ProductInfo::kWebAddress +
+           ") -- Add a search tool to your website. -->\\r\\n";
+}
+
+class SearchFileGeneratorTest : public GeneratorFixture {
+  protected:
+    // Makes one refused call and checks that its message is the expected one and nothing was written.
+    void expectRefusal(const std::string& expected) {
+        const auto programBefore = filesBelow(program.path());
+        const size_t shown = messages.messages().size();
+        EXPECT_FALSE(generate());
+        ASSERT_EQ(messages.messages().size(), shown + 1);
+        EXPECT_EQ(messages.messages().back(), expected);
+        EXPECT_TRUE(outputFiles().empty());
+        EXPECT_EQ(filesBelow(program.path()), programBefore);
+    }
+};
+
+TEST_F(SearchFileGeneratorTest, JavaScriptRefusalsComeInTheirOrderAndWriteNothing) {
+    // Every condition fails at first; each is mended in turn and the next message shows.
+    profile.SelTemplateName = "Simple-ASP";
+    fs::remove(program.str("SearchFunc.dat"));
+    fs::remove(program.str("IndexData.dat"));
+    idle = false;
+    const std::string missingOutput = output.str("missing/");
+    profile.OutputPath = missingOutput;
+
+    expectRefusal(kNotForJavaScript);
+    profile.SelTemplateName = "Advanced-ASP";
+    expectRefusal("Current you select \"Advanced-ASP\" for template,it's not for JavaScript.\n"
+                  "Please open the \"Options\" dialog and select a right Template for using.");
+    profile.SelTemplateName = "Nowhere";
+    expectRefusal(kSystemFileDamaged);
+    program.write("SearchFunc.dat", "x");
+    expectRefusal(kIndexFirst);
+    program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
+    expectRefusal(kStillIndexing);
+    idle = true;
+    expectRefusal(noOutputPath(missingOutput));
+    profile.OutputPath = output.str() + "/";
+    expectRefusal(kNoTemplateFile);
+    profile.SelTemplateName = "Mine";
+    EXPECT_TRUE(generate()) << messageList();
+}
+
+TEST_F(SearchFileGeneratorTest, AspRefusalsComeInTheirOrderAndWriteNothing) {
+    profile.ScriptType = ScriptTypes::Asp;
+    profile.SelTemplateName = "Menubar";
+    fs::remove(program.str("SearchFuncASP.dat"));
+    fs::remove(program.databasePath());
+    idle = false;
+    profile.OutputPath = "";
+
+    expectRefusal(kNotForAsp);
+    for (const char* jsOnly : {"Simple", "Advanced"}) {
+        profile.SelTemplateName = jsOnly;
+        EXPECT_FALSE(generate());
+        EXPECT_NE(messages.messages().back().find(std::string("\"") + jsOnly + "\""), std::string::npos);
+    }
+    profile.SelTemplateName = "Mine";
+    // SearchFunc.dat is present: the server-side code alone is enough to refuse.
+    expectRefusal(kSystemFileDamaged);
+    program.write("SearchFuncASP.dat", "x");
+    // The JavaScript index does not count as an index for the ASP variant.
+    expectRefusal(kIndexFirst);
+    program.write("IndexData.mdb", "db");
+    expectRefusal(kStillIndexing);
+    idle = true;
+    expectRefusal(noOutputPath(""));
+    profile.OutputPath = output.str() + "/";
+    fs::remove(program.str("Template/Mine/result.html"));
+    expectRefusal(kNoTemplateFile);
+    program.write("Template/Mine/result.html", "");
+    fs::remove(program.str("Template/Mine/search.html"));
+    expectRefusal(kNoTemplateFile);
+    program.write("Template/Mine/search.html", "");
+    EXPECT_TRUE(generate()) << messageList();
+}
+
+TEST_F(SearchFileGeneratorTest, TemplateNamesAreComparedExactly) {
+    writeTemplate("simple-asp");
+    profile.SelTemplateName = "simple-asp";
+    EXPECT_TRUE(generate()) << messageList();
+    profile.ScriptType = ScriptTypes::Asp;
+    writeTemplate("simple");
+    profile.SelTemplateName = "simple";
+    EXPECT_TRUE(generate()) << messageList();
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(SearchFileGeneratorTest, AnOutputFileThatIsNotAFolderIsRefused) {
+    const std::string file = output.write("plain", "x");
+    profile.OutputPath = file;
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + noOutputPath(file) + "]");
+}
+
+struct FileSetCase {
+    int scriptType;
+    int windowType;
+    std::set<std::string> expected;
+};
+
+TEST_F(SearchFileGeneratorTest, EachVariantLeavesItsFileSet) {
+    const std::set<std::string> common = {"search.html", "style.css", "images/logo.txt", "user.txt"};
+    const auto with = [&](std::initializer_list<std::string> names) {
+        std::set<std::string> files = common;
+        files.insert(names);
+        return files;
+    };
+    const FileSetCase cases[] = {
+        {0, 0, with({"searchfunc.js", "webdata.js"})},
+        {0, 1, with({"searchfunc.js", "webdata.js"})},
+        {0, 2, with({"searchfunc.js", "webdata.js", "FrameSearch.html", "result.html"})},
+        {1, 0, with({"search.asp", "IndexData.mdb"})},
+        {1, 1, with({"search.asp", "IndexData.mdb"})},
+        {1, 2, with({"search.asp", "IndexData.mdb"})},
+    };
+    for (const FileSetCase& c : cases) {
+        SCOPED_TRACE("script type " + std::to_string(c.scriptType) + ", window type " +
+                     std::to_string(c.windowType));
+        // Leftovers of both variants and of the user; the template's copies are overwritten.
+        for (const char* name : {"search.asp", "IndexData.mdb", "searchfunc.js", "webdata.js",
+                                 "FrameSearch.html", "result.html", "search.html"})
+            output.write(name, "old");
+        output.write("user.txt", "mine");
+        profile.ScriptType = c.scriptType;
+        profile.OutputWindowType = c.windowType;
+        ASSERT_TRUE(generate()) << messageList();
+        EXPECT_EQ(outputFiles(), c.expected);
+        EXPECT_EQ(outputFile("search.html"), "<html>search</html>\r\n");
+        EXPECT_EQ(outputFile("user.txt"), "mine");
+        EXPECT_EQ(outputFile("images/logo.txt"), "logo");
+        if (c.scriptType == 0) {
+            EXPECT_EQ(outputFile("webdata.js"), "arrFiles=new Array();fileNum=0;");
+        } else {
+            EXPECT_EQ(outputFile("IndexData.mdb"), testsupport::readFile(program.databasePath()));
+        }
+        if (c.windowType == 2 && c.scriptType == 0) {
+            EXPECT_EQ(outputFile("FrameSearch.html"), "<frameset></frameset>\r\n");
+        }
+    }
+}
+
+TEST_F(SearchFileGeneratorTest, SwitchingVariantsRemovesTheOtherVariantsFiles) {
+    profile.ScriptType = ScriptTypes::Asp;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_TRUE(inOutput("search.asp"));
+    EXPECT_TRUE(inOutput("IndexData.mdb"));
+
+    profile.ScriptType = ScriptTypes::JavaScript;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_FALSE(inOutput("search.asp"));
+    EXPECT_FALSE(inOutput("IndexData.mdb"));
+    EXPECT_TRUE(inOutput("searchfunc.js"));
+    EXPECT_TRUE(inOutput("webdata.js"));
+
+    profile.ScriptType = ScriptTypes::Asp;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_FALSE(inOutput("searchfunc.js"));
+    EXPECT_FALSE(inOutput("webdata.js"));
+    EXPECT_TRUE(inOutput("search.asp"));
+    // The database beside the program is copied, never moved.
+    EXPECT_TRUE(fs::exists(program.databasePath()));
+}
+
+TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
+    profile.MatchingStrategy = 2;
+    profile.SearchStrategy = 3;
+    profile.OutputWindowType = 1;
+    profile.OutputResultTitle = 0;
+    profile.OutputResultUrl = 0;
+    profile.NoNewSearchLink = 1;
+    profile.NoPoweredBy = 1;
+    profile.ResultTitleSize = 5;
+    profile.ResultTitleFace = "Verdana";
+    profile.ResultTitleColor = 0x112233;
+    profile.ResultTextSize = 1;
+    profile.ResultTextFace = "Times New Roman";
+    profile.ResultTextColor = 0x0000ff;
+    profile.ResultUrlSize = 4;
+    profile.ResultUrlFace = "Courier";
+    profile.ResultInfoSize = 6;
+    profile.ResultInfoFace = "Georgia";
+    profile.ResultInfoColor = 0x445566;
+    profile.HitTextColor = 0xabcdef;
+    writeResultPage("<html><body class=\"r\">\r\n<p>Results</p>\n<div><%CONTENT%></div>\r\n"
+                    "<a href=\"x\">back</a>\r</body></html>");
+    ASSERT_TRUE(generate()) << messageList();
+
+    const std::string expected = crlf({
+        "//Translate search result info into your language",
+        R"(StrYourSearch="Your search:"; //Your search:)",
+        R"(StrNewSearch="New Search"; //New Search)",
+        R"(StrCloseWindow="Close Window"; //Close Window)",
+        R"(StrFind="Find"; //Find)",
+        R"(StrItems="items"; //items)",
+        R"(strResultPage="Result Page"; //Result Page)",
+        R"(strPrevious="Previous"; //Previous)",
+        R"(strNext="Next"; //Next)",
+        "",
+        "//Options for the search engine",
+        "MatchingStrategy=2; //0:Use all words,1:Use any words,2:Use exact phrase",
+        "SearchStrategy=3; //0:search all text,1:Search title,2:Search keywords,3:Search description",
+        "OutPutWindowType=1; //0:same window,1:new window,2:use frame",
+        "OutPutResultTitle=0; //0: not output,1: output",
+        "OutPutResultText=1; //0: not output,1: output",
+        "OutPutResultUrl=0; //0: not output,1: output",
+        "OutPutResultInfo=1; //0: not output,1: output",
+        "NoNewSearchLink=1; //0: has New Search link,1: no",
+        "NoHorizLine=0; //0: has Horizontal lines,1: no",
+        "NoPoweredBy=1; //0: has Powered By info,1: no",
+        "ResultTitleSize=5; //default size: '3'",
+        "ResultTitleFace='Verdana'; //default face: 'arial'",
+        "ResultTitleColor='#332211'; //default color: '#0000FF'",
+        "ResultTextSize=1; //default size: '2'",
+        "ResultTextFace='Times New Roman'; //default face: 'arial'",
+        "ResultTextColor='#ff0000'; //default color: '#000000'",
+        "ResultUrlSize=4; //default size: '2'",
+        "ResultUrlFace='Courier'; //default face: 'arial'",
+        "ResultUrlColor='#008000'; //default color: '#008000'",
+        "ResultInfoSize=6; //default size: '2'",
+        "ResultInfoFace='Georgia'; //default face: 'arial'",
+        "ResultInfoColor='#665544'; //default color: '#000000'",
+        "HitTitleColor='#cc0033'; //default color: '#CC0033'",
+        "HitTextColor='#efcdab'; //default color: '#CC0033'",
+        "",
+        R"(SearchFileName="search.html"; //search file's name)",
+        "",
+        R"(PreSearResultHTML="<html><body class=\"r\">\r\n<p>Results</p>\r\n<div>)" + comment() + "\";",
+        R"(StepSearResultHTML="</div>\r\n<a href=\"x\">back</a>\r\n</body></html>\r\n";)",
+        R"(document.write("<script LANGUAGE='JavaScript' src='webdata.js'></script>"); )",
+        R"(eval( unescape("%76ar%20a%3D1%3B%0Afunction%20f%28%29%7B%7D") );)",
+        "",
+    });
+    EXPECT_EQ(scriptFile(), expected);
+    EXPECT_EQ(profile.NoNewSearchLink, 1);
+}
+
+TEST_F(SearchFileGeneratorTest, AspScriptFileIsWrappedAsServerScriptAndEndsWithTheServerCode) {
+    profile.ScriptType = ScriptTypes::Asp;
+    writeResultPage("<b>\"Hits\"</b><%CONTENT%><i>end</i>\n");
+    ASSERT_TRUE(generate()) << messageList();
+    const std::string text = scriptFile();
+
+    const std::string start = crlf({R"(<script LANGUAGE="JavaScript" RUNAT="Server">)", "",
+                                    "//Translate search result info into your language"});
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    const std::string tail = crlf({
+        R"(SearchFileName="search.asp"; //search file's name)",
+        "",
+        R"(PreSearResultHTML="<b>\"Hits\"</b>";)",
+        R"(StepSearResultHTML="<i>end</i>\r\n";)",
+        R"(eval( unescape("%76ar%20a%3D1%3B%0Afunction%20f%28%29%7B%7D") );)",
+        "",
+        "</script>",
+        "",
+        "<%",
+        R"(Response.Write("x"))",
+        "%>",
+    });
+    ASSERT_GE(text.size(), tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    EXPECT_EQ(text.find("webdata.js"), std::string::npos);
+    EXPECT_EQ(text.find("<!-- Findlark"), std::string::npos);
+}
+
+TEST_F(SearchFileGeneratorTest, AspAlwaysWritesNoNewSearchLinkAndKeepsItSet) {
+    profile.ScriptType = ScriptTypes::Asp;
+    profile.NoNewSearchLink = 0;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptLine("NoNewSearchLink="), "NoNewSearchLink=1; //0: has New Search link,1: no");
+    EXPECT_EQ(profile.NoNewSearchLink, 1);
+
+    profile.ScriptType = ScriptTypes::JavaScript;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptLine("NoNewSearchLink="), "NoNewSearchLink=1; //0: has New Search link,1: no");
+    profile.NoNewSearchLink = 0;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptLine("NoNewSearchLink="), "NoNewSearchLink=0; //0: has New Search link,1: no");
+}
+
+struct HalvesCase {
+    const char* name;
+    std::string resultPage;
+    std::string first; // without the generator comment
+    std::string second;
+};
+
+TEST_F(SearchFileGeneratorTest, ResultPageIsCutAtTheFirstMarker) {
+    const HalvesCase cases[] = {
+        {"text around the marker", "before<%CONTENT%>after", "before", R"(after\r\n)"},
+        {"marker alone", "a\r\n<%CONTENT%>\r\nb", R"(a\r\n)", R"(\r\nb\r\n)"},
+        {"no marker", "a\nb\n", R"(a\r\nb\r\n)", ""},
+        {"empty page", "", "", ""},
+        {"second marker stays", "x<%CONTENT%>y<%CONTENT%>\nz<%CONTENT%>", "x",
+         R"(y<%CONTENT%>\r\nz<%CONTENT%>\r\n)"},
+        {"marker case matters", "<%content%>", R"(<%content%>\r\n)", ""},
+        {"quotes and backslashes", "<a href=\"c:\\x\">\"</a><%CONTENT%>\\\"", R"(<a href=\"c:\x\">\"</a>)",
+         R"(\\"\r\n)"},
+        {"lone carriage returns end lines", "a\rb<%CONTENT%>c\rd", R"(a\r\nb)", R"(c\r\nd\r\n)"},
+    };
+    for (const HalvesCase& c : cases) {
+        for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp}) {
+            SCOPED_TRACE(std::string(c.name) + (scriptType == ScriptTypes::Asp ? " (ASP)" : " (JavaScript)"));
+            writeResultPage(c.resultPage);
+            profile.ScriptType = scriptType;
+            ASSERT_TRUE(generate()) << messageList();
+            const std::string first = scriptType == ScriptTypes::Asp ? c.first : c.first + comment();
+            EXPECT_EQ(scriptLine("PreSearResultHTML="), "PreSearResultHTML=\"" + first + "\";");
+            EXPECT_EQ(scriptLine("StepSearResultHTML="), "StepSearResultHTML=\"" + c.second + "\";");
+        }
+    }
+}
+
+TEST_F(SearchFileGeneratorTest, EmptySearchFunctionsGiveTwoAdjacentQuotes) {
+    program.write("SearchFunc.dat", "");
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptLine("eval("), "eval( unescape(\"\") );");
+    EXPECT_NE(scriptFile().find("eval( unescape(\"\") );\r\n\r\n"), std::string::npos);
+}
+
+TEST_F(SearchFileGeneratorTest, FontFacesCannotEndTheirScriptString) {
+    profile.ResultTitleFace = "100% Sans";
+    profile.ResultTextFace = "O'Brien\\Mono";
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptLine("ResultTitleFace="), "ResultTitleFace='100% Sans'; //default face: 'arial'");
+    EXPECT_EQ(scriptLine("ResultTextFace="), R"(ResultTextFace='O\'Brien\\Mono'; //default face: 'arial')");
+}
+
+TEST_F(SearchFileGeneratorTest, UnreadableResultPageLeavesAnEmptyScriptFile) {
+    profile.ScriptType = ScriptTypes::Asp;
+    profile.NoNewSearchLink = 0;
+    fs::remove(program.str("Template/Mine/result.html"));
+    fs::create_directory(program.str("Template/Mine/result.html"));
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
+    EXPECT_EQ(outputFile("search.asp"), "");
+    EXPECT_TRUE(inOutput("IndexData.mdb")); // the steps before stay done
+    EXPECT_EQ(profile.NoNewSearchLink, 0);
+}
+
+TEST_F(SearchFileGeneratorTest, UnreadableServerCodeLeavesTheScriptUpToItsFooter) {
+    profile.ScriptType = ScriptTypes::Asp;
+    fs::remove(program.str("SearchFuncASP.dat"));
+    fs::create_directory(program.str("SearchFuncASP.dat"));
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
+    const std::string text = outputFile("search.asp");
+    const std::string footer = "</script>\r\n\r\n";
+    ASSERT_GE(text.size(), footer.size());
+    EXPECT_EQ(text.substr(text.size() - footer.size()), footer);
+}
+
+TEST_F(SearchFileGeneratorTest, AFailedIndexCopyIsReportedAndLeavesNoOldIndex) {
+    output.write("webdata.js", "index of an earlier run");
+    fs::remove(program.indexDataPath());
+    fs::create_directory(program.indexDataPath());
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
+    EXPECT_FALSE(inOutput("webdata.js"));
+    EXPECT_FALSE(inOutput("searchfunc.js"));
+}
+
+TEST_F(SearchFileGeneratorTest, AFailedTemplateCopyIsReported) {
+    // A folder where the template has a file cannot be overwritten.
+    fs::create_directories(output.path() / "style.css" / "inside");
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
+    EXPECT_FALSE(inOutput("searchfunc.js"));
+    EXPECT_EQ(outputFile("search.html"), "<html>search</html>\r\n"); // the rest was still copied
+}
+
+TEST_F(SearchFileGeneratorTest, ScriptFileLeftInPlaceIsReplacedNotAppendedTo) {
+    ASSERT_TRUE(generate()) << messageList();
+    const std::string first = scriptFile();
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptFile(), first);
+    // The template may carry a file of the script's name; it is replaced as well.
+    program.write("Template/Mine/searchfunc.js", "template's own");
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(scriptFile(), first);
+}
+
+TEST_F(SearchFileGeneratorTest, OutputPathWithoutFinalSlashStillWritesInsideTheFolder) {
+    profile.OutputPath = output.str();
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_TRUE(inOutput("searchfunc.js"));
+    EXPECT_TRUE(inOutput("webdata.js"));
+    EXPECT_FALSE(fs::exists(output.str() + "searchfunc.js"));
+    EXPECT_EQ(profile.OutputPath, output.str()); // the setting itself is left as typed
+}
+
+TEST_F(SearchFileGeneratorTest, TemplateFolderAsOutputKeepsTheTemplatesFiles) {
+    profile.OutputPath = program.str("Template/Mine/");
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(testsupport::readFile(program.str("Template/Mine/result.html")), "<p><%CONTENT%></p>\r\n");
+    EXPECT_TRUE(fs::exists(program.str("Template/Mine/FrameSearch.html")));
+    EXPECT_TRUE(fs::exists(program.str("Template/Mine/webdata.js")));
+}
+
+TEST_F(SearchFileGeneratorTest, ProgramFolderAsOutputKeepsTheSupportFiles) {
+    profile.OutputPath = program.str() + "/";
+    profile.ScriptType = ScriptTypes::Asp;
+    const std::string database = testsupport::readFile(program.databasePath());
+    ASSERT_TRUE(generate()) << messageList();
+    profile.ScriptType = ScriptTypes::JavaScript;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(testsupport::readFile(program.databasePath()), database);
+    EXPECT_TRUE(fs::exists(program.indexDataPath()));
+}
+
+} // namespace
