@@ -13,6 +13,7 @@
 #include "app/SettingsEditor.h"
 #include "app/SettingsPersistence.h"
 #include "folder/RunControl.h"
+#include "generator/SearchFileGenerator.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -110,6 +111,8 @@ public:
             return BatchStatus::Usage;
         if (m_line.command == "index-folder")
             return indexFolder();
+        if (m_line.command == "make")
+            return make();
         return usageError("Unknown command \"" + m_line.command + "\".");
     }
 
@@ -218,6 +221,18 @@ private:
         return view.failed() || stopped ? BatchStatus::Failed : BatchStatus::Finished;
     }
 
+    // Writes the search files; batch mode opens nothing and prints the output folder.
+    int make() {
+        if (!m_line.arguments.empty())
+            return usageError("make takes no arguments.");
+        BatchView messages(m_env.out, m_env.err, m_line.quiet);
+        GeneratorInputs inputs{m_app.paths, m_app.settings.profile, m_app.settings.RunSearchURL, true, messages};
+        if (!GenerateSearchFiles(inputs))
+            return BatchStatus::Failed;
+        std::fprintf(m_env.out, "%s\n", OutputFolder(m_app.settings.profile).c_str());
+        return BatchStatus::Finished;
+    }
+
     CommandLine m_line;
     BatchEnvironment& m_env;
     CFindlarkApp m_app;
@@ -232,6 +247,7 @@ std::string BatchUsage() {
            "\n"
            "Commands:\n"
            "  index-folder DIR        index the files of DIR and its sub-folders\n"
+           "  make                    write the search files into the output folder\n"
            "  settings                print the settings, KEY=VALUE one a line\n"
            "  settings KEY=VALUE ...  change those settings and save them\n"
            "\n"

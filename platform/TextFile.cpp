@@ -10,11 +10,13 @@ namespace TextFile {
 
 bool readAll(const std::string& path, std::string& content) {
     content.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only regular files are read: a pipe would block and a device (a link to /dev/zero) never ends.
+    // Opening without blocking keeps a pipe from stopping the program before it can be refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return false;
     }

@@ -7,7 +7,7 @@
 // Plain file reading and writing as the program needs it: text is bytes, lines end at CR LF, LF or a lone CR.
 namespace TextFile {
 
-// The whole file as bytes; false when it cannot be opened or read.
+// The whole file as bytes; false when it cannot be opened or read, or is not a regular file.
 bool readAll(const std::string& path, std::string& content);
 
 // Splits text into lines without their line ends; a last line without a line end counts,

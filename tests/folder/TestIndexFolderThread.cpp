@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/Settings.h"
@@ -123,6 +124,18 @@ TEST_F(FolderJob, UnreadableFileIsAFailureWithARecord) {
     EXPECT_NE(dataFile().find("arrFiles[1]=new Array(\"broken.htm\",\"NO TITLE\",\"\",\"\",\"\",\"\");"),
               std::string::npos);
     EXPECT_EQ(records, 2);
+}
+
+TEST_F(FolderJob, PipesAndDevicesAreFailuresNotEndlessReads) {
+    site.write("a.htm", "a");
+    ASSERT_EQ(::mkfifo(site.str("pipe.htm").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", site.str("zero.txt"));
+    runOver(site.str());
+    const auto rows = view.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].status, "Indexed");
+    EXPECT_EQ(rows[1].status, "Failure");
+    EXPECT_EQ(rows[2].status, "Failure");
 }
 
 TEST_F(FolderJob, LinkLoopsAndSecondLinksToAFolderAreWalkedOnce) {

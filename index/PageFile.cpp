@@ -1,0 +1,84 @@
+#include "index/PageFile.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "platform/TextFile.h"
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+size_t lineEnd(std::string_view s, size_t i) {
+    while (i < s.size() && !isLineBreak(s[i]))
+        ++i;
+    return i;
+}
+
+// Position of the first "<" of the line that starts a tag whose name begins with "body" (white space
+// after the "<" allowed, any letter case), or npos.
+size_t bodyTagStart(std::string_view line) {
+    for (size_t at = line.find('<'); at != npos; at = line.find('<', at + 1)) {
+        size_t name = at + 1;
+        while (name < line.size() && isWhiteSpace(line[name]))
+            ++name;
+        if (line.size() - name < 4)
+            continue;
+        if (lowerAscii(line[name]) == 'b' && lowerAscii(line[name + 1]) == 'o' &&
+            lowerAscii(line[name + 2]) == 'd' && lowerAscii(line[name + 3]) == 'y')
+            return at;
+    }
+    return npos;
+}
+
+// Rewrites the file's bytes in place as its lines joined by one LF: every line end (CR LF, LF or a lone
+// CR) becomes one LF and a final line end is dropped. The result is never longer than the file, so even
+// a very large page needs no second buffer.
+void joinLines(std::string& content, bool stopAtBody) {
+    const std::string_view all(content);
+    size_t read = 0;
+    size_t write = 0;
+    bool first = true;
+    while (read < all.size()) {
+        const size_t end = lineEnd(all, read);
+        std::string_view line = all.substr(read, end - read);
+        const size_t body = stopAtBody ? bodyTagStart(line) : npos;
+        if (body != npos)
+            line = line.substr(0, body);
+        if (!first)
+            content[write++] = '\n';
+        first = false;
+        if (write != read)
+            std::memmove(content.data() + write, line.data(), line.size());
+        write += line.size();
+        if (body != npos)
+            break;
+        read = end;
+        if (read < all.size() && all[read] == '\r' && read + 1 < all.size() && all[read + 1] == '\n')
+            ++read;
+        if (read < all.size())
+            ++read;
+    }
+    content.resize(write);
+}
+
+} // namespace
+
+bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy) {
+    if (!TextFile::readAll(path, content)) {
+        content.clear();
+        return false;
+    }
+    joinLines(content, indexStrategy != 0);
+    return true;
+}
