@@ -1,0 +1,34 @@
+# The client-side search functions (SearchFunc.dat) and the built-in templates.
+# Included by support/CMakeLists.txt, in its scope.
+
+# SearchFunc.dat is the readable source in searchfunc/, joined in file-name
+# order (the numbers in the names fix it) and percent-escaped.
+add_executable(findlark_escapescript EscapeScript.cpp)
+set_target_properties(findlark_escapescript PROPERTIES CXX_STANDARD 17)
+findlark_warnings(findlark_escapescript)
+
+file(GLOB searchfunc_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchfunc/*.js)
+list(SORT searchfunc_sources)
+add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat
+    COMMAND findlark_escapescript ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat ${searchfunc_sources}
+    DEPENDS findlark_escapescript ${searchfunc_sources}
+    COMMENT "Encoding the search functions")
+list(APPEND FINDLARK_SUPPORT_OUTPUTS ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat)
+install(FILES ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat DESTINATION ${FINDLARK_INSTALL_DIR})
+
+# The Template folder beside the program. It is copied over, never cleared:
+# the program adds the user's own templates to the same folder.
+file(GLOB_RECURSE template_files CONFIGURE_DEPENDS LIST_DIRECTORIES false
+    RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/Template ${CMAKE_CURRENT_SOURCE_DIR}/Template/*)
+set(template_sources)
+set(template_outputs)
+foreach(file ${template_files})
+    list(APPEND template_sources ${CMAKE_CURRENT_SOURCE_DIR}/Template/${file})
+    list(APPEND template_outputs ${FINDLARK_PROGRAM_DIR}/Template/${file})
+endforeach()
+add_custom_command(OUTPUT ${template_outputs}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_CURRENT_SOURCE_DIR}/Template ${FINDLARK_PROGRAM_DIR}/Template
+    DEPENDS ${template_sources}
+    COMMENT "Copying the built-in templates")
+list(APPEND FINDLARK_SUPPORT_OUTPUTS ${template_outputs})
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/Template DESTINATION ${FINDLARK_INSTALL_DIR})

@@ -1,0 +1,134 @@
+// Findlark client-side search functions: reading the visitor's query.
+(function (F) {
+    "use strict";
+
+    // The query arrives in the address, so anyone can make it as long as they
+    // like; every word costs a pass over the index, so both are bounded.
+    var MAX_QUERY_LENGTH = 256;
+    var MAX_WORDS = 32;
+
+    var MATCH_ALL = 0, MATCH_ANY = 1, MATCH_PHRASE = 2;
+
+    // Sentence punctuation, brackets and quotes are stripped from the ends of a
+    // word ("search," or "(index)"); inside a word they stay ("node.js",
+    // "don't"). Symbols that carry meaning at a word's end or start stay too:
+    // c++, c#, 50%, $5, @name, AT&T. Between the words of a phrase, the page
+    // may have any mix of blanks and such punctuation ("red, green" is the
+    // phrase "red green").
+    var PUNCTUATION = "!\"'(),\\-./:;<=>?\\[\\\\\\]^_`{|}~*\\u00A1\\u00AB\\u00B7\\u00BB\\u00BF" +
+        "\\u2010-\\u2027\\u2030-\\u205E\\u3000-\\u303F\\uFF01\\uFF02\\uFF07-\\uFF0A\\uFF0C-\\uFF0F" +
+        "\\uFF1A-\\uFF1F\\uFF3B-\\uFF3F\\uFF5B-\\uFF65";
+    var EDGES = new RegExp("^[" + PUNCTUATION + "]+|[" + PUNCTUATION + "]+$", "g");
+    var PHRASE_GAP = "[\\s" + PUNCTUATION + "]+";
+    var BLANKS = /\s+/;
+    var CONTROLS = /[\u0000-\u001F\u007F]/g;
+    var REGEXP_SPECIAL = /[\\^$.*+?()[\]{}|\/-]/g;
+
+    function stripEdges(word) {
+        return word.replace(EDGES, "");
+    }
+
+    // Cuts an over-long query at the last blank before the limit, so that no
+    // word is searched for in a truncated form, and never inside a pair.
+    function limitLength(s) {
+        if (s.length <= MAX_QUERY_LENGTH) return s;
+        var cut = s.substring(0, MAX_QUERY_LENGTH + 1);
+        var blank = cut.search(/\s\S*$/);
+        var end = blank > 0 ? blank : MAX_QUERY_LENGTH;
+        if (F.insidePair(s, end)) end--;
+        return s.substring(0, end);
+    }
+
+    // A matcher finds one thing the visitor asked for: a word, or the whole
+    // phrase. `text` is what the visitor typed (for display), `folded` its
+    // case-folded form, `pattern` a regular expression for phrases, whose words
+    // may stand apart in the page (see PHRASE_GAP).
+    function wordMatcher(text) {
+        return { text: text, folded: F.foldCase(text), pattern: null };
+    }
+
+    function phraseMatcher(words) {
+        var folded = [];
+        for (var k = 0; k < words.length; k++) folded.push(F.foldCase(words[k]).replace(REGEXP_SPECIAL, "\\$&"));
+        var text = words.join(" ");
+        return { text: text, folded: F.foldCase(text), pattern: new RegExp(folded.join(PHRASE_GAP), "g") };
+    }
+
+    // Returns what the search needs of the typed text:
+    //   raw       the query as used (well formed, bounded), for addresses
+    //   shown     the same with its blanks collapsed, for "Your search:"
+    //   matchers  what must be found, in the order typed, without repeats
+    //   matching  the matching strategy in force
+    // A query of only blanks or punctuation has no matchers and finds nothing.
+    function parseQuery(text, matching) {
+        // Control characters have no place in a query (and NUL separates
+        // the records of the index's corpora).
+        var raw = limitLength(F.wellFormed(text == null ? "" : String(text)).replace(CONTROLS, " "));
+        var shown = F.trimBlanks(F.composed(raw).split(BLANKS).join(" "));
+        var pieces = shown === "" ? [] : shown.split(" ");
+        var phrase = matching === MATCH_PHRASE;
+        var words = [];
+        var seen = {};
+        for (var k = 0; k < pieces.length && words.length < MAX_WORDS; k++) {
+            var word = stripEdges(pieces[k]);
+            // A phrase keeps repeated words ("bye bye"); a word list does not.
+            var key = "#" + F.foldCase(word);
+            if (word === "" || (!phrase && seen[key])) continue;
+            seen[key] = true;
+            words.push(word);
+        }
+        var matchers = [];
+        if (phrase && words.length > 1) {
+            matchers.push(phraseMatcher(words));
+        } else {
+            for (var n = 0; n < words.length; n++) matchers.push(wordMatcher(words[n]));
+        }
+        return { raw: raw, shown: shown, matchers: matchers, matching: matching };
+    }
+
+    // Every place where the matcher occurs in folded text, as [start, end)
+    // pairs, at most `limit` of them.
+    function findAll(folded, matcher, limit) {
+        var found = [];
+        var at, re;
+        if (matcher.pattern) {
+            re = matcher.pattern;
+            re.lastIndex = 0;
+            var m;
+            while (found.length < limit && (m = re.exec(folded)) !== null) {
+                found.push([m.index, m.index + m[0].length]);
+            }
+            re.lastIndex = 0;
+            return found;
+        }
+        var needle = matcher.folded;
+        at = folded.indexOf(needle);
+        while (at >= 0 && found.length < limit) {
+            found.push([at, at + needle.length]);
+            at = folded.indexOf(needle, at + needle.length);
+        }
+        return found;
+    }
+
+    // The number of occurrences, at most `limit`; the cheap form of findAll.
+    function countAll(folded, matcher, limit) {
+        if (matcher.pattern) return findAll(folded, matcher, limit).length;
+        var needle = matcher.folded;
+        var count = 0;
+        var at = folded.indexOf(needle);
+        while (at >= 0 && count < limit) {
+            count++;
+            at = folded.indexOf(needle, at + needle.length);
+        }
+        return count;
+    }
+
+    F.MATCH_ALL = MATCH_ALL;
+    F.MATCH_ANY = MATCH_ANY;
+    F.MATCH_PHRASE = MATCH_PHRASE;
+    F.MAX_QUERY_LENGTH = MAX_QUERY_LENGTH;
+    F.MAX_WORDS = MAX_WORDS;
+    F.parseQuery = parseQuery;
+    F.findAll = findAll;
+    F.countAll = countAll;
+})(Findlark);

@@ -1,0 +1,106 @@
+// Findlark client-side search functions: the search's state in the address.
+//
+// A result page is fully described by its address, so that the back button,
+// bookmarks and shared links all work:
+//   q  the query (present, even empty, on every result page)
+//   p  the result page, 1 for the first (left out on the first page)
+//   m  the matching strategy, 0 to 2, when the visitor chose one
+//   s  the search strategy, 0 to 3, when the visitor chose one
+(function (F) {
+    "use strict";
+
+    var PERCENT_RUN = /(?:%[0-9A-Fa-f]{2})+/g;
+
+    // Decodes a run of %XX escapes, keeping as written each escape that does
+    // not belong to a well-formed UTF-8 sequence.
+    function decodeRun(run) {
+        var escapes = run.match(/%[0-9A-Fa-f]{2}/g);
+        var out = "";
+        for (var k = 0; k < escapes.length;) {
+            var done = false;
+            for (var n = 1; n <= 4 && k + n <= escapes.length && !done; n++) {
+                try {
+                    out += decodeURIComponent(escapes.slice(k, k + n).join(""));
+                    k += n;
+                    done = true;
+                } catch (e) {
+                    // Not a whole sequence yet: try a longer one.
+                }
+            }
+            if (!done) out += escapes[k++];
+        }
+        return out;
+    }
+
+    // Form encoding: "+" is a blank. A malformed escape must not throw (the
+    // address is anyone's to write); it stays as written.
+    function decodePart(s) {
+        s = s.replace(/\+/g, " ");
+        try {
+            return decodeURIComponent(s);
+        } catch (e) {
+            return s.replace(PERCENT_RUN, decodeRun);
+        }
+    }
+
+    // The q, p, m and s parameters of an address's query part ("?q=a&p=2").
+    // Only the first of repeated parameters counts; others are ignored.
+    function parseParams(search) {
+        var s = String(search == null ? "" : search);
+        var hash = s.indexOf("#");
+        if (hash >= 0) s = s.substring(0, hash);
+        if (s.charAt(0) === "?") s = s.substring(1);
+        var params = {};
+        var pairs = s.split("&");
+        for (var k = 0; k < pairs.length; k++) {
+            if (pairs[k] === "") continue;
+            var eq = pairs[k].indexOf("=");
+            var name = decodePart(eq < 0 ? pairs[k] : pairs[k].substring(0, eq));
+            var value = eq < 0 ? "" : decodePart(pairs[k].substring(eq + 1));
+            if ((name === "q" || name === "p" || name === "m" || name === "s") && !params.hasOwnProperty(name)) {
+                params[name] = value;
+            }
+        }
+        return params;
+    }
+
+    function choice(value, max) {
+        return typeof value === "string" && /^\s*\d\s*$/.test(value) && parseInt(value, 10) <= max ?
+            parseInt(value, 10) : -1;
+    }
+
+    // What the address asks for, with the options filling in what it leaves
+    // open. hasQuery is false on the plain search page (no q at all).
+    function requestFrom(params, options) {
+        var m = choice(params.m, 2);
+        var s = choice(params.s, 3);
+        var p = typeof params.p === "string" && /^\s*\d{1,9}\s*$/.test(params.p) ? parseInt(params.p, 10) : 1;
+        return {
+            hasQuery: params.hasOwnProperty("q"),
+            query: params.hasOwnProperty("q") ? params.q : "",
+            page: p >= 1 ? p : 1,
+            matching: m >= 0 ? m : options.matching,
+            matchingChosen: m >= 0,
+            strategy: s >= 0 ? s : options.strategy,
+            strategyChosen: s >= 0
+        };
+    }
+
+    function encode(s) {
+        return encodeURIComponent(F.wellFormed(String(s))).replace(/%20/g, "+");
+    }
+
+    // The address of one result page of a request. The query is the one the
+    // search used (bounded), not whatever length the incoming address had.
+    function pageAddress(base, request, queryText, page) {
+        var out = base + "?q=" + encode(queryText);
+        if (request.matchingChosen) out += "&m=" + request.matching;
+        if (request.strategyChosen) out += "&s=" + request.strategy;
+        if (page > 1) out += "&p=" + page;
+        return out;
+    }
+
+    F.parseParams = parseParams;
+    F.requestFrom = requestFrom;
+    F.pageAddress = pageAddress;
+})(Findlark);

@@ -1,0 +1,77 @@
+// Loads the search functions the way a page does (one classic script, run at
+// the top level) into a node vm context, with options and an index that look
+// like the ones searchfunc.js and webdata.js define.
+import fs from "node:fs";
+import path from "node:path";
+import vm from "node:vm";
+import { fileURLToPath } from "node:url";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const sourceDir = path.resolve(here, "../../support/searchfunc");
+
+export function sourceFiles() {
+    return fs.readdirSync(sourceDir).filter((f) => f.endsWith(".js")).sort().map((f) => path.join(sourceDir, f));
+}
+
+// The files joined as the build joins them: in name order, each ending with a
+// line feed.
+export function joinedSource() {
+    return sourceFiles().map((f) => {
+        const text = fs.readFileSync(f, "utf8");
+        return text === "" || text.endsWith("\n") ? text : text + "\n";
+    }).join("");
+}
+
+// A JavaScript string body as the indexer writes it into webdata.js.
+function literal(s) {
+    return String(s).replace(/\\/g, "\\\\").replace(/"/g, "\\\"");
+}
+
+// webdata.js for records given as arrays of up to six fields (link, title,
+// text, keywords, description, link description) or as objects with those
+// names.
+export function webdata(records, { fileNum = records.length } = {}) {
+    const out = ["arrFiles=new Array();"];
+    records.forEach((r, i) => {
+        const fields = Array.isArray(r) ? r :
+            [r.link, r.title, r.text, r.keywords, r.description, r.linkDescription];
+        const six = [0, 1, 2, 3, 4, 5].map((k) => literal(fields[k] ?? ""));
+        out.push(`arrFiles[${i}]=new Array("${six.join("\",\"")}");`);
+    });
+    if (fileNum !== null) out.push(`fileNum=${fileNum};`);
+    return out.join("");
+}
+
+export function loadEngine(globals = {}, records = null, dataOptions = {}) {
+    const ctx = vm.createContext({ ...globals });
+    vm.runInContext(joinedSource(), ctx, { filename: "searchfunc" });
+    if (records) vm.runInContext(webdata(records, dataOptions), ctx, { filename: "webdata.js" });
+    return ctx;
+}
+
+// Values made in the vm context belong to another realm; strict deep
+// comparison needs plain ones.
+export function plain(value) {
+    return JSON.parse(JSON.stringify(value));
+}
+
+export const PLAIN_LINKS = { base: "search.html", target: null, hitTarget: null, newSearch: "search.html" };
+
+// Runs one search as the page would for the address "?" + search.
+export function run(ctx, search, { links = PLAIN_LINKS, canClose = false } = {}) {
+    const F = ctx.Findlark;
+    const options = F.readOptions();
+    const request = F.requestFrom(F.parseParams(search), options);
+    return F.searchPage(request, {
+        records: ctx.arrFiles, count: ctx.fileNum, options, strings: F.readStrings(), links, canClose
+    });
+}
+
+// The links of the hits, best first.
+export function found(ctx, search) {
+    return plain(run(ctx, search).hits.map((h) => ctx.arrFiles[h.index][0]));
+}
+
+export function q(text, extra = "") {
+    return "?q=" + encodeURIComponent(text) + extra;
+}
