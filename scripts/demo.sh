@@ -10,6 +10,10 @@ cmake --build "$root/build" -j"$(nproc)"
 # The demo keeps its settings apart from the user's own.
 export XDG_CONFIG_HOME="$root/build/demo-config"
 site="$root/examples/site"
-"$root/build/findlark" index-folder "$site" \
-    --set ScriptType=0 --set NoIncFileListItemNum=1 --set "NoIncFileListItem0=$site/private/"
-echo "Index written to $root/build/IndexData.dat"
+output="$root/build/Output/"
+mkdir -p "$output"
+settings=(--set ScriptType=0 --set SelTemplateName=Simple --set "OutputPath=$output"
+          --set NoIncFileListItemNum=1 --set "NoIncFileListItem0=$site/private/")
+"$root/build/findlark" index-folder "$site" "${settings[@]}"
+"$root/build/findlark" make "${settings[@]}" >/dev/null
+echo "Search engine written to $output: open ${output}search.html in a browser."
