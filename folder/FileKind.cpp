@@ -1,17 +1,14 @@
 #include "folder/FileKind.h"
+#include "platform/AsciiText.h"
 
 #include "index/PageExtractor.h"
 
 namespace {
 
-bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string_view trim(std::string_view text) {
-    while (!text.empty() && isWhiteSpace(text.front()))
+    while (!text.empty() && AsciiText::isWhiteSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isWhiteSpace(text.back()))
+    while (!text.empty() && AsciiText::isWhiteSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }
@@ -20,7 +17,7 @@ bool equalsFolded(std::string_view piece, std::string_view extension) {
     if (piece.size() != extension.size())
         return false;
     for (size_t i = 0; i < piece.size(); ++i)
-        if (lower(piece[i]) != extension[i])
+        if (AsciiText::lower(piece[i]) != extension[i])
             return false;
     return true;
 }
@@ -59,6 +56,6 @@ std::string FileNameExtension(std::string_view fileName) {
         return {};
     std::string extension(fileName.substr(dot + 1));
     for (char& c : extension)
-        c = lower(c);
+        c = AsciiText::lower(c);
     return extension;
 }

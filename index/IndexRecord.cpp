@@ -1,4 +1,5 @@
 #include "index/IndexRecord.h"
+#include "platform/AsciiText.h"
 
 #include <algorithm>
 
@@ -33,10 +34,8 @@ std::string trailer(int recordCount) { return "fileNum=" + std::to_string(record
 
 namespace {
 
-bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 std::string_view trimLeading(std::string_view text) {
-    while (!text.empty() && isWhiteSpace(text.front()))
+    while (!text.empty() && AsciiText::isWhiteSpace(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && text.front() == '\\')
         text.remove_prefix(1);

@@ -1,4 +1,5 @@
 #include "index/PageExtractor.h"
+#include "platform/AsciiText.h"
 
 #include <array>
 #include <cstdint>
@@ -14,15 +15,6 @@ constexpr size_t npos = std::string_view::npos;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-bool isLineBreak(char c) {
-    return c == '\r' || c == '\n';
-}
-bool isWhiteSpace(char c) {
-    return isBlank(c) || c == '\v' || c == '\f';
-}
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // How a scanner treats a byte. A lone space or tab is copied like any other character; only a blank
@@ -64,7 +56,7 @@ bool blankKept(std::string_view s, size_t i) {
     return i + 1 == s.size() || !isBlank(s[i + 1]);
 }
 char keptBlank(char c) {
-    return isLineBreak(c) ? ' ' : c;
+    return AsciiText::isLineBreak(c) ? ' ' : c;
 }
 
 void appendBlank(std::string& out, std::string_view s, size_t i) {
@@ -84,25 +76,25 @@ void appendQuote(std::string& out, bool keepQuotes) {
 
 bool matchesLower(std::string_view s, size_t pos, std::string_view word) {
     for (size_t k = 0; k < word.size(); ++k) {
-        if (lowerAscii(s[pos + k]) != word[k])
+        if (AsciiText::lower(s[pos + k]) != word[k])
             return false;
     }
     return true;
 }
 
 size_t skipWhiteSpace(std::string_view s, size_t i) {
-    while (i < s.size() && isWhiteSpace(s[i]))
+    while (i < s.size() && AsciiText::isWhiteSpace(s[i]))
         ++i;
     return i;
 }
 
 void trimInPlace(std::string& s) {
     size_t end = s.size();
-    while (end > 0 && isWhiteSpace(s[end - 1]))
+    while (end > 0 && AsciiText::isWhiteSpace(s[end - 1]))
         --end;
     s.resize(end);
     size_t begin = 0;
-    while (begin < end && isWhiteSpace(s[begin]))
+    while (begin < end && AsciiText::isWhiteSpace(s[begin]))
         ++begin;
     s.erase(0, begin);
 }
@@ -429,7 +421,7 @@ bool ParseMetaTag(std::string_view attributes, std::string& name, std::string& v
     value.clear();
     std::string lower(attributes);
     for (char& c : lower)
-        c = lowerAscii(c);
+        c = AsciiText::lower(c);
     const size_t nameAt = findAssignment(lower, "name", false);
     if (nameAt == npos)
         return false;
@@ -444,9 +436,9 @@ bool ParseMetaTag(std::string_view attributes, std::string& name, std::string& v
 std::string CollapseWhitespace(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && isWhiteSpace(text[begin]))
+    while (begin < end && AsciiText::isWhiteSpace(text[begin]))
         ++begin;
-    while (end > begin && isWhiteSpace(text[end - 1]))
+    while (end > begin && AsciiText::isWhiteSpace(text[end - 1]))
         --end;
     std::string result;
     result.reserve(end - begin);

@@ -1,4 +1,5 @@
 #include "index/PageFile.h"
+#include "platform/AsciiText.h"
 
 #include <cstring>
 #include <string_view>
@@ -9,18 +10,9 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-bool isLineBreak(char c) {
-    return c == '\r' || c == '\n';
-}
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 size_t lineEnd(std::string_view s, size_t i) {
-    while (i < s.size() && !isLineBreak(s[i]))
+    while (i < s.size() && !AsciiText::isLineBreak(s[i]))
         ++i;
     return i;
 }
@@ -30,12 +22,12 @@ size_t lineEnd(std::string_view s, size_t i) {
 size_t bodyTagStart(std::string_view line) {
     for (size_t at = line.find('<'); at != npos; at = line.find('<', at + 1)) {
         size_t name = at + 1;
-        while (name < line.size() && isWhiteSpace(line[name]))
+        while (name < line.size() && AsciiText::isWhiteSpace(line[name]))
             ++name;
         if (line.size() - name < 4)
             continue;
-        if (lowerAscii(line[name]) == 'b' && lowerAscii(line[name + 1]) == 'o' &&
-            lowerAscii(line[name + 2]) == 'd' && lowerAscii(line[name + 3]) == 'y')
+        if (AsciiText::lower(line[name]) == 'b' && AsciiText::lower(line[name + 1]) == 'o' &&
+            AsciiText::lower(line[name + 2]) == 'd' && AsciiText::lower(line[name + 3]) == 'y')
             return at;
     }
     return npos;
