@@ -68,6 +68,8 @@ bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access i
     m_recordset = std::make_unique<Recordset>();
     try {
         m_connection->open(m_programFolder + kDatabaseFile);
+        // The batches of a run are not synced one by one; closing the run syncs the file once.
+        m_connection->setUnsynced();
         // The snapshot is taken inside the transaction, so nothing can change the table under the cursor.
         m_connection->beginTrans();
         m_recordset->open(*m_connection, kTable);
@@ -161,6 +163,7 @@ void IndexDatabase::release(bool reportLostRows) {
             report(kAddError, error.what());
     }
     m_connection->close();
+    Connection::syncFile(m_programFolder + kDatabaseFile);
 }
 
 void IndexDatabase::report(const char* format, const std::string& errorText) {

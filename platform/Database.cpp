@@ -1,5 +1,8 @@
 #include "platform/Database.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <sqlite3.h>
 
 namespace {
@@ -92,6 +95,16 @@ void Connection::beginTrans() {
 }
 void Connection::commitTrans() {
     execute("COMMIT");
+}
+void Connection::setUnsynced() {
+    execute("PRAGMA synchronous=OFF");
+}
+void Connection::syncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 void Connection::rollbackTrans() {
     execute("ROLLBACK");

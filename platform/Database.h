@@ -45,6 +45,12 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
+    // Commits stop waiting for the disk. A killed process still leaves a consistent file (the journal
+    // is written before the database); only a system crash may lose the last commits. Outside a
+    // transaction only.
+    void setUnsynced();
+    // Waits until a closed database file is on the disk.
+    static void syncFile(const std::string& path);
 
 private:
     friend class Recordset;
