@@ -2,7 +2,7 @@
 # Installs the Debian packages Findlark needs to build and test, when they are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libsqlite3-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libsqlite3-dev
           libgtest-dev libgmock-dev libbenchmark-dev nodejs)
 if [[ "${1:-}" == "--tests" ]]; then
     # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation.

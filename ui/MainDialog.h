@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ui/DesktopShell.h"
+#include "ui/DialogInputPrompt.h"
+#include "ui/MessageBoxService.h"
+#include "ui/SelectFolder.h"
+
+class CFindlarkApp;
+class QAction;
+class QMenuBar;
+class QToolBar;
+class RunControl;
+class WindowRunView;
+struct GeneratorInputs;
+
+namespace Ui {
+class CMainDialog;
+}
+
+// The main window: the menu and toolbar through which every command enters, the page list in which
+// the indexing run shows each page, the status lines and the Stop and Go buttons.
+class CMainDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kIndexFolderTitle =
+        "Select the folder that include files you want to index for making a search engine:";
+    static constexpr const char* kMailFailure =
+        "Send mail failure!\nNo mail program or no default mail program on your operation system!!";
+
+    explicit CMainDialog(CFindlarkApp& app, QWidget* parent = nullptr);
+    ~CMainDialog() override;
+
+    // The services commands use: message boxes, the desktop shell, the input dialog, the folder
+    // browser. Tests put their own in place.
+    void setMessageService(MessageService& messages);
+    void setShell(Shell& shell);
+    void setInputPrompt(InputPrompt& prompt);
+    FolderBrowser folderBrowser = BrowseWithFolderDialog;
+
+    // The action of a command (CommandIds), or null for a number the window does not know.
+    QAction* commandAction(int id) const;
+    RunControl& runControl() { return *m_runControl; }
+    WindowRunView& runView() { return *m_runView; }
+    // The current profile's name, " - ", the application title.
+    QString captionText() const;
+    // The address Support Email opens.
+    static std::string supportMailAddress();
+
+    // Every way out (Exit, Enter, Esc, the close box) ends here: a running job is stopped first and
+    // writes its trailer before the window goes.
+    void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpWindow();
+    void createCommands();
+    void createMenu();
+    void createToolBar();
+    void setUpPageList();
+    void fitTextControls();
+    void createRunControl();
+    void setInitialSize();
+    void applyLayout();
+    void onCommand(int id);
+
+    void onIndexFolder();
+    void onMakeSearchFile();
+    void onRunSearchFile();
+    void onHelpContents();
+    void onSupportHomepage();
+    void onSupportEmail();
+    void onAbout();
+    GeneratorInputs generatorInputs();
+
+    CFindlarkApp& m_app;
+    std::unique_ptr<Ui::CMainDialog> m_ui;
+    QMenuBar* m_menuBar = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::map<int, QAction*> m_actions;
+
+    MessageBoxService m_messageBoxes;
+    DesktopShell m_desktopShell;
+    DialogInputPrompt m_inputDialog;
+    MessageService* m_messages = &m_messageBoxes;
+    Shell* m_shell = &m_desktopShell;
+    InputPrompt* m_prompt = &m_inputDialog;
+
+    // The run control goes first at destruction: it waits for a stopping job, which still reports
+    // through the view and the controls.
+    std::unique_ptr<WindowRunView> m_runView;
+    std::unique_ptr<RunControl> m_runControl;
+    bool m_closing = false;
+};
