@@ -22,7 +22,9 @@ namespace {
 // the file in hand and writes its trailer.
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void onInterrupt(int) { g_interrupted = true; }
+extern "C" void onInterrupt(int) {
+    g_interrupted = true;
+}
 
 class InterruptHandler {
 public:
@@ -128,7 +130,8 @@ private:
             std::string names;
             for (const std::string& name : m_app.settings.profileNames)
                 names += (names.empty() ? "" : ", ") + name;
-            usageError("There is no option profile named \"" + m_line.profile + "\". Profiles: " + names + ".");
+            usageError("There is no option profile named \"" + m_line.profile + "\". Profiles: " + names +
+                       ".");
             return false;
         }
         OptionProfiles::makeCurrent(m_app.settings, number, m_app.store(), m_app.paths.programFolder);
@@ -194,7 +197,8 @@ private:
         if (m_line.arguments.size() != 1)
             return usageError("index-folder takes one folder.");
         std::error_code error;
-        std::string folder = std::filesystem::absolute(m_line.arguments[0], error).lexically_normal().string();
+        std::string folder =
+            std::filesystem::absolute(m_line.arguments[0], error).lexically_normal().string();
         if (folder.empty())
             folder = m_line.arguments[0];
         BatchView view(m_env.out, m_env.err, m_line.quiet);
@@ -226,7 +230,8 @@ private:
         if (!m_line.arguments.empty())
             return usageError("make takes no arguments.");
         BatchView messages(m_env.out, m_env.err, m_line.quiet);
-        GeneratorInputs inputs{m_app.paths, m_app.settings.profile, m_app.settings.RunSearchURL, true, messages};
+        GeneratorInputs inputs{m_app.paths, m_app.settings.profile, m_app.settings.RunSearchURL, true,
+                               messages};
         if (!GenerateSearchFiles(inputs))
             return BatchStatus::Failed;
         std::fprintf(m_env.out, "%s\n", OutputFolder(m_app.settings.profile).c_str());

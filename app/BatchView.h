@@ -32,6 +32,6 @@ private:
     bool m_quiet;
     mutable std::mutex m_mutex;
     bool m_failed = false;
-    int m_lastRow = -1;       // only the row in hand is remembered, so memory stays flat in the number of pages
+    int m_lastRow = -1; // only the row in hand is remembered, so memory stays flat in the number of pages
     std::string m_lastPage;
 };

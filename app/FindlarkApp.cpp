@@ -15,4 +15,6 @@ void CFindlarkApp::InitInstance(const std::string& programFolder, std::unique_pt
     settings.browseFolder = settings.AddFolderInitPath;
 }
 
-void CFindlarkApp::ExitInstance() { SettingsPersistence::SaveSettings(settings, *m_store); }
+void CFindlarkApp::ExitInstance() {
+    SettingsPersistence::SaveSettings(settings, *m_store);
+}

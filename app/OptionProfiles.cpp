@@ -18,7 +18,8 @@ int findProfile(const Settings& settings, const std::string& name) {
     return it == names.end() ? 0 : static_cast<int>(it - names.begin()) + 1;
 }
 
-bool createProfile(Settings& settings, const std::string& name, SettingsStore& store, MessageService& messages) {
+bool createProfile(Settings& settings, const std::string& name, SettingsStore& store,
+                   MessageService& messages) {
     if (name.empty())
         return false;
     if (findProfile(settings, name) != 0) {
@@ -46,7 +47,8 @@ bool renameProfile(Settings& settings, int number, const std::string& name, Mess
     return true;
 }
 
-void makeCurrent(Settings& settings, int number, const SettingsStore& store, const std::string& programFolder) {
+void makeCurrent(Settings& settings, int number, const SettingsStore& store,
+                 const std::string& programFolder) {
     settings.CurOption = number;
     SettingsPersistence::LoadProfileSettings(settings, store, programFolder);
 }

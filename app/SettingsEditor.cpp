@@ -9,7 +9,16 @@ namespace SettingsEditor {
 
 namespace {
 
-enum class Target { AddFolderInitPath, RunSearchURL, OptionsNum, CurOption, IndexColon, OptionName, Profile, Item };
+enum class Target {
+    AddFolderInitPath,
+    RunSearchURL,
+    OptionsNum,
+    CurOption,
+    IndexColon,
+    OptionName,
+    Profile,
+    Item
+};
 
 struct Resolved {
     Target target;
@@ -18,10 +27,12 @@ struct Resolved {
 };
 
 std::optional<Resolved> resolve(const std::string& name) {
-    static const std::pair<const char*, Target> globals[] = {
-        {"AddFolderInitPath", Target::AddFolderInitPath}, {"RunSearchURL", Target::RunSearchURL},
-        {"OptionsNum", Target::OptionsNum},               {"CurOption", Target::CurOption},
-        {"IndexColon", Target::IndexColon},               {"OptionName", Target::OptionName}};
+    static const std::pair<const char*, Target> globals[] = {{"AddFolderInitPath", Target::AddFolderInitPath},
+                                                             {"RunSearchURL", Target::RunSearchURL},
+                                                             {"OptionsNum", Target::OptionsNum},
+                                                             {"CurOption", Target::CurOption},
+                                                             {"IndexColon", Target::IndexColon},
+                                                             {"OptionName", Target::OptionName}};
     for (const auto& [key, target] : globals)
         if (name == key)
             return Resolved{target};
@@ -30,7 +41,8 @@ std::optional<Resolved> resolve(const std::string& name) {
     const std::string_view prefix = kExclusionItemPrefix;
     if (name.starts_with(prefix)) {
         const auto index = parseInt(std::string_view(name).substr(prefix.size()));
-        if (index && *index >= 0 && *index < SettingsPersistence::kMaxExclusionEntries && name[prefix.size()] != '+')
+        if (index && *index >= 0 && *index < SettingsPersistence::kMaxExclusionEntries &&
+            name[prefix.size()] != '+')
             return Resolved{Target::Item, nullptr, *index};
     }
     return std::nullopt;
@@ -50,13 +62,15 @@ bool takesNumber(const Resolved& r) {
 }
 
 // Checks a change; empty when it can be applied.
-std::string check(const Settings& settings, const std::string& key, const std::string& value, const Resolved& r) {
+std::string check(const Settings& settings, const std::string& key, const std::string& value,
+                  const Resolved& r) {
     const std::optional<int> number = parseInt(value);
     if (takesNumber(r) && !number)
         return "The setting " + key + " takes a whole number, not \"" + value + "\".";
     if (r.target == Target::OptionsNum)
         return "OptionsNum is the number of option profiles and cannot be set.";
-    if (r.target == Target::CurOption && (*number < 1 || *number > static_cast<int>(settings.profileNames.size())))
+    if (r.target == Target::CurOption &&
+        (*number < 1 || *number > static_cast<int>(settings.profileNames.size())))
         return "CurOption must name an existing option profile, from 1 to " +
                std::to_string(settings.profileNames.size()) + ".";
     if (r.target == Target::Profile && r.key->kind == SettingKind::List &&
@@ -123,7 +137,8 @@ std::vector<KeyValue> list(const Settings& settings) {
         case SettingKind::List:
             out.emplace_back(key.name, std::to_string(profile.NoIncFileList.size()));
             for (size_t i = 0; i < profile.NoIncFileList.size(); ++i)
-                out.emplace_back(std::string(kExclusionItemPrefix) + std::to_string(i), profile.NoIncFileList[i]);
+                out.emplace_back(std::string(kExclusionItemPrefix) + std::to_string(i),
+                                 profile.NoIncFileList[i]);
             break;
         }
     }

@@ -13,11 +13,14 @@ const std::string kCustomize = "Customize";
 const std::string kSettings = "Settings";
 const std::string kOptionName = "OptionName";
 
-std::string exclusionItemKey(int i) { return std::string(kExclusionItemPrefix) + std::to_string(i); }
+std::string exclusionItemKey(int i) {
+    return std::string(kExclusionItemPrefix) + std::to_string(i);
+}
 
 void readExclusionList(ProfileSettings& profile, const SettingsStore& store, const std::string& section) {
     profile.NoIncFileList.clear();
-    const int count = std::min(store.getInt(section, std::string(kExclusionCountKey), 0), kMaxExclusionEntries);
+    const int count =
+        std::min(store.getInt(section, std::string(kExclusionCountKey), 0), kMaxExclusionEntries);
     for (int i = 0; i < count; ++i)
         profile.NoIncFileList.push_back(store.getString(section, exclusionItemKey(i), ""));
 }
@@ -28,11 +31,17 @@ void writeExclusionList(const ProfileSettings& profile, SettingsStore& store, co
         store.setString(section, exclusionItemKey(static_cast<int>(i)), profile.NoIncFileList[i]);
 }
 
-bool needsFinalSlash(const std::string& url) { return !url.empty() && url.back() != '/' && url.back() != '\\'; }
+bool needsFinalSlash(const std::string& url) {
+    return !url.empty() && url.back() != '/' && url.back() != '\\';
+}
 } // namespace
 
-std::string profileSection(int number) { return "Option" + std::to_string(number); }
-std::string defaultProfileName(int number) { return "YourSiteName" + std::to_string(number); }
+std::string profileSection(int number) {
+    return "Option" + std::to_string(number);
+}
+std::string defaultProfileName(int number) {
+    return "YourSiteName" + std::to_string(number);
+}
 
 void LoadSettings(Settings& settings, const SettingsStore& store, const std::string& programFolder) {
     settings.AddFolderInitPath = store.getString(kCustomize, "AddFolderInitPath", "");
@@ -41,7 +50,8 @@ void LoadSettings(Settings& settings, const SettingsStore& store, const std::str
     settings.CurOption = store.getInt(kSettings, "CurOption", 1);
     settings.profileNames.clear();
     for (int n = 1; n <= count; ++n)
-        settings.profileNames.push_back(store.getString(profileSection(n), kOptionName, defaultProfileName(n)));
+        settings.profileNames.push_back(
+            store.getString(profileSection(n), kOptionName, defaultProfileName(n)));
     // The profile count always equals the number of names.
     settings.OptionsNum = static_cast<int>(settings.profileNames.size());
     LoadProfileSettings(settings, store, programFolder);

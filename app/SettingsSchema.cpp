@@ -55,7 +55,9 @@ const std::array kProfileKeys{
 
 } // namespace
 
-std::span<const ProfileKey> profileKeys() { return kProfileKeys; }
+std::span<const ProfileKey> profileKeys() {
+    return kProfileKeys;
+}
 
 const ProfileKey* findProfileKey(std::string_view name) {
     for (const ProfileKey& key : kProfileKeys)

@@ -78,7 +78,7 @@ void BM_ExtractPagesAsText(benchmark::State& state) {
 // A 200 MB page file made of ordinary markup lines, written once into a temporary folder and removed
 // when the benchmark program ends.
 class LargePageFile {
-  public:
+public:
     static constexpr size_t kSize = 200u << 20;
 
     LargePageFile() {
@@ -101,7 +101,7 @@ class LargePageFile {
     const std::string& path() const { return m_path; }
     uintmax_t fileSize() const { return fs::file_size(m_path); }
 
-  private:
+private:
     fs::path m_folder;
     std::string m_path;
 };

@@ -22,9 +22,13 @@ CIndexFolderThread::CIndexFolderThread(FolderJobContext context, std::string fol
     : m_context(std::move(context)), m_folder(std::move(folder)),
       m_writer(m_context.profile, m_context.indexDataPath, m_context.database) {}
 
-CIndexFolderThread::~CIndexFolderThread() { join(); }
+CIndexFolderThread::~CIndexFolderThread() {
+    join();
+}
 
-void CIndexFolderThread::start() { m_thread = std::thread([this] { Run(); }); }
+void CIndexFolderThread::start() {
+    m_thread = std::thread([this] { Run(); });
+}
 
 void CIndexFolderThread::join() {
     if (m_thread.joinable())
@@ -68,7 +72,8 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
     return true;
 }
 
-bool CIndexFolderThread::IndexFolderFiles(const std::string& folder, const std::vector<FolderEntry>& entries) {
+bool CIndexFolderThread::IndexFolderFiles(const std::string& folder,
+                                          const std::vector<FolderEntry>& entries) {
     const std::string prefix = withSlash(folder);
     for (const FolderEntry& entry : entries) {
         if (entry.isFolder)

@@ -7,12 +7,13 @@
 RecordWriter::RecordWriter(const ProfileSettings& profile, std::string indexDataPath, IndexDatabase& database)
     : m_profile(profile), m_indexDataPath(std::move(indexDataPath)), m_database(database) {}
 
-bool RecordWriter::write(int number, const std::string& location, const std::string& root, PageFields fields) {
+bool RecordWriter::write(int number, const std::string& location, const std::string& root,
+                         PageFields fields) {
     IndexRecord record{number, MakeRecordLink(location, root, m_profile), std::move(fields)};
     const bool appended =
         AppendToFile(IndexDataFormat::recordLine(record), m_indexDataPath, m_profile.ScriptType);
     const PageFields& f = record.fields;
-    const bool added =
-        m_database.AddRecord(number, record.link, f.title, f.text, f.keywords, f.description, f.linkDescription);
+    const bool added = m_database.AddRecord(number, record.link, f.title, f.text, f.keywords, f.description,
+                                            f.linkDescription);
     return appended && added;
 }

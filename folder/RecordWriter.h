@@ -12,7 +12,8 @@ class RecordWriter {
 public:
     RecordWriter(const ProfileSettings& profile, std::string indexDataPath, IndexDatabase& database);
 
-    // Builds the record of the page at `location` under `root` and writes it; true when both writes succeeded.
+    // Builds the record of the page at `location` under `root` and writes it; true when both writes
+    // succeeded.
     bool write(int number, const std::string& location, const std::string& root, PageFields fields);
 
 private:

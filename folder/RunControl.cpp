@@ -12,7 +12,9 @@
 RunControl::RunControl(const AppPaths& paths, Settings& settings, RunView& view)
     : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.programFolder, view) {}
 
-RunControl::~RunControl() { shutdown(); }
+RunControl::~RunControl() {
+    shutdown();
+}
 
 bool RunControl::IndexFolder(const std::string& chosenFolder) {
     if (chosenFolder.empty())
@@ -57,8 +59,8 @@ bool RunControl::Go() {
 }
 
 void RunControl::startFolderJob() {
-    FolderJobContext context{m_view,         m_database,   m_settings.profile, m_settings.IndexColon,
-                             m_paths.indexDataPath, m_idleFlag};
+    FolderJobContext context{
+        m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
     m_job = std::make_unique<CIndexFolderThread>(std::move(context), m_jobTargetFolder);
     m_runningFolderJob = m_job.get();
     m_job->start();
@@ -90,6 +92,10 @@ void RunControl::waitForJob() {
         m_runningFolderJob = nullptr;
 }
 
-bool RunControl::jobEnded() const { return !m_job || m_job->finished(); }
+bool RunControl::jobEnded() const {
+    return !m_job || m_job->finished();
+}
 
-int RunControl::lastRecordCount() const { return m_job ? m_job->recordCount() : 0; }
+int RunControl::lastRecordCount() const {
+    return m_job ? m_job->recordCount() : 0;
+}

@@ -10,7 +10,7 @@ namespace FolderCopy {
 namespace {
 
 class TreeWalk {
-  public:
+public:
     explicit TreeWalk(const fs::path& destination) {
         std::error_code error;
         m_destination = fs::canonical(destination, error); // empty, and so never met, when it is missing
@@ -28,7 +28,7 @@ class TreeWalk {
 
     bool ok() const { return m_ok; }
 
-  private:
+private:
     void walkFolder(const fs::path& real, const fs::path& from, const fs::path& into) {
         m_chain.push_back(real);
         // Listed before copying, so what the copy itself creates is never walked.

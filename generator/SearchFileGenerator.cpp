@@ -59,7 +59,7 @@ bool isOneOf(const std::string& name, std::initializer_list<const char*> names) 
 
 // One call of GenerateSearchFiles: every step in its order.
 class Generation {
-  public:
+public:
     explicit Generation(GeneratorInputs& inputs)
         : m_in(inputs), m_asp(IsAspVariant(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
           m_template(inputs.paths.templateFolder + "/" + inputs.profile.SelTemplateName + "/"),
@@ -79,7 +79,7 @@ class Generation {
         return writeScriptFile();
     }
 
-  private:
+private:
     bool refuse(const std::string& message) {
         m_in.messages.showMessage(message);
         return false;

@@ -15,8 +15,8 @@ std::string recordLine(const IndexRecord& record) {
     line += "arrFiles[";
     line += std::to_string(record.number);
     line += "]=new Array(";
-    const std::string_view values[] = {record.link,    f.title,       f.text,
-                                       f.keywords,     f.description, f.linkDescription};
+    const std::string_view values[] = {record.link, f.title,       f.text,
+                                       f.keywords,  f.description, f.linkDescription};
     for (size_t i = 0; i < std::size(values); ++i) {
         if (i > 0)
             line += ',';
@@ -28,7 +28,9 @@ std::string recordLine(const IndexRecord& record) {
     return line;
 }
 
-std::string trailer(int recordCount) { return "fileNum=" + std::to_string(recordCount) + ";"; }
+std::string trailer(int recordCount) {
+    return "fileNum=" + std::to_string(recordCount) + ";";
+}
 
 } // namespace IndexDataFormat
 
@@ -80,7 +82,8 @@ std::string EscapeLink(std::string_view link) {
     return escaped;
 }
 
-std::string MakeRecordLink(const std::string& location, const std::string& root, const ProfileSettings& profile) {
+std::string MakeRecordLink(const std::string& location, const std::string& root,
+                           const ProfileSettings& profile) {
     std::string link = linkForm(location, root, profile);
     std::replace(link.begin(), link.end(), '\\', '/');
     return EscapeLink(link);

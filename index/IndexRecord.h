@@ -24,7 +24,8 @@ std::string trailer(int recordCount);
 // relative, absolute with the root replaced, or unchanged, as the profile says. The root counts only where
 // the location begins with it. Backslashes become "/"; quotes and line breaks are escaped for the
 // script string the link is written into.
-std::string MakeRecordLink(const std::string& location, const std::string& root, const ProfileSettings& profile);
+std::string MakeRecordLink(const std::string& location, const std::string& root,
+                           const ProfileSettings& profile);
 
 // Escapes a link for a double-quoted script string: a quote as \", CR as \r, LF as \n.
 std::string EscapeLink(std::string_view link);

@@ -180,7 +180,7 @@ void scanPlainText(std::string_view s, bool keepQuotes, std::string& out) {
 // The character-level state machine over an HTML page. After each step the position moves on by one;
 // a step that consumes more leaves the position on the last character it used.
 class HtmlScanner {
-  public:
+public:
     HtmlScanner(std::string_view content, bool keepQuotes, PageFields& fields)
         : m_s(content), m_keepQuotes(keepQuotes), m_fields(fields) {}
 
@@ -193,7 +193,7 @@ class HtmlScanner {
         }
     }
 
-  private:
+private:
     void scanVisible();
     void visibleSpecial(std::string& out);
     void appendText(std::string_view piece);

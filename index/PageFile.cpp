@@ -10,7 +10,6 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-
 size_t lineEnd(std::string_view s, size_t i) {
     while (i < s.size() && !AsciiText::isLineBreak(s[i]))
         ++i;

@@ -8,7 +8,9 @@
 namespace FolderListing {
 
 namespace {
-unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 } // namespace
 
 bool nameLess(std::string_view a, std::string_view b) {

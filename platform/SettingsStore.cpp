@@ -9,7 +9,8 @@ QString qkey(const std::string& section, const std::string& key) {
 } // namespace
 
 SettingsStore::SettingsStore(const std::string& applicationName)
-    : m_settings(std::make_unique<QSettings>(QStringLiteral("Tidewell"), QString::fromUtf8(applicationName))) {}
+    : m_settings(
+          std::make_unique<QSettings>(QStringLiteral("Tidewell"), QString::fromUtf8(applicationName))) {}
 
 std::unique_ptr<SettingsStore> SettingsStore::atFile(const std::string& path) {
     std::unique_ptr<SettingsStore> store(new SettingsStore());
@@ -58,4 +59,6 @@ bool SettingsStore::sync() {
     return m_settings->status() == QSettings::NoError;
 }
 
-std::string SettingsStore::fileName() const { return m_settings->fileName().toStdString(); }
+std::string SettingsStore::fileName() const {
+    return m_settings->fileName().toStdString();
+}

@@ -15,7 +15,8 @@ public:
     static std::unique_ptr<SettingsStore> atFile(const std::string& path);
     ~SettingsStore();
 
-    std::string getString(const std::string& section, const std::string& key, const std::string& fallback) const;
+    std::string getString(const std::string& section, const std::string& key,
+                          const std::string& fallback) const;
     int getInt(const std::string& section, const std::string& key, int fallback) const;
     bool contains(const std::string& section, const std::string& key) const;
     void setString(const std::string& section, const std::string& key, const std::string& value);

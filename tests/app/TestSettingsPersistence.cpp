@@ -33,7 +33,8 @@ TEST(TestAppPaths, PathsComeFromTheProgramFolder) {
     EXPECT_EQ(paths.templateFolder, "/opt/tools/Template");
     EXPECT_EQ(paths.indexDataPath, "/opt/tools/IndexData.dat");
     // An executable at the root has an empty program folder and its files directly under "/".
-    EXPECT_EQ(AppPaths::forProgramFolder(AppPaths::programFolderOf("/findlark")).indexDataPath, "/IndexData.dat");
+    EXPECT_EQ(AppPaths::forProgramFolder(AppPaths::programFolderOf("/findlark")).indexDataPath,
+              "/IndexData.dat");
 }
 
 TEST_F(SettingsFile, FreshStoreGivesOneDefaultProfileAndExitWritesEverything) {
@@ -139,13 +140,16 @@ TEST_F(SettingsFile, ProfilesAreCreatedRenamedAndSwitched) {
     testsupport::RecordingMessages messages;
     s.profile.UseThreadNum = 7;
     EXPECT_EQ(OptionProfiles::proposedName(s), "YourSiteName2");
-    EXPECT_TRUE(OptionProfiles::createProfile(s, "yoursitename1", *store, messages)); // case differs: accepted
+    EXPECT_TRUE(
+        OptionProfiles::createProfile(s, "yoursitename1", *store, messages)); // case differs: accepted
     EXPECT_EQ(s.CurOption, 2);
     EXPECT_EQ(s.OptionsNum, 2);
     EXPECT_FALSE(OptionProfiles::createProfile(s, "YourSiteName1", *store, messages));
     EXPECT_FALSE(OptionProfiles::createProfile(s, "", *store, messages));
-    EXPECT_EQ(messages.messages(), std::vector<std::string>{"This name already exist!\nPlease try another name."});
-    EXPECT_EQ(store->getInt("Option2", "UseThreadNum", -1), 7); // the new profile copies the settings in memory
+    EXPECT_EQ(messages.messages(),
+              std::vector<std::string>{"This name already exist!\nPlease try another name."});
+    EXPECT_EQ(store->getInt("Option2", "UseThreadNum", -1),
+              7); // the new profile copies the settings in memory
 
     EXPECT_FALSE(OptionProfiles::renameProfile(s, 2, "YourSiteName1", messages));
     EXPECT_TRUE(OptionProfiles::renameProfile(s, 2, "Shop", messages));

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <filesystem>
 #include <sys/wait.h>
+#include <thread>
 
 #include "app/BatchCommand.h"
 #include "platform/SettingsStore.h"
@@ -89,7 +89,8 @@ TEST_F(Batch, MessagesGoToStandardErrorAndFailTheRun) {
     EXPECT_EQ(stdoutText(), "Finish\t0 records\n");
 
     fs::remove(program.databasePath());
-    EXPECT_EQ(run({"index-folder", site.str()}), BatchStatus::Failed); // the default profile writes the database
+    EXPECT_EQ(run({"index-folder", site.str()}),
+              BatchStatus::Failed); // the default profile writes the database
     EXPECT_EQ(stderrText().rfind("Connect to database error!\nError info:", 0), 0u);
     EXPECT_EQ(stdoutText(), "");
 }
@@ -117,10 +118,11 @@ TEST_F(Batch, UsageErrorsAreNamed) {
 TEST_F(Batch, SettingsCommandListsAndSaves) {
     EXPECT_EQ(run({"settings"}), BatchStatus::Finished);
     const std::string listing = stdoutText();
-    EXPECT_EQ(listing.rfind("AddFolderInitPath=\nRunSearchURL=http://localhost/search/search.html\nOptionsNum=1\n"
-                            "CurOption=1\nIndexColon=0\nOptionName=YourSiteName1\nUseLinksType=0\n",
-                            0),
-              0u);
+    EXPECT_EQ(
+        listing.rfind("AddFolderInitPath=\nRunSearchURL=http://localhost/search/search.html\nOptionsNum=1\n"
+                      "CurOption=1\nIndexColon=0\nOptionName=YourSiteName1\nUseLinksType=0\n",
+                      0),
+        0u);
     EXPECT_NE(listing.find("\nNoIncFileListItemNum=0\nSelTemplateName=Simple-ASP\n"), std::string::npos);
     EXPECT_NE(listing.find("\nOutputPath=" + program.folder() + "/Output/\n"), std::string::npos);
 
@@ -187,8 +189,8 @@ TEST_F(Batch, TheProgramRunsFromItsOwnFolder) {
     // A copy of the program in a folder of its own, so its data file is this test's alone.
     fs::copy_file(FINDLARK_EXECUTABLE, program.path() / "findlark");
     site.write("a.htm", "<title>A</title>");
-    const std::string command = "cd '" + site.str() + "' && XDG_CONFIG_HOME='" + program.str("config") + "' '" +
-                                program.str("findlark") + "' index-folder . --set ScriptType=0 >'" +
+    const std::string command = "cd '" + site.str() + "' && XDG_CONFIG_HOME='" + program.str("config") +
+                                "' '" + program.str("findlark") + "' index-folder . --set ScriptType=0 >'" +
                                 program.str("out.txt") + "' 2>&1";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));

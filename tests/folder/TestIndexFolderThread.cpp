@@ -70,12 +70,14 @@ TEST_F(FolderJob, IndexesHtmlAndTextFilesByExtensionOnly) {
 }
 
 TEST_F(FolderJob, WalksFilesFirstThenSubfoldersInNameOrder) {
-    for (const char* name : {"b.htm", "A.htm", "a.htm", "sub/z.htm", "sub/deeper/y.htm", "Sub2/x.htm", "c.htm"})
+    for (const char* name :
+         {"b.htm", "A.htm", "a.htm", "sub/z.htm", "sub/deeper/y.htm", "Sub2/x.htm", "c.htm"})
         site.write(name, "<title>t</title>");
     runOver(site.str());
     const std::string r = siteRoot();
-    EXPECT_EQ(view.pages(), (std::vector<std::string>{r + "A.htm", r + "a.htm", r + "b.htm", r + "c.htm",
-                                                      r + "sub/z.htm", r + "sub/deeper/y.htm", r + "Sub2/x.htm"}));
+    EXPECT_EQ(view.pages(),
+              (std::vector<std::string>{r + "A.htm", r + "a.htm", r + "b.htm", r + "c.htm", r + "sub/z.htm",
+                                        r + "sub/deeper/y.htm", r + "Sub2/x.htm"}));
 }
 
 TEST_F(FolderJob, ExclusionListSkipsFoldersAndFilesByExactPath) {
@@ -84,7 +86,8 @@ TEST_F(FolderJob, ExclusionListSkipsFoldersAndFilesByExactPath) {
     site.write("private/deeper/secret2.htm", "s");
     site.write("Other/x.htm", "x");
     site.write("drop.htm", "d");
-    settings.profile.NoIncFileList = {siteRoot() + "private/", siteRoot() + "drop.htm", siteRoot() + "other/"};
+    settings.profile.NoIncFileList = {siteRoot() + "private/", siteRoot() + "drop.htm",
+                                      siteRoot() + "other/"};
     runOver(site.str());
     // The comparison is case-sensitive, so "other/" does not exclude "Other".
     EXPECT_EQ(view.pages(), (std::vector<std::string>{siteRoot() + "keep.htm", siteRoot() + "Other/x.htm"}));
@@ -150,8 +153,8 @@ TEST_F(FolderJob, LinkLoopsAndSecondLinksToAFolderAreWalkedOnce) {
 }
 
 TEST_F(FolderJob, HostileFileNamesStayValidScript) {
-    const std::vector<std::string> names = {"with space.htm", "quote\".htm", "back\\slash.htm", "new\nline.htm",
-                                            "cr\rreturn.htm"};
+    const std::vector<std::string> names = {"with space.htm", "quote\".htm", "back\\slash.htm",
+                                            "new\nline.htm", "cr\rreturn.htm"};
     for (const auto& name : names)
         site.write(name, "<title>" + name + "</title>body \\ text \\u12 \\x");
     runOver(site.str());
@@ -184,16 +187,17 @@ TEST_F(FolderJob, FullDiskShowsFailuresAndReportsTheTrailer) {
     ASSERT_EQ(view.rows().size(), 2u);
     for (const auto& row : view.rows())
         EXPECT_EQ(row.status, "Failure") << row.page;
-    EXPECT_EQ(view.messages(), (std::vector<std::string>{"Write to the index data file " + paths.indexDataPath +
-                                                         " failure!\nPlease check the disk and retry again."}));
+    EXPECT_EQ(view.messages(),
+              (std::vector<std::string>{"Write to the index data file " + paths.indexDataPath +
+                                        " failure!\nPlease check the disk and retry again."}));
 }
 
 TEST_F(FolderJob, HeaderThatCannotBeWrittenIsReported) {
     site.write("a.htm", "a");
     paths.indexDataPath = site.str("no-such-folder/IndexData.dat");
     runOver(site.str());
-    const std::string message =
-        "Write to the index data file " + paths.indexDataPath + " failure!\nPlease check the disk and retry again.";
+    const std::string message = "Write to the index data file " + paths.indexDataPath +
+                                " failure!\nPlease check the disk and retry again.";
     EXPECT_EQ(view.messages(), (std::vector<std::string>{message, message}));
     ASSERT_EQ(view.rows().size(), 1u);
     EXPECT_EQ(view.rows()[0].status, "Failure");

@@ -24,7 +24,7 @@ inline std::string crlf(std::initializer_list<std::string> lines) {
 
 // A program folder with its support files, an index, a template "Mine" and an empty output folder.
 class GeneratorFixture : public ::testing::Test {
-  protected:
+protected:
     GeneratorFixture() : paths(AppPaths::forProgramFolder(program.folder())) {
         program.write("SearchFunc.dat", "%76ar%20a%3D1%3B\r\n%0Afunction%20f%28%29%7B%7D\n");
         program.write("SearchFuncASP.dat", "<%\r\nResponse.Write(\"x\")\n%>");

@@ -12,7 +12,7 @@ using testsupport::TempDir;
 namespace {
 
 class FolderCopyTest : public ::testing::Test {
-  protected:
+protected:
     FolderCopyTest() {
         source.write("a.html", "A");
         source.write("sub/b.txt", "B");

@@ -14,7 +14,7 @@ using generatortest::GeneratorFixture;
 namespace {
 
 class RecordingShell : public Shell {
-  public:
+public:
     bool open(const std::string& target) override {
         opened.push_back(target);
         return true;
@@ -24,7 +24,7 @@ class RecordingShell : public Shell {
 
 // Answers every question with the prepared answer and remembers what it was asked.
 class ScriptedPrompt : public InputPrompt {
-  public:
+public:
     std::optional<std::string> ask(const std::string& caption, const std::string& label,
                                    const std::string& hint, const std::string& initial) override {
         asked.push_back({caption, label, hint, initial});
@@ -35,7 +35,7 @@ class ScriptedPrompt : public InputPrompt {
 };
 
 class SearchCommandsTest : public GeneratorFixture {
-  protected:
+protected:
     bool make() {
         GeneratorInputs in = inputs();
         return OnMakeSearchFile(in, shell);

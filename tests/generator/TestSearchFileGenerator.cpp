@@ -40,7 +40,7 @@ std::string comment() {
 }
 
 class SearchFileGeneratorTest : public GeneratorFixture {
-  protected:
+protected:
     // Makes one refused call and checks that its message is the expected one and nothing was written.
     void expectRefusal(const std::string& expected) {
         const auto programBefore = filesBelow(program.path());

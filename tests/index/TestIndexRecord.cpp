@@ -19,7 +19,8 @@ TEST(TestIndexRecord, LinkFormsOfAFileBelowTheJobFolder) {
     const std::string root = "/site/";
     const std::string page = "/site/docs/a.htm";
     EXPECT_EQ(MakeRecordLink(page, root, linkProfile(0, 1, "https://x.example/")), "docs/a.htm");
-    EXPECT_EQ(MakeRecordLink(page, root, linkProfile(1, 1, "https://x.example/")), "https://x.example/docs/a.htm");
+    EXPECT_EQ(MakeRecordLink(page, root, linkProfile(1, 1, "https://x.example/")),
+              "https://x.example/docs/a.htm");
     EXPECT_EQ(MakeRecordLink(page, root, linkProfile(1, 0, "https://x.example/")), "/site/docs/a.htm");
     // An empty replacement leaves the path below the root, without the trimming of relative links.
     EXPECT_EQ(MakeRecordLink("/site/ /x.htm", root, linkProfile(1, 1, "")), " /x.htm");
@@ -41,15 +42,17 @@ TEST(TestIndexRecord, RootCountsOnlyAtTheStartOfTheLocation) {
 TEST(TestIndexRecord, BackslashesBecomeSlashesAndQuotesAndLineBreaksAreEscaped) {
     EXPECT_EQ(MakeRecordLink("/s/a\\b.htm", "/s/", linkProfile(0, 1, "")), "a/b.htm");
     EXPECT_EQ(MakeRecordLink("/s/x", "/s/", linkProfile(1, 1, "http://h\\")), "http://h/x");
-    EXPECT_EQ(MakeRecordLink("/s/say \"hi\"\r\n.htm", "/s/", linkProfile(0, 1, "")), "say \\\"hi\\\"\\r\\n.htm");
+    EXPECT_EQ(MakeRecordLink("/s/say \"hi\"\r\n.htm", "/s/", linkProfile(0, 1, "")),
+              "say \\\"hi\\\"\\r\\n.htm");
 }
 
 TEST(TestIndexRecord, DataFileOfOneRunIsOneLine) {
     IndexRecord record{0, "docs/a.htm", {"A", "k1,k2", "d", "", "text of a"}};
     const std::string file = std::string(IndexDataFormat::kHeader) + IndexDataFormat::recordLine(record) +
                              IndexDataFormat::trailer(1);
-    EXPECT_EQ(file, "arrFiles=new Array();arrFiles[0]=new Array(\"docs/a.htm\",\"A\",\"text of a\",\"k1,k2\",\"d\","
-                    "\"\");fileNum=1;");
+    EXPECT_EQ(file,
+              "arrFiles=new Array();arrFiles[0]=new Array(\"docs/a.htm\",\"A\",\"text of a\",\"k1,k2\",\"d\","
+              "\"\");fileNum=1;");
 }
 
 TEST(TestIndexRecord, AppendToFileWritesOnlyInJavaScriptMode) {

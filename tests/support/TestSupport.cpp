@@ -1,8 +1,8 @@
 #include "tests/support/TestSupport.h"
 
 #include <atomic>
-#include <fstream>
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <sqlite3.h>
 #include <sstream>
@@ -24,7 +24,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code error;
     // Tests may leave unreadable folders behind; make them removable first.
-    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
+    for (auto it =
+             fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_directory(error) && !it->is_symlink(error))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
@@ -104,16 +105,23 @@ std::optional<std::string> runNode(const std::string& scriptPath) {
 
 std::optional<std::string> indexDataAsJson(const std::string& indexDataPath) {
     TempDir dir;
-    const std::string script = dir.write("eval.js",
+    const std::string script = dir.write(
+        "eval.js",
         "const fs = require('fs');\n"
         "const vm = require('vm');\n"
         "const context = {};\n"
-        "vm.runInNewContext(fs.readFileSync(process.argv[2] || '" + indexDataPath + "', 'utf8'), context);\n"
-        "process.stdout.write(JSON.stringify([context.fileNum, Array.from(context.arrFiles)]));\n");
+        "vm.runInNewContext(fs.readFileSync(process.argv[2] || '" +
+            indexDataPath +
+            "', 'utf8'), context);\n"
+            "process.stdout.write(JSON.stringify([context.fileNum, Array.from(context.arrFiles)]));\n");
     return runNode(script);
 }
 
-std::string sourceDir() { return FINDLARK_SOURCE_DIR; }
-std::string buildProgramDir() { return FINDLARK_PROGRAM_DIR; }
+std::string sourceDir() {
+    return FINDLARK_SOURCE_DIR;
+}
+std::string buildProgramDir() {
+    return FINDLARK_PROGRAM_DIR;
+}
 
 } // namespace testsupport
