@@ -6,26 +6,52 @@
     var LINK = 0, TITLE = 1, TEXT = 2, KEYWORDS = 3, DESCRIPTION = 4, LINK_DESCRIPTION = 5;
     var FIELD_COUNT = 6;
     var NO_RECORD = [];
-    // Separates the records of a corpus. Queries and shown texts never hold it
-    // (NUL in a page becomes a blank), so no match can run across records.
-    var SEPARATOR = "\u0000";
+    // A NUL in a page is shown, and searched, as a blank.
     var NUL = /\u0000/g;
 
     function withoutNul(s) {
-        return s.indexOf(SEPARATOR) < 0 ? s : s.replace(NUL, " ");
+        return s.indexOf("\u0000") < 0 ? s : s.replace(NUL, " ");
     }
 
-    // Records per corpus chunk: small enough that the per-record strings die
-    // young, large enough that a query makes few indexOf calls.
-    var CHUNK_RECORDS = 64;
+    // Scans and searches kept for reuse (paging, Back, a word searched
+    // again), newest first; counted in entries.
+    var SCAN_CACHE_SIZE = 48;
+    var SEARCH_CACHE_SIZE = 8;
+
+    // A small cache that forgets the entry used longest ago.
+    function Cache(size) {
+        this.size = size;
+        this.keys = [];
+        this.values = {};
+    }
+
+    Cache.prototype.get = function (key) {
+        var value = this.values["#" + key];
+        if (value === undefined) return undefined;
+        for (var k = 0; k < this.keys.length; k++) {
+            if (this.keys[k] === key) {
+                this.keys.splice(k, 1);
+                break;
+            }
+        }
+        this.keys.unshift(key);
+        return value;
+    };
+
+    Cache.prototype.set = function (key, value) {
+        if (this.values["#" + key] === undefined) {
+            this.keys.unshift(key);
+            while (this.keys.length > this.size) delete this.values["#" + this.keys.pop()];
+        }
+        this.values["#" + key] = value;
+    };
 
     // Wraps arrFiles. A large site's index holds tens of megabytes of text,
     // which must be decoded and case-folded before it can be searched; that
-    // is done once, the first time a query needs a field, and kept. Each
-    // record's field is folded on its own and the results are joined, NUL
-    // between records, into chunks of CHUNK_RECORDS records: one long-lived
-    // copy of the text instead of thousands of mid-sized strings or several
-    // full-size ones, which is what the work really costs.
+    // is done once per field, the first time a query needs it (or earlier,
+    // step by step, see prepare), and kept: one folded string per record.
+    // A search then looks through the records one by one, which lets it skip
+    // every record an earlier word has already ruled out.
     function Index(records, count) {
         var length = records && typeof records.length === "number" ? records.length : 0;
         // fileNum is missing when indexing was cut short; it can also disagree
@@ -36,7 +62,14 @@
         this.corpora = [];
         this.shown = [];
         for (var f = 0; f < FIELD_COUNT; f++) this.shown.push([]);
+        this.forget();
     }
+
+    // Drops the kept scans and searches (not the folded text).
+    Index.prototype.forget = function () {
+        this.scans = new Cache(SCAN_CACHE_SIZE);
+        this.searches = new Cache(SEARCH_CACHE_SIZE);
+    };
 
     Index.prototype.raw = function (i, field) {
         var record = this.records[i];
@@ -57,76 +90,74 @@
         return value;
     };
 
-    // The folded field of all records, as chunks { first, folded, starts }:
-    // record first + j occupies [starts[j], starts[j + 1] - 1) of folded.
+    // Folds the field of up to `budget` more records, so that a page can do
+    // the work in slices while the visitor types; true once all are done.
+    Index.prototype.prepare = function (field, budget) {
+        var folded = this.corpora[field];
+        if (!folded) folded = this.corpora[field] = [];
+        var end = Math.min(this.length, folded.length + Math.max(1, budget));
+        for (var i = folded.length; i < end; i++) folded.push(F.foldCase(F.shownText(withoutNul(this.raw(i, field)))));
+        return folded.length >= this.length;
+    };
+
+    // The folded field of every record.
     Index.prototype.corpus = function (field) {
-        var chunks = this.corpora[field];
-        if (chunks) return chunks;
-        chunks = [];
-        for (var first = 0; first < this.length; first += CHUNK_RECORDS) {
-            var last = Math.min(this.length, first + CHUNK_RECORDS);
-            var parts = [], starts = [0], at = 0;
-            for (var i = first; i < last; i++) {
-                var folded = F.foldCase(F.shownText(withoutNul(this.raw(i, field))));
-                parts.push(folded);
-                at += folded.length + 1;
-                starts.push(at);
-            }
-            chunks.push({ first: first, folded: parts.join(SEPARATOR), starts: starts });
-        }
-        this.corpora[field] = chunks;
-        return chunks;
+        this.prepare(field, this.length);
+        return this.corpora[field];
     };
 
     // The field case-folded, position for position the same as text(). A
     // field no query has searched (the text of a title search, shown in the
     // excerpts) is folded for this record alone rather than for the index.
     Index.prototype.foldedText = function (i, field) {
-        var chunks = this.corpora[field];
-        if (!chunks) return F.foldCase(this.text(i, field));
-        var chunk = chunks[Math.floor(i / CHUNK_RECORDS)];
-        var j = i - chunk.first;
-        return chunk.folded.substring(chunk.starts[j], chunk.starts[j + 1] - 1);
+        var folded = this.corpora[field];
+        if (folded && i < folded.length) return folded[i];
+        return F.foldCase(this.text(i, field));
     };
 
-    // Calls visit(record, n) for every record whose field holds the matcher,
-    // in record order, with n its number of occurrences, counted up to limit.
-    Index.prototype.scan = function (field, matcher, limit, visit) {
-        var chunks = this.corpus(field);
-        var pattern = matcher.pattern, needle = matcher.folded;
-        for (var c = 0; c < chunks.length; c++) {
-            var folded = chunks[c].folded, starts = chunks[c].starts, first = chunks[c].first;
-            var record = 0, current = -1, count = 0;
-            var m = null, at, end;
-            if (pattern) {
-                pattern.lastIndex = 0;
-                m = pattern.exec(folded);
-                at = m ? m.index : -1;
-            } else {
-                at = folded.indexOf(needle);
+    function matcherKey(matcher) {
+        return matcher.pattern ? "p" + matcher.pattern.source : "w" + matcher.folded;
+    }
+
+    // The part of a scan that falls within the sorted record numbers.
+    function restrict(found, within) {
+        var records = [], counts = [];
+        for (var a = 0, b = 0; a < found.records.length && b < within.length;) {
+            if (found.records[a] < within[b]) a++;
+            else if (found.records[a] > within[b]) b++;
+            else {
+                records.push(found.records[a]);
+                counts.push(found.counts[a]);
+                a++;
+                b++;
             }
-            while (at >= 0) {
-                end = pattern ? at + m[0].length : at + needle.length;
-                while (starts[record + 1] <= at) record++;
-                if (record !== current) {
-                    if (current >= 0) visit(first + current, count);
-                    current = record;
-                    count = 0;
-                }
-                count++;
-                // Enough of this record: go on with the next one.
-                if (count >= limit) end = Math.max(end, starts[record + 1]);
-                if (pattern) {
-                    pattern.lastIndex = end;
-                    m = pattern.exec(folded);
-                    at = m ? m.index : -1;
-                } else {
-                    at = folded.indexOf(needle, end);
-                }
-            }
-            if (current >= 0) visit(first + current, count);
         }
-        if (pattern) pattern.lastIndex = 0;
+        return { records: records, counts: counts };
+    }
+
+    // The records whose field holds the matcher, in record order, with its
+    // number of occurrences in each, counted up to limit:
+    // { records: [...], counts: [...] }. With `within` (sorted record
+    // numbers) only those records are looked at.
+    Index.prototype.find = function (field, matcher, limit, within) {
+        var key = field + "," + limit + "," + matcherKey(matcher);
+        var kept = this.scans.get(key);
+        if (kept) return within ? restrict(kept, within) : kept;
+        var texts = this.corpus(field);
+        var records = [], counts = [];
+        var n = within ? within.length : this.length;
+        for (var k = 0; k < n; k++) {
+            var i = within ? within[k] : k;
+            var count = F.countAll(texts[i], matcher, limit);
+            if (count) {
+                records.push(i);
+                counts.push(count);
+            }
+        }
+        var found = { records: records, counts: counts };
+        // Only a scan of every record can answer for any later search.
+        if (!within) this.scans.set(key, found);
+        return found;
     };
 
     // One Index per data array, so that the prepared fields survive between
@@ -147,5 +178,6 @@
     F.DESCRIPTION = DESCRIPTION;
     F.LINK_DESCRIPTION = LINK_DESCRIPTION;
     F.Index = Index;
+    F.Cache = Cache;
     F.indexFor = indexFor;
 })(Findlark);

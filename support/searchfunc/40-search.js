@@ -41,45 +41,87 @@
         return (b.matched - a.matched) || (b.weight - a.weight) || (a.index - b.index);
     }
 
+    // Longer words first: they are usually the rarer ones, and when every
+    // word must occur, each later word is looked for only in the pages that
+    // hold all the earlier ones.
+    function scanOrder(matchers) {
+        var order = [];
+        for (var k = 0; k < matchers.length; k++) order.push(k);
+        order.sort(function (a, b) { return (matchers[b].folded.length - matchers[a].folded.length) || (a - b); });
+        return order;
+    }
+
+    // Pages whose weights are equal must tie (and keep index order), but
+    // sums of the same terms in another order can differ in their last
+    // bits: rounding far below any real difference makes them equal again.
+    function roundWeight(w) {
+        return Math.round(w * 1e6) / 1e6;
+    }
+
+    function byNumber(a, b) {
+        return a - b;
+    }
+
     // Searches the index for a parsed query. Returns the hits, best first, as
-    // { index, matched, weight } (see the ranking above).
+    // { index, matched, weight } (see the ranking above). The same search
+    // again (another page of its results, Back) is answered from memory.
     function search(index, query, strategy) {
         var matchers = query.matchers;
-        var hits = [];
-        if (!matchers.length || !index.length) return hits;
+        if (!matchers.length || !index.length) return [];
         var fields = fieldsFor(strategy);
         var needAll = query.matching === F.MATCH_ALL;
+        var key = [strategy, needAll ? 1 : 0];
+        for (var m = 0; m < matchers.length; m++) {
+            key.push(matchers[m].pattern ? "p" + matchers[m].pattern.source : "w" + matchers[m].folded);
+        }
+        key = key.join("\u0000");
+        var kept = index.searches.get(key);
+        if (kept) return kept.slice(0);
+
         var weight = [], matched = [], lastMatcher = [];
-        var i, k, f;
+        var i, j, f;
         for (i = 0; i < index.length; i++) {
             weight.push(0);
             matched.push(0);
             lastMatcher.push(-1);
         }
-        for (k = 0; k < matchers.length; k++) {
-            var pagesWithIt = 0;
+        var order = needAll ? scanOrder(matchers) : null;
+        var within = null;
+        for (var step = 0; step < matchers.length; step++) {
+            var k = order ? order[step] : step;
+            var pages = [];
             for (f = 0; f < fields.length; f++) {
                 var fieldWeight = WEIGHTS[fields[f]];
-                index.scan(fields[f], matchers[k], COUNT_LIMIT, function (record, n) {
+                var found = index.find(fields[f], matchers[k], COUNT_LIMIT, within);
+                for (j = 0; j < found.records.length; j++) {
+                    var record = found.records[j], n = found.counts[j];
                     weight[record] += fieldWeight * n / (n + 1);
                     if (lastMatcher[record] !== k) {
                         lastMatcher[record] = k;
                         matched[record]++;
-                        pagesWithIt++;
+                        pages.push(record);
                     }
-                });
+                }
             }
-            // Every word must match: one that matches nowhere ends the search.
-            if (needAll && !pagesWithIt) return hits;
+            if (needAll) {
+                // Every word must match: one that matches nowhere ends the search.
+                if (!pages.length) {
+                    index.searches.set(key, []);
+                    return [];
+                }
+                within = pages.sort(byNumber);
+            }
         }
         var wanted = needAll ? matchers.length : 1;
+        var hits = [];
         for (i = 0; i < index.length; i++) {
-            if (matched[i] >= wanted) hits.push({ index: i, matched: matched[i], weight: weight[i] });
+            if (matched[i] >= wanted) hits.push({ index: i, matched: matched[i], weight: roundWeight(weight[i]) });
         }
         // Array sort need not be stable in older engines; byRank never
         // returns 0 for two different pages, so stability does not matter.
         hits.sort(byRank);
-        return hits;
+        index.searches.set(key, hits);
+        return hits.slice(0);
     }
 
     // Which of the query's matchers occur in the searched fields of record i

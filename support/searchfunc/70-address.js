@@ -100,7 +100,32 @@
         return out;
     }
 
+    // Two addresses name the same document when they agree up to their
+    // query or fragment; the query part ("?q=a&p=2", without the fragment)
+    // is what a search page reads.
+    function addressPath(address) {
+        return String(address).split(/[?#]/)[0];
+    }
+
+    function addressSearch(address) {
+        var s = String(address).split("#")[0];
+        var at = s.indexOf("?");
+        return at < 0 ? "" : s.substring(at);
+    }
+
+    // Equal for two requests that show the same results; "" for none (the
+    // plain search page). Whether a strategy was chosen or taken from the
+    // options changes the page links only, not what is shown.
+    function requestKey(request) {
+        if (!request || !request.hasQuery) return "";
+        // The numbers first: the query may hold any character, the numbers no comma.
+        return [request.page, request.matching, request.strategy, request.query].join(",");
+    }
+
     F.parseParams = parseParams;
+    F.addressPath = addressPath;
+    F.addressSearch = addressSearch;
+    F.requestKey = requestKey;
     F.requestFrom = requestFrom;
     F.pageAddress = pageAddress;
 })(Findlark);

@@ -1,0 +1,185 @@
+#!/usr/bin/env node
+// Times the generated JavaScript search page in headless Chromium on a large
+// site: the SQLite documentation copied ten times (about 7,700 pages).
+//   node bench/search-page.mjs [build-folder] [copies]
+// Needs a build (default ./build, e.g. a Release one), Chromium and the
+// SQLite documentation (apt-get install chromium sqlite3-doc). Prints:
+// the size of webdata.js; the time from opening search.html to a usable page
+// (DOMContentLoaded, the form is ready); from opening search.html?q=... to
+// the results in the page and on screen (the first query); and the median
+// time of later queries shown in place (the prepared index reused), for one-,
+// two- and three-word queries under each matching strategy.
+import fs from "node:fs";
+import path from "node:path";
+import { fileURLToPath, pathToFileURL } from "node:url";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, "..");
+const build = path.resolve(process.argv[2] || path.join(root, "build"));
+const copies = Number(process.argv[3] || 10);
+const sourceSite = process.env.FINDLARK_REAL_SITE || "/usr/share/doc/sqlite3";
+const LOADS = 5;
+const REPEATS = 7;
+
+process.env.FINDLARK_PROGRAM_DIR = build;
+const { Program, tempDir } = await import(pathToFileURL(path.join(root, "tests/browser/fixture.mjs")).href);
+const { Browser, findChromium } = await import(pathToFileURL(path.join(root, "tests/browser/cdp.mjs")).href);
+
+if (!fs.existsSync(sourceSite)) {
+    console.error(`missing ${sourceSite}: apt-get install sqlite3-doc`);
+    process.exit(1);
+}
+if (!findChromium()) {
+    console.error("no Chromium found (apt-get install chromium, or set FINDLARK_CHROMIUM)");
+    process.exit(1);
+}
+
+const median = (values) => {
+    const sorted = [...values].sort((a, b) => a - b);
+    const mid = sorted.length >> 1;
+    return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+};
+const ms = (v) => `${v.toFixed(1).padStart(8)} ms`;
+
+const work = tempDir("bench-search");
+const program = new Program();
+let browser = null;
+try {
+    const site = path.join(work, "site");
+    for (let i = 1; i <= copies; i++) fs.cpSync(sourceSite, path.join(site, `copy${i}`), { recursive: true });
+    const started = process.hrtime.bigint();
+    const records = program.index(site);
+    const indexSeconds = Number(process.hrtime.bigint() - started) / 1e9;
+    const out = program.make({ OutputWindowType: 0 });
+    const searchPage = pathToFileURL(path.join(out, "search.html")).href;
+    const dataSize = fs.statSync(path.join(out, "webdata.js")).size;
+
+    browser = await Browser.launch();
+    const page = await browser.newPage();
+    // Notes, in the page's own clock, when the results first stand in the
+    // document; a timer survives the result page's document.open.
+    await page.send("Page.addScriptToEvaluateOnNewDocument", {
+        source: `(function () {
+            var timer = setInterval(function () {
+                if (!document.getElementById("fl-results")) return;
+                clearInterval(timer);
+                window.__resultsAt = performance.now();
+                requestAnimationFrame(function () {
+                    setTimeout(function () { window.__paintedAt = performance.now(); }, 0);
+                });
+            }, 1);
+        })();`
+    });
+
+    const load = async (url, wanted) => {
+        await page.goto("about:blank");
+        await page.goto(url);
+        return page.waitFor(`(() => {
+            const nav = performance.getEntriesByType("navigation")[0];
+            if (!nav || !nav.domContentLoadedEventEnd) return null;
+            if (${wanted} && !window.__paintedAt) return null;
+            return { dcl: nav.domContentLoadedEventEnd, dclStart: nav.domContentLoadedEventStart,
+                results: window.__resultsAt, painted: window.__paintedAt };
+        })()`, { timeout: 120000 });
+    };
+
+    const usable = [];
+    for (let k = 0; k < LOADS; k++) usable.push((await load(searchPage, false)).dcl);
+    const first = [];
+    for (let k = 0; k < LOADS; k++) first.push(await load(searchPage + "?q=virtual+table", true));
+
+    // Later searches go through the form of the open page and are shown in place.
+    const inPlace = async (q, m) => page.evaluate((text, matching) => {
+        /* global Findlark, arrFiles, fileNum */
+        const index = Findlark.indexFor(arrFiles, typeof fileNum === "undefined" ? undefined : fileNum);
+        // Without the scans and searches kept from earlier ones: each word is new.
+        index.forget();
+        const form = document.forms[0];
+        form.elements.namedItem("q").value = text;
+        // The Simple template has no choice of strategy: a hidden field sends it.
+        let choice = form.elements.namedItem("m");
+        if (!choice) {
+            choice = document.createElement("input");
+            choice.type = "hidden";
+            choice.name = "m";
+            form.appendChild(choice);
+        }
+        choice.value = String(matching);
+        const t0 = performance.now();
+        // The submit handler searches and shows the results before this returns.
+        form.requestSubmit();
+        const t1 = performance.now();
+        const found = document.querySelector(".fl-count").textContent;
+        return new Promise((resolve) => requestAnimationFrame(() => setTimeout(() =>
+            resolve({ script: t1 - t0, painted: performance.now() - t0, found }), 0)));
+    }, q, m);
+    // Runs in the page.
+    const prepared = () => {
+        const index = Findlark.indexFor(arrFiles, typeof fileNum === "undefined" ? undefined : fileNum);
+        return [1, 2, 3, 4].every((f) => index.corpora[f] && index.corpora[f].length === index.length);
+    };
+
+    await load(searchPage, false);
+    const coldAtOnce = await inPlace("sqlite", 0);
+    await load(searchPage, false);
+    const idleStart = Date.now();
+    await page.waitFor(prepared, { timeout: 120000, what: "the index to be prepared" });
+    const idleMs = Date.now() - idleStart;
+    const coldPrepared = await inPlace("sqlite", 0);
+
+    const queries = ["table", "virtual table", "create virtual table"];
+    const rows = [];
+    for (const q of queries) {
+        for (const m of [0, 1, 2]) {
+            const script = [], painted = [];
+            let found = "";
+            for (let k = 0; k < REPEATS; k++) {
+                // Another search in between, so that each one changes the page.
+                await inPlace("database", 1);
+                const r = await inPlace(q, m);
+                script.push(r.script);
+                painted.push(r.painted);
+                found = r.found;
+            }
+            rows.push({ q, m, script: median(script), painted: median(painted), found });
+        }
+    }
+    // Paging: the same search again, answered from memory.
+    await inPlace("virtual table", 1);
+    const paging = [];
+    for (let k = 0; k < REPEATS; k++) {
+        paging.push(await page.evaluate(() => {
+            const next = document.querySelector("nav.fl-pages a.fl-next") || document.querySelector("nav.fl-pages a.fl-prev");
+            const t0 = performance.now();
+            next.click();
+            return performance.now() - t0;
+        }));
+    }
+    const problems = page.problems();
+
+    console.log(`site: ${copies} copies of ${sourceSite}, ${records} pages, indexed in ${indexSeconds.toFixed(2)} s`);
+    console.log(`webdata.js: ${(dataSize / 1048576).toFixed(1)} MB (${dataSize} bytes)`);
+    console.log("");
+    console.log(`medians of ${LOADS} loads, since opening the address`);
+    console.log(`search.html usable (DOMContentLoaded)            ${ms(median(usable))}`);
+    console.log(`search.html?q=virtual+table results in the page  ${ms(median(first.map((f) => f.results)))}` +
+        `  (search and page: ${ms(median(first.map((f) => f.results - f.dclStart)))} after the index was read)`);
+    console.log(`search.html?q=virtual+table results on screen    ${ms(median(first.map((f) => f.painted)))}`);
+    console.log("");
+    console.log(`first search in place ("sqlite", all fields), search and page / on screen:`);
+    console.log(`  at once after the load                         ${ms(coldAtOnce.script)} ${ms(coldAtOnce.painted)}`);
+    console.log(`  after the index was prepared while idle (${(idleMs / 1000).toFixed(1)} s) ${ms(coldPrepared.script)} ${ms(coldPrepared.painted)}`);
+    console.log("");
+    console.log(`later searches in place, new words each time, median of ${REPEATS}:`);
+    console.log(`query                    matching     search and page  on screen   found`);
+    for (const r of rows) {
+        console.log(`${JSON.stringify(r.q).padEnd(24)} ${["all words", "any word", "phrase"][r.m].padEnd(10)} ` +
+            `${ms(r.script)}  ${ms(r.painted)}   ${r.found}`);
+    }
+    console.log(`another page of the same results (Next)          ${ms(median(paging))}`);
+    if (problems.length) console.log(`\npage problems:\n${problems.join("\n")}`);
+} finally {
+    await browser?.close();
+    program.remove();
+    fs.rmSync(work, { recursive: true, force: true });
+}
