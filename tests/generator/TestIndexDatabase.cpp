@@ -24,7 +24,8 @@ constexpr int kJavaScript = 0;
 constexpr int kAccess = 0;
 
 // ID, FileName, Title, Text, Keywords, Description, LinkDescription; NULL as nullopt.
-using Row = std::vector<std::optional<std::string>>;
+using Row = testsupport::DbRow;
+using testsupport::queryRows;
 
 sqlite3* openDirect(const std::string& path, int flags) {
     sqlite3* db = nullptr;
@@ -33,28 +34,6 @@ sqlite3* openDirect(const std::string& path, int flags) {
         return nullptr;
     }
     return db;
-}
-
-std::vector<Row> queryRows(const std::string& path, const std::string& sql,
-                           int flags = SQLITE_OPEN_READONLY) {
-    std::vector<Row> rows;
-    sqlite3* db = openDirect(path, flags);
-    sqlite3_stmt* statement = nullptr;
-    if (db && sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            Row row;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-                row.push_back(text ? std::optional<std::string>(std::string(
-                                         text, static_cast<size_t>(sqlite3_column_bytes(statement, i))))
-                                   : std::nullopt);
-            }
-            rows.push_back(std::move(row));
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows;
 }
 
 std::vector<Row> storedRows(const std::string& path) {

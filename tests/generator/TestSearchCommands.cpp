@@ -8,31 +8,14 @@
 #include "generator/SearchCommands.h"
 #include "platform/Shell.h"
 #include "tests/generator/GeneratorFixture.h"
+#include "tests/support/TestDoubles.h"
 
 using generatortest::GeneratorFixture;
 
 namespace {
 
-class RecordingShell : public Shell {
-public:
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
-// Answers every question with the prepared answer and remembers what it was asked.
-class ScriptedPrompt : public InputPrompt {
-public:
-    std::optional<std::string> ask(const std::string& caption, const std::string& label,
-                                   const std::string& hint, const std::string& initial) override {
-        asked.push_back({caption, label, hint, initial});
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::vector<std::string>> asked;
-};
+using testsupport::RecordingShell;
+using testsupport::ScriptedPrompt;
 
 class SearchCommandsTest : public GeneratorFixture {
 protected:

@@ -17,6 +17,7 @@
 #include "folder/RunControl.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "tests/support/TestDoubles.h"
 #include "tests/support/TestSupport.h"
 #include "ui/MainDialog.h"
 #include "ui/ResourceIds.h"
@@ -26,28 +27,8 @@ namespace guitest {
 
 namespace fs = std::filesystem;
 
-// Remembers what it was asked to open; answers with `result`.
-class RecordingShell : public Shell {
-public:
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return result;
-    }
-    std::vector<std::string> opened;
-    bool result = true;
-};
-
-// Answers the input dialog with `answer` and remembers the questions.
-class RecordingPrompt : public InputPrompt {
-public:
-    std::optional<std::string> ask(const std::string& caption, const std::string&, const std::string&,
-                                   const std::string& initial) override {
-        asked.push_back(caption + "|" + initial);
-        return answer;
-    }
-    std::vector<std::string> asked;
-    std::optional<std::string> answer;
-};
+using testsupport::RecordingShell;
+using RecordingPrompt = testsupport::ScriptedPrompt;
 
 // Handles events until the condition holds. Every condition used here changes only through events the
 // job sends to the window, so waiting for the next event never misses it.

@@ -15,7 +15,7 @@ using testsupport::TempDir;
 
 namespace {
 
-using Cells = std::vector<std::optional<std::string>>;
+using Cells = testsupport::DbRow;
 
 // Runs SQL on its own connection, outside the layer under test.
 void execSql(const std::string& path, const std::string& sql) {
@@ -30,25 +30,7 @@ void execSql(const std::string& path, const std::string& sql) {
 }
 
 std::vector<Cells> query(const std::string& path, const std::string& sql) {
-    std::vector<Cells> rows;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            Cells row;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-                row.push_back(text ? std::optional<std::string>(std::string(
-                                         text, static_cast<size_t>(sqlite3_column_bytes(statement, i))))
-                                   : std::nullopt);
-            }
-            rows.push_back(std::move(row));
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows;
+    return testsupport::queryRows(path, sql);
 }
 
 size_t countRows(const std::string& path) {

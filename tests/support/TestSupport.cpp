@@ -78,6 +78,28 @@ std::string readFile(const fs::path& path) {
     return out.str();
 }
 
+std::vector<DbRow> queryRows(const std::string& path, const std::string& sql, int openFlags) {
+    std::vector<DbRow> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, openFlags, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            DbRow row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row.push_back(text ? std::optional<std::string>(std::string(
+                                         text, static_cast<size_t>(sqlite3_column_bytes(statement, i))))
+                                   : std::nullopt);
+            }
+            rows.push_back(std::move(row));
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
 std::string nodePath() {
     for (const char* candidate : {"/usr/bin/node", "/usr/local/bin/node"})
         if (fs::exists(candidate))

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <sqlite3.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,13 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// One row of a query's result; NULL as nothing.
+using DbRow = std::vector<std::optional<std::string>>;
+// Runs a query on a connection of its own, outside the code under test (read-only unless flags say
+// otherwise); nothing when the file cannot be opened or the query fails.
+std::vector<DbRow> queryRows(const std::string& path, const std::string& sql,
+                             int openFlags = SQLITE_OPEN_READONLY);
 
 // The path of node when it is installed, else empty.
 std::string nodePath();
