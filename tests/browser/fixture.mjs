@@ -177,3 +177,10 @@ export async function serve(root) {
         })
     };
 }
+
+// Ends what a test file started: the browser, the program folder and the site.
+export async function cleanUp({ browser, program, siteDir }) {
+    await browser?.close();
+    program?.remove();
+    if (siteDir) fs.rmSync(siteDir, { recursive: true, force: true });
+}

@@ -4,8 +4,7 @@
 // Every payload would set window.__pwned or open a dialog if it ran.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import fs from "node:fs";
-import { Program, fileUrl, query, serve, tempDir, writeSite } from "./fixture.mjs";
+import { Program, fileUrl, query, serve, tempDir, writeSite, cleanUp } from "./fixture.mjs";
 import { assertClean, count, markDocument, sameDocument, startBrowser, waitForResults } from "./pages.mjs";
 
 let program, browser, siteDir;
@@ -34,11 +33,7 @@ C:\\temp\\new \\u0041 \\x3cscript\\x3e &amp;lt;b&amp;gt; &lt;/mark&gt;&lt;/li&gt
     browser = await startBrowser();
 });
 
-after(async () => {
-    await browser?.close();
-    program?.remove();
-    if (siteDir) fs.rmSync(siteDir, { recursive: true, force: true });
-});
+after(() => cleanUp({ browser, program, siteDir }));
 
 // Nothing ran, no element or handler came from the data, and no link can run script.
 async function assertInert(page, frame = null) {

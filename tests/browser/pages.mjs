@@ -2,6 +2,7 @@
 // test makes of a page.
 import assert from "node:assert/strict";
 import { Browser, findChromium } from "./cdp.mjs";
+import { fileUrl as fileUrlOf } from "./fixture.mjs";
 
 // What a result page shows, read in the page (or a frame of it). Runs in the
 // browser: no closures.
@@ -72,4 +73,17 @@ export async function markDocument(page, frame = null) {
 
 export async function sameDocument(page, frame = null) {
     return page.evaluateIn(frame, () => typeof window.__findlarkMark === "number");
+}
+
+// The titles of the hits shown, in order.
+export const hitTitles = (results) => results.hits.map((h) => h.title);
+
+// Opens the search page of a new-window output folder, searches and returns the
+// search page and the results window it opened.
+export async function searchInResultsWindow(browser, dir, text) {
+    const opener = await browser.newPage();
+    await opener.goto(fileUrlOf(dir, "search.html"));
+    await opener.type("#q", text, { enter: true });
+    const results = await browser.waitForPage((p) => p.openerId === opener.targetId);
+    return { opener, results };
 }

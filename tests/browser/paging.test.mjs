@@ -6,8 +6,8 @@ import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import path from "node:path";
-import { Program, fileUrl, page as html, query, realSite, tempDir, writeSite } from "./fixture.mjs";
-import { assertClean, count, markDocument, sameDocument, startBrowser, waitForResults } from "./pages.mjs";
+import { Program, fileUrl, page as html, query, realSite, tempDir, writeSite, cleanUp } from "./fixture.mjs";
+import { assertClean, count, markDocument, sameDocument, startBrowser, waitForResults, hitTitles, searchInResultsWindow } from "./pages.mjs";
 
 const PAGES = 35;
 let program, browser, siteDir;
@@ -30,13 +30,9 @@ before(async () => {
     browser = await startBrowser();
 });
 
-after(async () => {
-    await browser?.close();
-    program?.remove();
-    if (siteDir) fs.rmSync(siteDir, { recursive: true, force: true });
-});
+after(() => cleanUp({ browser, program, siteDir }));
 
-const titles = (r) => r.hits.map((h) => h.title);
+const titles = hitTitles;
 const expectedTitles = (p) => Array.from({ length: PAGES }, (_, k) => `Page ${String(PAGES - k).padStart(2, "0")}`)
     .slice((p - 1) * 10, p * 10);
 
@@ -116,10 +112,7 @@ describe("paging in the same window", () => {
 
 describe("paging in the other window types", () => {
     test("in the results window", async () => {
-        const opener = await browser.newPage();
-        await opener.goto(fileUrl(out.window, "search.html"));
-        await opener.type("#q", "alpha", { enter: true });
-        const results = await browser.waitForPage((p) => p.openerId === opener.targetId);
+        const { opener, results } = await searchInResultsWindow(browser, out.window, "alpha");
         await waitForResults(results, { when: "r.current === '1'" });
         await markDocument(results);
         await results.click("nav.fl-pages a.fl-next");

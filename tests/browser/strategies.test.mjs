@@ -3,9 +3,8 @@
 // defaults, in the address and from the Advanced template's choices.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import fs from "node:fs";
-import { Program, fileUrl, page as html, query, tempDir, writeSite } from "./fixture.mjs";
-import { assertClean, markDocument, sameDocument, startBrowser, waitForResults } from "./pages.mjs";
+import { Program, fileUrl, page as html, query, tempDir, writeSite, cleanUp } from "./fixture.mjs";
+import { assertClean, markDocument, sameDocument, startBrowser, waitForResults, hitTitles } from "./pages.mjs";
 
 let program, browser, siteDir;
 const out = {};
@@ -33,13 +32,9 @@ before(async () => {
     browser = await startBrowser();
 });
 
-after(async () => {
-    await browser?.close();
-    program?.remove();
-    if (siteDir) fs.rmSync(siteDir, { recursive: true, force: true });
-});
+after(() => cleanUp({ browser, program, siteDir }));
 
-const titles = (r) => r.hits.map((h) => h.title);
+const titles = hitTitles;
 
 async function search(dir, search) {
     const page = await browser.newPage();

@@ -3,10 +3,8 @@
 // same document, Back and Forward, and addresses that open the same results.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import { Program, fileUrl, sampleSite, serve } from "./fixture.mjs";
-import {
-    assertClean, count, markDocument, readResults, sameDocument, startBrowser, waitForResults
-} from "./pages.mjs";
+import { Program, fileUrl, sampleSite, serve, cleanUp } from "./fixture.mjs";
+import { assertClean, count, markDocument, readResults, sameDocument, startBrowser, waitForResults, hitTitles, searchInResultsWindow } from "./pages.mjs";
 
 const FRAME = "findlark-results";
 
@@ -22,12 +20,9 @@ before(async () => {
     browser = await startBrowser();
 });
 
-after(async () => {
-    await browser?.close();
-    program?.remove();
-});
+after(() => cleanUp({ browser, program }));
 
-const titles = (r) => r.hits.map((h) => h.title);
+const titles = hitTitles;
 const onSearchPage = () => !document.getElementById("fl-results") && !!document.querySelector("h1") &&
     document.forms.length > 0;
 
@@ -178,10 +173,7 @@ describe("window type 0: the same window", () => {
 
 describe("window type 1: a window of its own", () => {
     test("the results open in a named window that takes the further searches", async () => {
-        const opener = await browser.newPage();
-        await opener.goto(fileUrl(out.window, "search.html"));
-        await opener.type("#q", "lantern", { enter: true });
-        const results = await browser.waitForPage((p) => p.openerId === opener.targetId);
+        const { opener, results } = await searchInResultsWindow(browser, out.window, "lantern");
         const first = await waitForResults(results, { when: "r.query === 'lantern'" });
         assert.equal(await results.evaluate(() => window.name), "findlark_results");
         assert.ok(first.closeButton, "no Close Window button");
@@ -222,10 +214,7 @@ describe("window type 1: a window of its own", () => {
     });
 
     test("a results window left for a hit page is replaced by a new load", async () => {
-        const opener = await browser.newPage();
-        await opener.goto(fileUrl(out.window, "search.html"));
-        await opener.type("#q", "lantern", { enter: true });
-        const results = await browser.waitForPage((p) => p.openerId === opener.targetId);
+        const { opener, results } = await searchInResultsWindow(browser, out.window, "lantern");
         await waitForResults(results, { when: "r.query === 'lantern'" });
         // The window goes somewhere else; the search page must not talk to it as to results.
         await results.goto(fileUrl(out.window, "style.css"));
