@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The one message-box service: a box in the window, standard error in batch mode, a recorder in tests.
 // Every box has only an OK button; the caller goes on once it has been answered.
@@ -9,3 +10,12 @@ public:
     virtual ~MessageService() = default;
     virtual void showMessage(const std::string& text) = 0;
 };
+
+// A message text with its "%s" replaced by `value` as plain text, so a "%" inside the value (a file name,
+// a database error) stays what it is.
+inline std::string FillMessage(std::string_view format, std::string_view value) {
+    std::string text(format);
+    if (const size_t at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
+}

@@ -1,22 +1,15 @@
 #include "folder/IndexFolderThread.h"
 
 #include "app/ProductInfo.h"
-#include "folder/FileKind.h"
-#include "folder/RunView.h"
+#include "app/RunView.h"
 #include "generator/IndexDatabase.h"
+#include "index/FileKind.h"
 #include "index/IndexDataFile.h"
 #include "index/PageFile.h"
 #include "platform/FolderListing.h"
+#include "platform/FolderPath.h"
 
 #include <algorithm>
-
-namespace {
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-} // namespace
 
 CIndexFolderThread::CIndexFolderThread(FolderJobContext context, std::string folder)
     : m_context(std::move(context)), m_folder(std::move(folder)),
@@ -36,7 +29,7 @@ void CIndexFolderThread::join() {
 }
 
 void CIndexFolderThread::Run() {
-    m_folder = withSlash(m_folder);
+    m_folder = WithFolderSlash(m_folder);
     IndexFolderTree(m_folder);
     endOfJob();
 }
@@ -48,7 +41,7 @@ bool CIndexFolderThread::isExcluded(const std::string& path) const {
 
 bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
     // Excluded folders are skipped with everything below them.
-    if (isExcluded(withSlash(folder)))
+    if (isExcluded(WithFolderSlash(folder)))
         return true;
     if (m_stopFlag)
         return false;
@@ -56,7 +49,7 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
     dev_t device = 0;
     ino_t inode = 0;
     if (!FolderListing::identity(folder, device, inode) || !FolderListing::list(folder, entries)) {
-        m_context.view.showMessage("The path " + folder + " is not exist!");
+        m_context.view.showMessage(FillMessage("The path %s is not exist!", folder));
         return true;
     }
     // A folder reached a second time (a link loop, or a second link to it) is not walked again.
@@ -64,7 +57,7 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
         return true;
     if (!IndexFolderFiles(folder, entries))
         return false;
-    const std::string prefix = withSlash(folder);
+    const std::string prefix = WithFolderSlash(folder);
     for (const FolderEntry& entry : entries) {
         if (entry.isFolder && !IndexFolderTree(prefix + entry.name))
             return false;
@@ -74,7 +67,7 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
 
 bool CIndexFolderThread::IndexFolderFiles(const std::string& folder,
                                           const std::vector<FolderEntry>& entries) {
-    const std::string prefix = withSlash(folder);
+    const std::string prefix = WithFolderSlash(folder);
     for (const FolderEntry& entry : entries) {
         if (entry.isFolder)
             continue;

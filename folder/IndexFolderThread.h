@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/Settings.h"
-#include "folder/RecordWriter.h"
+#include "generator/RecordWriter.h"
 #include "platform/FolderListing.h"
 
 class IndexDatabase;

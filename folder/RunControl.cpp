@@ -2,12 +2,13 @@
 
 #include <filesystem>
 
+#include "app/RunView.h"
 #include "app/Settings.h"
 #include "folder/IndexFolderThread.h"
-#include "folder/RunView.h"
 #include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
 #include "platform/EventPump.h"
+#include "platform/FolderPath.h"
 
 RunControl::RunControl(const AppPaths& paths, Settings& settings, RunView& view)
     : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.programFolder, view) {}
@@ -19,9 +20,7 @@ RunControl::~RunControl() {
 bool RunControl::IndexFolder(const std::string& chosenFolder) {
     if (chosenFolder.empty())
         return false;
-    std::string folder = chosenFolder;
-    if (folder.back() != '/')
-        folder += '/';
+    const std::string folder = WithFolderSlash(chosenFolder);
     m_settings.AddFolderInitPath = folder;
     m_jobTargetFolder = folder;
     m_jobKind = JobKinds::Folder;
@@ -40,7 +39,6 @@ bool RunControl::Go() {
     if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType))
         return false;
     m_idleFlag = 0;
-    m_finishPending = 0;
     m_view.setStatusText("Process...");
     m_view.clearPageList();
 
@@ -67,7 +65,6 @@ void RunControl::startFolderJob() {
 }
 
 void RunControl::Stop() {
-    m_finishPending = 1;
     if (m_jobKind == JobKinds::Folder && m_runningFolderJob) {
         m_runningFolderJob->requestStop();
         m_runningFolderJob = nullptr;

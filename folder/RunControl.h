@@ -52,10 +52,8 @@ private:
     IndexDatabase m_database;
     int m_jobKind = JobKinds::None;
     std::string m_jobTargetFolder;
-    std::string m_crawlRoot;
     std::unique_ptr<CIndexFolderThread> m_job; // the last job started, kept until it has ended
     CIndexFolderThread* m_runningFolderJob = nullptr;
     std::atomic<int> m_idleFlag{1};
-    int m_finishPending = 0;
     bool m_starting = false;
 };

@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <array>
 
-#include "folder/RunView.h"
+#include "app/RunView.h"
 
 class QAbstractButton;
 class QAction;

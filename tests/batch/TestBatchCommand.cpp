@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <thread>
 
-#include "app/BatchCommand.h"
+#include "batch/BatchCommand.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "folder/RunView.h"
+#include "app/RunView.h"
 
 // A run view that records what the run shows, for tests. Calls may come from the job's thread.
 class RecordingView : public RunView {

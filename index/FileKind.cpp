@@ -1,4 +1,4 @@
-#include "folder/FileKind.h"
+#include "index/FileKind.h"
 #include "platform/AsciiText.h"
 
 #include "index/PageExtractor.h"
@@ -13,22 +13,13 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-bool equalsFolded(std::string_view piece, std::string_view extension) {
-    if (piece.size() != extension.size())
-        return false;
-    for (size_t i = 0; i < piece.size(); ++i)
-        if (AsciiText::lower(piece[i]) != extension[i])
-            return false;
-    return true;
-}
-
 // An empty piece (as in "htm,,html") names no type, so a name ending in "." never matches it.
 bool listHas(std::string_view list, std::string_view extension) {
     bool found = false;
     while (true) {
         const size_t comma = list.find(',');
         const std::string_view piece = trim(list.substr(0, comma));
-        if (!piece.empty() && equalsFolded(piece, extension))
+        if (!piece.empty() && AsciiText::equalsIgnoringCase(piece, extension))
             found = true;
         if (comma == std::string_view::npos)
             return found;

@@ -1,4 +1,4 @@
-#include "app/BatchCommand.h"
+#include "batch/BatchCommand.h"
 
 #include <atomic>
 #include <chrono>
@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/BatchView.h"
 #include "app/FindlarkApp.h"
 #include "app/OptionProfiles.h"
 #include "app/ProductInfo.h"
 #include "app/SettingsEditor.h"
 #include "app/SettingsPersistence.h"
+#include "batch/BatchView.h"
 #include "folder/RunControl.h"
 #include "generator/SearchFileGenerator.h"
 #include "platform/SettingsStore.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/AppPaths.h"
-#include "app/BatchCommand.h"
+#include "batch/BatchCommand.h"
 #include "platform/SettingsStore.h"
 
 #ifdef FINDLARK_GUI

@@ -1,4 +1,4 @@
-#include "folder/RecordWriter.h"
+#include "generator/RecordWriter.h"
 
 #include "app/Settings.h"
 #include "generator/IndexDatabase.h"

@@ -1,4 +1,4 @@
-#include "app/BatchView.h"
+#include "batch/BatchView.h"
 
 BatchView::BatchView(std::FILE* out, std::FILE* err, bool quiet) : m_out(out), m_err(err), m_quiet(quiet) {}
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "folder/RunView.h"
+#include "app/RunView.h"
 
 // The run's view in batch mode: page lines on standard output ("Indexed\t<path>"), message boxes on
 // standard error, answered at once with OK.
