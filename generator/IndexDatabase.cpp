@@ -36,13 +36,6 @@ std::string cutShortText(const std::string& text) {
     return text.substr(0, kShortTextLimit);
 }
 
-std::string fillIn(std::string_view format, const std::string& text) {
-    std::string result(format);
-    if (const size_t at = result.find("%s"); at != std::string::npos)
-        result.replace(at, 2, text);
-    return result;
-}
-
 void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::string& value) {
     if (!value.empty())
         recordset.setField(column, value);
@@ -167,5 +160,5 @@ void IndexDatabase::release(bool reportLostRows) {
 }
 
 void IndexDatabase::report(const char* format, const std::string& errorText) {
-    m_messages.showMessage(fillIn(format, errorText));
+    m_messages.showMessage(FillMessage(format, errorText));
 }

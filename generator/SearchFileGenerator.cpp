@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "generator/FolderCopy.h"
 #include "generator/ScriptFileText.h"
+#include "platform/FolderPath.h"
 #include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
@@ -34,15 +35,6 @@ const char* const kNoTemplateFile =
     "Current selected template file is not existed!\nPlease open 'Options' dialog "
     "and select 'Template' to select another template name to continue.";
 const char* const kOpenFailure = "Open file failure!\nPlease retry again.";
-
-// The value replaces "%s" as plain text, so a "%" inside it stays what it is.
-std::string withValue(const char* format, const std::string& value) {
-    std::string text = format;
-    const size_t at = text.find("%s");
-    if (at != std::string::npos)
-        text.replace(at, 2, value);
-    return text;
-}
 
 bool exists(const std::string& path) {
     std::error_code error;
@@ -94,9 +86,9 @@ private:
     bool checkTemplateKind() {
         const std::string& name = m_in.profile.SelTemplateName;
         if (!m_asp && isOneOf(name, {"Simple-ASP", "Advanced-ASP"}))
-            return refuse(withValue(kNotForJavaScript, name));
+            return refuse(FillMessage(kNotForJavaScript, name));
         if (m_asp && isOneOf(name, {"Simple", "Menubar", "Advanced"}))
-            return refuse(withValue(kNotForAsp, name));
+            return refuse(FillMessage(kNotForAsp, name));
         return true;
     }
 
@@ -117,7 +109,7 @@ private:
     bool checkOutputFolder() {
         std::error_code error;
         if (!fs::is_directory(m_output, error))
-            return refuse(withValue(kNoOutputPath, m_in.profile.OutputPath));
+            return refuse(FillMessage(kNoOutputPath, m_in.profile.OutputPath));
         return true;
     }
 
@@ -225,10 +217,7 @@ bool IsAspVariant(const ProfileSettings& profile) {
 }
 
 std::string OutputFolder(const ProfileSettings& profile) {
-    std::string folder = profile.OutputPath;
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    return folder;
+    return WithFolderSlash(profile.OutputPath);
 }
 
 bool GenerateSearchFiles(GeneratorInputs& inputs) {

@@ -75,11 +75,7 @@ void appendQuote(std::string& out, bool keepQuotes) {
 }
 
 bool matchesLower(std::string_view s, size_t pos, std::string_view word) {
-    for (size_t k = 0; k < word.size(); ++k) {
-        if (AsciiText::lower(s[pos + k]) != word[k])
-            return false;
-    }
-    return true;
+    return AsciiText::startsWithIgnoringCase(s.substr(pos), word);
 }
 
 size_t skipWhiteSpace(std::string_view s, size_t i) {

@@ -23,10 +23,7 @@ size_t bodyTagStart(std::string_view line) {
         size_t name = at + 1;
         while (name < line.size() && AsciiText::isWhiteSpace(line[name]))
             ++name;
-        if (line.size() - name < 4)
-            continue;
-        if (AsciiText::lower(line[name]) == 'b' && AsciiText::lower(line[name + 1]) == 'o' &&
-            AsciiText::lower(line[name + 2]) == 'd' && AsciiText::lower(line[name + 3]) == 'y')
+        if (AsciiText::startsWithIgnoringCase(line.substr(name), "body"))
             return at;
     }
     return npos;

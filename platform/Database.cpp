@@ -1,4 +1,5 @@
 #include "platform/Database.h"
+#include "platform/AsciiText.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -39,17 +40,6 @@ std::string quoteIdentifier(const std::string& name) {
     }
     quoted += '"';
     return quoted;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -285,7 +275,7 @@ Connection& Recordset::connection() const {
 
 size_t Recordset::columnIndex(std::string_view column) const {
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (equalsIgnoringAsciiCase(m_columns[i], column))
+        if (AsciiText::equalsIgnoringCase(m_columns[i], column))
             return i;
     }
     throw DatabaseError(SQLITE_ERROR, "no such column: " + std::string(column));

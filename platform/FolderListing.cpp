@@ -1,4 +1,5 @@
 #include "platform/FolderListing.h"
+#include "platform/AsciiText.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -7,23 +8,8 @@
 
 namespace FolderListing {
 
-namespace {
-unsigned char fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-} // namespace
-
 bool nameLess(std::string_view a, std::string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = fold(static_cast<unsigned char>(a[i]));
-        const unsigned char y = fold(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
+    return AsciiText::lessIgnoringCase(a, b);
 }
 
 bool list(const std::string& folder, std::vector<FolderEntry>& entries) {

@@ -1,4 +1,5 @@
 #include "ui/SelectFolder.h"
+#include "platform/FolderPath.h"
 
 #include <QFileDialog>
 
@@ -12,8 +13,5 @@ std::string SelectFolder(const FolderBrowser& browse, QWidget* owner, const std:
                          const std::string& initialFolder, std::string& rememberedFolder) {
     if (!initialFolder.empty())
         rememberedFolder = initialFolder;
-    std::string chosen = browse ? browse(owner, title, rememberedFolder) : std::string();
-    if (!chosen.empty() && chosen.back() != '/')
-        chosen += '/';
-    return chosen;
+    return WithFolderSlash(browse ? browse(owner, title, rememberedFolder) : std::string());
 }
