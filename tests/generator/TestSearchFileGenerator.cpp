@@ -204,11 +204,15 @@ TEST_F(SearchFileGeneratorTest, SwitchingVariantsRemovesTheOtherVariantsFiles) {
 TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
     profile.MatchingStrategy = 2;
     profile.SearchStrategy = 3;
+    // Every setting gets a value of its own, so a value written into another setting's line shows.
     profile.OutputWindowType = 1;
     profile.OutputResultTitle = 0;
-    profile.OutputResultUrl = 0;
-    profile.NoNewSearchLink = 1;
-    profile.NoPoweredBy = 1;
+    profile.OutputResultText = 4;
+    profile.OutputResultUrl = 5;
+    profile.OutputResultInfo = 6;
+    profile.NoNewSearchLink = 7;
+    profile.NoHorizLine = 8;
+    profile.NoPoweredBy = 9;
     profile.ResultTitleSize = 5;
     profile.ResultTitleFace = "Verdana";
     profile.ResultTitleColor = 0x112233;
@@ -217,9 +221,11 @@ TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
     profile.ResultTextColor = 0x0000ff;
     profile.ResultUrlSize = 4;
     profile.ResultUrlFace = "Courier";
+    profile.ResultUrlColor = 0x778899;
     profile.ResultInfoSize = 6;
     profile.ResultInfoFace = "Georgia";
     profile.ResultInfoColor = 0x445566;
+    profile.HitTitleColor = 0x0a0b0c;
     profile.HitTextColor = 0xabcdef;
     writeResultPage("<html><body class=\"r\">\r\n<p>Results</p>\n<div><%CONTENT%></div>\r\n"
                     "<a href=\"x\">back</a>\r</body></html>");
@@ -241,12 +247,12 @@ TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
         "SearchStrategy=3; //0:search all text,1:Search title,2:Search keywords,3:Search description",
         "OutPutWindowType=1; //0:same window,1:new window,2:use frame",
         "OutPutResultTitle=0; //0: not output,1: output",
-        "OutPutResultText=1; //0: not output,1: output",
-        "OutPutResultUrl=0; //0: not output,1: output",
-        "OutPutResultInfo=1; //0: not output,1: output",
-        "NoNewSearchLink=1; //0: has New Search link,1: no",
-        "NoHorizLine=0; //0: has Horizontal lines,1: no",
-        "NoPoweredBy=1; //0: has Powered By info,1: no",
+        "OutPutResultText=4; //0: not output,1: output",
+        "OutPutResultUrl=5; //0: not output,1: output",
+        "OutPutResultInfo=6; //0: not output,1: output",
+        "NoNewSearchLink=7; //0: has New Search link,1: no",
+        "NoHorizLine=8; //0: has Horizontal lines,1: no",
+        "NoPoweredBy=9; //0: has Powered By info,1: no",
         "ResultTitleSize=5; //default size: '3'",
         "ResultTitleFace='Verdana'; //default face: 'arial'",
         "ResultTitleColor='#332211'; //default color: '#0000FF'",
@@ -255,11 +261,11 @@ TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
         "ResultTextColor='#ff0000'; //default color: '#000000'",
         "ResultUrlSize=4; //default size: '2'",
         "ResultUrlFace='Courier'; //default face: 'arial'",
-        "ResultUrlColor='#008000'; //default color: '#008000'",
+        "ResultUrlColor='#998877'; //default color: '#008000'",
         "ResultInfoSize=6; //default size: '2'",
         "ResultInfoFace='Georgia'; //default face: 'arial'",
         "ResultInfoColor='#665544'; //default color: '#000000'",
-        "HitTitleColor='#cc0033'; //default color: '#CC0033'",
+        "HitTitleColor='#0c0b0a'; //default color: '#CC0033'",
         "HitTextColor='#efcdab'; //default color: '#CC0033'",
         "",
         R"(SearchFileName="search.html"; //search file's name)",
@@ -271,7 +277,7 @@ TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {
         "",
     });
     EXPECT_EQ(scriptFile(), expected);
-    EXPECT_EQ(profile.NoNewSearchLink, 1);
+    EXPECT_EQ(profile.NoNewSearchLink, 7); // the JavaScript variant keeps it as set
 }
 
 TEST_F(SearchFileGeneratorTest, AspScriptFileIsWrappedAsServerScriptAndEndsWithTheServerCode) {

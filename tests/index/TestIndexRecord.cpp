@@ -37,6 +37,12 @@ TEST(TestIndexRecord, RootCountsOnlyAtTheStartOfTheLocation) {
     const std::string other = "http://other.example/docs/x.html";
     EXPECT_EQ(MakeRecordLink(other, crawlRoot, linkProfile(0, 1, "")), other);
     EXPECT_EQ(MakeRecordLink(other, crawlRoot, linkProfile(1, 1, "https://r/")), other);
+    // A location that holds the root only further in is not below it: nothing is replaced.
+    EXPECT_EQ(MakeRecordLink("/srv/a/c.htm", root, linkProfile(0, 1, "")), "srv/a/c.htm");
+    EXPECT_EQ(MakeRecordLink("/srv/a/c.htm", root, linkProfile(1, 1, "http://h/")), "/srv/a/c.htm");
+    EXPECT_EQ(MakeRecordLink("http://mirror.example/site.example/docs/x.html", crawlRoot,
+                             linkProfile(1, 1, "https://r/")),
+              "http://mirror.example/site.example/docs/x.html");
 }
 
 TEST(TestIndexRecord, BackslashesBecomeSlashesAndQuotesAndLineBreaksAreEscaped) {
