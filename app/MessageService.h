@@ -14,8 +14,11 @@ public:
 // A message text with its "%s" replaced by `value` as plain text, so a "%" inside the value (a file name,
 // a database error) stays what it is.
 inline std::string FillMessage(std::string_view format, std::string_view value) {
-    std::string text(format);
-    if (const size_t at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, value);
+    const size_t at = format.find("%s");
+    if (at == std::string_view::npos)
+        return std::string(format);
+    std::string text(format.substr(0, at));
+    text += value;
+    text += format.substr(at + 2);
     return text;
 }
