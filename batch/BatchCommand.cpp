@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "app/FindlarkApp.h"
@@ -12,8 +13,10 @@
 #include "app/SettingsEditor.h"
 #include "app/SettingsPersistence.h"
 #include "batch/BatchView.h"
+#include "crawler/UrlRules.h"
 #include "folder/RunControl.h"
 #include "generator/SearchFileGenerator.h"
+#include "platform/EventPump.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -113,6 +116,8 @@ public:
             return BatchStatus::Usage;
         if (m_line.command == "index-folder")
             return indexFolder();
+        if (m_line.command == "index-website")
+            return indexWebsite();
         if (m_line.command == "make")
             return make();
         return usageError("Unknown command \"" + m_line.command + "\".");
@@ -201,27 +206,45 @@ private:
             std::filesystem::absolute(m_line.arguments[0], error).lexically_normal().string();
         if (folder.empty())
             folder = m_line.arguments[0];
+        return runJob([&folder](RunControl& run) { return run.IndexFolder(folder); },
+                      "Stopped before the end of the folder.");
+    }
+
+    // The address is completed as the address dialog completes it; the crawl starts at its folder.
+    int indexWebsite() {
+        if (m_line.arguments.size() != 1 || m_line.arguments[0].empty())
+            return usageError("index-website takes one web address.");
+        const std::string address = NormalizeStartAddress(m_line.arguments[0]);
+        if (!SplitRequestUrl(address))
+            return usageError("\"" + m_line.arguments[0] + "\" is not an http or https web address.");
+        return runJob([&address](RunControl& run) { return run.IndexWebsite(address); },
+                      "Stopped before the end of the website.");
+    }
+
+    // Runs one job to its end, handling the crawl's timer and its threads' calls meanwhile; an interrupt
+    // stops the job, which still writes its trailer.
+    int runJob(const std::function<bool(RunControl&)>& start, const char* stoppedText) {
         BatchView view(m_env.out, m_env.err, m_line.quiet);
         InterruptHandler interrupts;
         int records = 0;
         bool stopped = false;
         {
             RunControl run(m_app.paths, m_app.settings, view);
-            if (!run.IndexFolder(folder))
+            if (!start(run))
                 return BatchStatus::Failed;
-            while (!run.jobEnded()) {
+            waitHandlingEvents([&] {
                 if (g_interrupted && !stopped) {
                     run.Stop();
                     stopped = true;
                 }
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+                return run.jobEnded();
+            });
             run.waitForJob();
             records = run.lastRecordCount();
         }
         std::fprintf(m_env.out, "Finish\t%d records\n", records);
         if (stopped)
-            std::fprintf(m_env.err, "Stopped before the end of the folder.\n");
+            std::fprintf(m_env.err, "%s\n", stoppedText);
         return view.failed() || stopped ? BatchStatus::Failed : BatchStatus::Finished;
     }
 
@@ -252,6 +275,7 @@ std::string BatchUsage() {
            "\n"
            "Commands:\n"
            "  index-folder DIR        index the files of DIR and its sub-folders\n"
+           "  index-website URL       index the website from the folder of URL\n"
            "  make                    write the search files into the output folder\n"
            "  settings                print the settings, KEY=VALUE one a line\n"
            "  settings KEY=VALUE ...  change those settings and save them\n"

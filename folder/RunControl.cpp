@@ -4,6 +4,8 @@
 
 #include "app/RunView.h"
 #include "app/Settings.h"
+#include "crawler/CrawlControl.h"
+#include "crawler/UrlRules.h"
 #include "folder/IndexFolderThread.h"
 #include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
@@ -25,6 +27,19 @@ bool RunControl::IndexFolder(const std::string& chosenFolder) {
     m_jobTargetFolder = folder;
     m_jobKind = JobKinds::Folder;
     return Go();
+}
+
+bool RunControl::IndexWebsite(const std::string& address) {
+    if (address.empty())
+        return false;
+    m_crawlRoot = MakeDirectoryUrl(address);
+    m_jobKind = JobKinds::Website;
+    return Go();
+}
+
+void RunControl::setCrawlTiming(SpiderSettings spider, int tickMs) {
+    m_spiderSettings = std::move(spider);
+    m_crawlTickMs = tickMs;
 }
 
 bool RunControl::Go() {
@@ -53,10 +68,13 @@ bool RunControl::Go() {
     m_view.setGoEnabled(false);
     if (m_jobKind == JobKinds::Folder)
         startFolderJob();
+    else
+        startCrawl();
     return true;
 }
 
 void RunControl::startFolderJob() {
+    m_crawl.reset();
     FolderJobContext context{
         m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
     m_job = std::make_unique<CIndexFolderThread>(std::move(context), m_jobTargetFolder);
@@ -64,22 +82,38 @@ void RunControl::startFolderJob() {
     m_job->start();
 }
 
+void RunControl::startCrawl() {
+    m_job.reset();
+    m_crawl.reset();
+    CrawlContext context{
+        m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
+    m_crawl =
+        std::make_unique<CrawlControl>(std::move(context), m_crawlRoot, m_spiderSettings, m_crawlTickMs);
+    m_crawl->StartCrawl();
+}
+
 void RunControl::Stop() {
     if (m_jobKind == JobKinds::Folder && m_runningFolderJob) {
         m_runningFolderJob->requestStop();
         m_runningFolderJob = nullptr;
     }
+    if (m_jobKind == JobKinds::Website && m_crawl && !m_crawl->finished())
+        m_crawl->StopCrawl();
     m_view.setStopEnabled(false);
     m_view.setGoEnabled(true);
 }
 
 void RunControl::shutdown() {
-    if (m_runningFolderJob)
+    if (m_runningFolderJob || (m_crawl && !m_crawl->finished()))
         Stop();
     waitForJob();
 }
 
 void RunControl::waitForJob() {
+    if (m_crawl) {
+        CrawlControl* crawl = m_crawl.get();
+        waitHandlingEvents([crawl] { return crawl->finished(); });
+    }
     if (!m_job)
         return;
     CIndexFolderThread* job = m_job.get();
@@ -90,9 +124,11 @@ void RunControl::waitForJob() {
 }
 
 bool RunControl::jobEnded() const {
-    return !m_job || m_job->finished();
+    return (!m_job || m_job->finished()) && (!m_crawl || m_crawl->finished());
 }
 
 int RunControl::lastRecordCount() const {
+    if (m_crawl)
+        return m_crawl->pageCount();
     return m_job ? m_job->recordCount() : 0;
 }

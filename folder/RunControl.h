@@ -5,9 +5,11 @@
 #include <string>
 
 #include "app/AppPaths.h"
+#include "crawler/SpiderThread.h"
 #include "generator/IndexDatabase.h"
 
 class CIndexFolderThread;
+class CrawlControl;
 class RunView;
 struct Settings;
 
@@ -26,6 +28,9 @@ public:
 
     // The Index Folder command with the chosen folder: empty (cancelled) does nothing.
     bool IndexFolder(const std::string& chosenFolder);
+    // The Index Website command with the completed start address: the crawl root is the address's folder.
+    // Empty (cancelled) does nothing.
+    bool IndexWebsite(const std::string& address);
     // Starts a run of the current job kind with its stored target; false when it could not start.
     bool Go();
     void Stop();
@@ -39,12 +44,18 @@ public:
     bool idle() const { return m_idleFlag == 1; }
     int jobKind() const { return m_jobKind; }
     const std::string& jobTargetFolder() const { return m_jobTargetFolder; }
+    const std::string& crawlRoot() const { return m_crawlRoot; }
+    // The crawl of the last website run, while it is kept (tests look into it).
+    CrawlControl* crawl() { return m_crawl.get(); }
+    // How crawls fetch and how often they dispatch; tests shorten both.
+    void setCrawlTiming(SpiderSettings spider, int tickMs);
     // Records written by the last job that ended.
     int lastRecordCount() const;
     IndexDatabase& database() { return m_database; }
 
 private:
     void startFolderJob();
+    void startCrawl();
 
     const AppPaths& m_paths;
     Settings& m_settings;
@@ -52,6 +63,10 @@ private:
     IndexDatabase m_database;
     int m_jobKind = JobKinds::None;
     std::string m_jobTargetFolder;
+    std::string m_crawlRoot;
+    SpiderSettings m_spiderSettings;
+    int m_crawlTickMs = 1000;
+    std::unique_ptr<CrawlControl> m_crawl;     // the last crawl started, kept until the next run
     std::unique_ptr<CIndexFolderThread> m_job; // the last job started, kept until it has ended
     CIndexFolderThread* m_runningFolderJob = nullptr;
     std::atomic<int> m_idleFlag{1};

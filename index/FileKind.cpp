@@ -36,7 +36,8 @@ int GetFileKind(std::string_view extension, std::string_view htmlFileTypes, std:
         kind = FileKinds::Html;
     if (listHas(textFileTypes, e))
         kind = FileKinds::Text;
-    if (kind == FileKinds::NotIndexed && e.find('/') != std::string_view::npos)
+    // An address whose last "." lies in its host or folder name ("site/", "php?x=a/b") is a page.
+    if (kind == FileKinds::NotIndexed && extension.find('/') != std::string_view::npos)
         kind = FileKinds::Html;
     return kind;
 }

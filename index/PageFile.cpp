@@ -70,3 +70,8 @@ bool ReadPageFile(const std::string& path, std::string& content, int indexStrate
     joinLines(content, indexStrategy != 0);
     return true;
 }
+
+std::string_view CutBeforeBody(std::string_view text) {
+    const size_t body = bodyTagStart(text);
+    return body == npos ? std::string_view() : text.substr(0, body);
+}

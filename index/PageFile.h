@@ -1,9 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Reads a local page into one content string, its lines joined by one LF (lines end at CR LF, LF or a
 // lone CR; a final line end adds nothing). With an index strategy other than 0 the reading stops at the
 // first line holding a body start tag, keeping only that line's text before the tag.
 // False (and empty content) when the file cannot be opened or read.
 bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy);
+
+// The part of a fetched page before its body start tag ("<", blanks, then "body" in any case); empty when
+// the page has none, so a page cut to its head but lacking a body tag yields no fields.
+std::string_view CutBeforeBody(std::string_view text);

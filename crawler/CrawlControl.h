@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/Settings.h"
+#include "crawler/SpiderThread.h"
+#include "generator/RecordWriter.h"
+
+class IndexDatabase;
+class RunView;
+
+// What a crawl works with: the view it reports to, the run's database and a copy of the settings taken
+// when the run started, so that settings edited meanwhile never change a running crawl.
+struct CrawlContext {
+    RunView& view;
+    IndexDatabase& database;
+    ProfileSettings profile;
+    int indexColon = 0;
+    std::string indexDataPath;
+    std::atomic<int>& idleFlag;
+};
+
+// An address of the crawl: queued, then taken by the dispatcher, then received (or never fetched).
+struct UrlEntry {
+    enum State { Waiting = 0, Taken = 1, Received = 2, NoThread = 3 };
+    std::string url;
+    int state = Waiting;
+};
+
+// The crawl of a website, run on the thread that owns the run (the window's, batch mode's). A timer hands
+// waiting addresses, oldest first, to at most UseThreadNum crawling threads; the threads reach this object
+// only by calls that wait until it has handled them on its own thread, so the URL list, the thread list
+// and the page counter are touched by that thread alone.
+class CrawlControl : public QObject, public SpiderEvents {
+public:
+    CrawlControl(CrawlContext context, std::string crawlRoot, SpiderSettings spider = {}, int tickMs = 1000);
+    ~CrawlControl() override; // aborts the threads still running and waits until they have ended
+
+    void StartCrawl();
+    // Stop: the threads are told to give up; the crawl finishes when the last of them has ended.
+    void StopCrawl();
+    // One tick of the dispatch timer (tests call it directly).
+    void OnCrawlTimer();
+
+    bool finished() const { return m_finished; }
+    int pageCount() const { return m_pageCounter; }
+    int threadCount() const { return static_cast<int>(m_threads.size()); }
+    const std::vector<UrlEntry>& urls() const { return m_urls; }
+    const std::string& crawlRoot() const { return m_crawlRoot; }
+
+private:
+    struct Running {
+        std::unique_ptr<SpiderJob> job;
+        std::unique_ptr<CSpiderThread> thread;
+    };
+
+    // True while the crawl has work: an address was handed out or a thread is still running.
+    bool DispatchWaitingUrls();
+    // True when the address needs no further dispatching (a thread started, or the address is excluded).
+    bool StartSpiderThread(const std::string& url);
+    void OnSpiderPage(SpiderJob& job);
+    void OnSpiderThreadEnd(SpiderJob& job);
+    void FinishCrawl();
+    void queue(std::string url);
+    void clearUrls();
+    void reapEndedThreads();
+    template <class Handler> void onOwnThread(Handler handler);
+
+public:
+    // The crawling threads' calls; each waits until handled on this object's thread.
+    void spiderUrl(const std::string& url) override;
+    void spiderStatus(const std::string& phrase) override;
+    void spiderPage(SpiderJob& job) override;
+    void spiderThreadEnd(SpiderJob& job) override;
+
+private:
+    CrawlContext m_context;
+    std::string m_crawlRoot;
+    SpiderSettings m_spiderSettings;
+    RecordWriter m_writer;
+    QTimer m_timer;
+    std::vector<UrlEntry> m_urls;
+    std::unordered_map<std::string, std::size_t> m_urlIndex; // position of each address in the URL list
+    std::size_t m_firstWaiting = 0;                          // no entry before it is still waiting
+    std::vector<Running> m_threads;                          // started and not yet ended
+    std::vector<Running> m_endedThreads;                     // ended, to be joined
+    int m_runningThreads = 0;
+    int m_pageCounter = 0;
+    int m_rowCount = 0;
+    bool m_finishPending = false;
+    bool m_finished = false;
+};

@@ -1,0 +1,173 @@
+#include "crawler/SpiderThread.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "crawler/UrlRules.h"
+
+namespace {
+
+constexpr std::size_t kPieceSize = 4095;
+
+// Reports each phase to the crawl control (connection text, then the address in hand) and decides which
+// responses are pages: status 200 with a content type that says "text" (as written: "Text/HTML" is not).
+class PageObserver : public HttpObserver {
+public:
+    PageObserver(SpiderEvents& events, const std::string& address, const std::atomic<int>& stopFlag,
+                 CSpiderThread::PageTextBuilder& builder)
+        : m_events(events), m_address(address), m_stopFlag(stopFlag), m_builder(builder) {}
+
+    void phase(HttpPhase phase, const std::string& info) override {
+        m_events.spiderStatus(StatusPhrase(phase, info));
+        m_events.spiderUrl(m_address);
+    }
+    bool acceptResponse(long status, const std::string& contentType) override {
+        return status == 200 && contentType.find("text") != std::string::npos;
+    }
+    void body(const char* data, std::size_t size) override { m_builder.append(data, size); }
+    bool stopRequested() const override { return m_stopFlag != 0; }
+
+private:
+    SpiderEvents& m_events;
+    const std::string& m_address;
+    const std::atomic<int>& m_stopFlag;
+    CSpiderThread::PageTextBuilder& m_builder;
+};
+
+unsigned nextThreadId() {
+    static std::atomic<unsigned> last{0};
+    return ++last;
+}
+
+bool noResponse(const HttpResult& result) {
+    return result.outcome == HttpResult::NoResponse || result.outcome == HttpResult::TimedOut;
+}
+
+} // namespace
+
+std::string StatusPhrase(HttpPhase phase, const std::string& info) {
+    switch (phase) {
+    case HttpPhase::ResolvingName:
+        return "resolving name for " + info;
+    case HttpPhase::NameResolved:
+        return "resolved name for " + info + "!";
+    case HttpPhase::Connecting:
+        return "Connecting to server...";
+    case HttpPhase::Connected:
+        return "Connected to server!";
+    case HttpPhase::RequestSent:
+        return "Request sent";
+    case HttpPhase::ResponseReceived:
+        return "Response received!";
+    case HttpPhase::Redirected:
+        return "Redirected to URL";
+    case HttpPhase::ClosingConnection:
+        return "Closing connection...";
+    case HttpPhase::ConnectionClosed:
+        return "Connection close!";
+    }
+    return "Unknown status: " + std::to_string(static_cast<int>(phase));
+}
+
+void CSpiderThread::PageTextBuilder::append(const char* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t take = std::min(size, kPieceSize - m_piece.size());
+        m_piece.append(data, take);
+        data += take;
+        size -= take;
+        if (m_piece.size() == kPieceSize)
+            flushPiece();
+    }
+}
+
+void CSpiderThread::PageTextBuilder::finish() {
+    if (!m_piece.empty())
+        flushPiece();
+}
+
+void CSpiderThread::PageTextBuilder::flushPiece() {
+    const std::size_t end = std::min(m_piece.find('\0'), m_piece.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        if (m_piece[i] == '\n')
+            m_text += '\r';
+        m_text += m_piece[i];
+    }
+    m_piece.clear();
+}
+
+CSpiderThread::CSpiderThread(SpiderJob& job, SpiderEvents& events, SpiderSettings settings)
+    : m_job(job), m_events(events), m_settings(std::move(settings)) {
+    m_job.thread = this;
+}
+
+CSpiderThread::~CSpiderThread() {
+    join();
+}
+
+bool CSpiderThread::start() {
+    m_job.threadId = nextThreadId();
+    try {
+        m_thread = std::thread([this] { SpiderThreadProc(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CSpiderThread::join() {
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CSpiderThread::SpiderThreadProc() {
+    RunJob();
+    m_events.spiderThreadEnd(m_job);
+    m_ended = true;
+}
+
+bool CSpiderThread::RunJob() {
+    if (m_job.url.empty() || m_stopFlag)
+        return false;
+    const std::optional<RequestUrl> request = SplitRequestUrl(m_job.url);
+    if (!request)
+        return false; // not an http or https address: queued, never fetched
+    m_job.url = request->url;
+    m_job.server = request->server;
+    m_job.object = request->object;
+    m_events.spiderUrl(m_job.url);
+    const std::string port = ":" + std::to_string(request->port);
+    return FetchPage(request->scheme + "://" + request->server + port + request->object);
+}
+
+bool CSpiderThread::FetchPage(const std::string& url) {
+    m_job.pageText.clear();
+    const std::string address = m_job.server + m_job.object;
+    PageTextBuilder builder(m_job.pageText);
+    PageObserver observer(m_events, address, m_stopFlag, builder);
+
+    HttpRequest request{url, m_settings.userAgent, m_settings.connectTimeoutMs,
+                        m_settings.stallTimeoutSeconds, m_settings.maxBodyBytes};
+    HttpResult result = HttpGet(request, observer);
+    if (noResponse(result) && !m_stopFlag) {
+        // One more try on a fresh transfer that names the host as its agent, reporting nothing.
+        if (result.outcome == HttpResult::TimedOut) {
+            const auto until =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.retryDelayMs);
+            while (!m_stopFlag && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (m_stopFlag)
+            return false;
+        request.userAgent = m_job.server;
+        request.reportPhases = false;
+        result = HttpGet(request, observer);
+    }
+    // A page read whole is delivered even when Stop came meanwhile; a cut-off one never is.
+    if (result.outcome != HttpResult::Done || !result.accepted) {
+        m_job.pageText.clear();
+        return false;
+    }
+    builder.finish();
+    m_events.spiderPage(m_job);
+    return true;
+}
