@@ -151,8 +151,10 @@ void CrawlControl::OnSpiderPage(SpiderJob& job) {
     const std::string_view text =
         profile.IndexStrategy != 0 ? CutBeforeBody(job.pageText) : std::string_view(job.pageText);
     PageFields fields = ExtractPageText(text, kind, m_context.indexColon);
+    // A database row that cannot be added says so in its own message (or, for the root page's empty
+    // relative address, is left out silently); only a record line lost from the data file fails the row.
     const bool written = m_writer.write(m_pageCounter, url, m_crawlRoot, std::move(fields));
-    if (written)
+    if (written || profile.ScriptType != ScriptTypes::JavaScript)
         view.updatePageRow(row, PageImages::Indexed, "Indexed");
     else
         view.updatePageRow(row, PageImages::Failure, "Failure");
