@@ -214,9 +214,13 @@ private:
     int indexWebsite() {
         if (m_line.arguments.size() != 1 || m_line.arguments[0].empty())
             return usageError("index-website takes one web address.");
-        const std::string address = NormalizeStartAddress(m_line.arguments[0]);
-        if (!SplitRequestUrl(address))
-            return usageError("\"" + m_line.arguments[0] + "\" is not an http or https web address.");
+        const std::string& typed = m_line.arguments[0];
+        const std::string address = NormalizeStartAddress(typed);
+        // The dialog would put "http://" before "ftp://..." too; a command line says plainly what it cannot
+        // do.
+        const bool otherScheme = typed.find("://") != std::string::npos && !IsFetchableUrl(typed);
+        if (otherScheme || !SplitRequestUrl(address))
+            return usageError("\"" + typed + "\" is not an http or https web address.");
         return runJob([&address](RunControl& run) { return run.IndexWebsite(address); },
                       "Stopped before the end of the website.");
     }

@@ -175,6 +175,10 @@ bool splitAuthority(std::string_view authority, int defaultPort, RequestUrl& out
     out.server = std::string(authority.substr(0, hostEnd));
     if (out.server.empty())
         return false;
+    // Blanks and control bytes name no host; a request for one would only wait on the resolver.
+    for (const char c : out.server)
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7f)
+            return false;
     const std::string_view portText = hostEnd < authority.size() ? authority.substr(hostEnd + 1) : "";
     const std::optional<int> port = parsePort(portText, defaultPort);
     if (!port)

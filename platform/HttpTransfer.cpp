@@ -1,4 +1,5 @@
 #include "platform/HttpTransfer.h"
+#include "platform/AsciiText.h"
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -16,6 +17,7 @@ struct Transfer {
     CURL* curl = nullptr;
     std::string host;
     bool gotResponse = false; // a status line has arrived
+    std::string location;     // the Location header of the response in hand
     bool decided = false;     // the final response was offered to acceptResponse
     bool refused = false;
     bool tooLarge = false;
@@ -52,10 +54,9 @@ bool endOfHeaders(Transfer& t) {
     if (status >= 100 && status < 200)
         return true; // an interim response; the real one follows
     t.phase(HttpPhase::ResponseReceived);
-    char* redirect = nullptr;
-    curl_easy_getinfo(t.curl, CURLINFO_REDIRECT_URL, &redirect);
-    if (status >= 300 && status < 400 && redirect) {
-        t.phase(HttpPhase::Redirected, redirect);
+    // libcurl follows a redirect that names its target; it only tells where once it has done so.
+    if (status >= 300 && status < 400 && !t.location.empty()) {
+        t.phase(HttpPhase::Redirected, t.location);
         return true;
     }
     char* type = nullptr;
@@ -68,8 +69,17 @@ bool endOfHeaders(Transfer& t) {
 size_t onHeader(char* buffer, size_t size, size_t count, void* data) {
     Transfer& t = transferOf(data);
     const std::string_view line(buffer, size * count);
-    if (line.starts_with("HTTP/"))
+    if (line.starts_with("HTTP/")) {
         t.gotResponse = true;
+        t.location.clear();
+    } else if (AsciiText::startsWithIgnoringCase(line, "location:")) {
+        std::string_view value = line.substr(9);
+        while (!value.empty() && AsciiText::isWhiteSpace(value.front()))
+            value.remove_prefix(1);
+        while (!value.empty() && AsciiText::isWhiteSpace(value.back()))
+            value.remove_suffix(1);
+        t.location = value;
+    }
     if (isEndOfHeaders(line) && !endOfHeaders(t))
         return 0;
     return line.size();
@@ -196,7 +206,7 @@ void HttpGlobalInit() {
 HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer) {
     HttpGlobalInit();
     HttpResult result;
-    Transfer t{request, observer, nullptr, {}, false, false, false, false, 0};
+    Transfer t{request, observer, nullptr, {}, false, {}, false, false, false, 0};
     t.host = hostOf(request.url);
     CURL* curl = curl_easy_init();
     if (!curl) {

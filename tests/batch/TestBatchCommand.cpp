@@ -10,6 +10,7 @@
 
 #include "batch/BatchCommand.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -113,6 +114,27 @@ TEST_F(Batch, UsageErrorsAreNamed) {
     EXPECT_EQ(run({"settings", "--profile", "Nobody"}), BatchStatus::Usage);
     EXPECT_NE(stderrText().find("no option profile named \"Nobody\""), std::string::npos);
     EXPECT_FALSE(fs::exists(settingsPath()));
+}
+
+TEST_F(Batch, IndexWebsiteCrawlsFromTheFolderOfTheAddress) {
+    LoopbackServer server([](const std::string& path) {
+        if (path == "/docs/")
+            return LoopbackServer::page(R"(<title>Docs</title><a href="b.html">b</a>)");
+        return LoopbackServer::page("<title>" + path + "</title>");
+    });
+    EXPECT_EQ(run({"index-website", server.url("/docs/a.html"), "--set", "ScriptType=0"}),
+              BatchStatus::Finished)
+        << stderrText();
+    EXPECT_EQ(stdoutText(), "Indexed\t" + server.url("/docs/") + "\nIndexed\t" + server.url("/docs/b.html") +
+                                "\nFinish\t2 records\n");
+
+    // An address is completed as the dialog completes it; what cannot be fetched is a usage error.
+    EXPECT_EQ(run({"index-website", ""}), BatchStatus::Usage);
+    EXPECT_NE(stderrText().find("index-website takes one web address."), std::string::npos);
+    for (const char* garbage : {"ftp://files.example/", "http://", "http://host:99999/", "http:// /"}) {
+        EXPECT_EQ(run({"index-website", garbage}), BatchStatus::Usage) << garbage;
+        EXPECT_NE(stderrText().find("is not an http or https web address"), std::string::npos) << garbage;
+    }
 }
 
 TEST_F(Batch, SettingsCommandListsAndSaves) {

@@ -109,6 +109,8 @@ TEST(UrlRules, SplitRequestUrlRefusesWhatCannotBeFetched) {
         "http://h:-1/",
         "http://[::1/",
         "http://[::1]x/",
+        "http:// /",
+        "http://bad\tname/",
     };
     for (const auto& url : cases)
         EXPECT_FALSE(SplitRequestUrl(url)) << url;

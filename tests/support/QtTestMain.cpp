@@ -1,7 +1,8 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-// The website crawl runs its timer and its threads' calls on the application's event loop.
+// Every module test runs with an application object: the website crawl runs its timer and its threads' calls
+// on its event loop.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
