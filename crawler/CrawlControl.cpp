@@ -9,6 +9,7 @@
 #include "crawler/CrawlPageHandler.h"
 #include "crawler/UrlRules.h"
 #include "generator/IndexDatabase.h"
+#include "generator/RunIndex.h"
 #include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
 #include "index/PageExtractor.h"
@@ -210,10 +211,8 @@ void CrawlControl::FinishCrawl() {
     m_finished = true;
     m_timer.stop();
     RunView& view = m_context.view;
-    const std::string& dataPath = m_context.indexDataPath;
-    if (!AppendToFile(IndexDataFormat::trailer(m_pageCounter), dataPath, m_context.profile.ScriptType))
-        view.showMessage(IndexDataWriteFailure(dataPath));
-    m_context.database.CloseDatabase(m_context.profile.DatabaseType);
+    EndRunIndex(m_context.profile, m_context.indexDataPath, m_context.database, m_pageCounter,
+                m_writer.allWritten(), view);
     view.setStopEnabled(false);
     view.setGoEnabled(true);
     m_context.idleFlag = 1;

@@ -3,6 +3,7 @@
 #include "app/ProductInfo.h"
 #include "app/RunView.h"
 #include "generator/IndexDatabase.h"
+#include "generator/RunIndex.h"
 #include "index/FileKind.h"
 #include "index/IndexDataFile.h"
 #include "index/PageFile.h"
@@ -108,10 +109,8 @@ void CIndexFolderThread::indexFile(const std::string& path, int kind) {
 
 void CIndexFolderThread::endOfJob() {
     RunView& view = m_context.view;
-    const std::string& dataPath = m_context.indexDataPath;
-    if (!AppendToFile(IndexDataFormat::trailer(m_recordCount), dataPath, m_context.profile.ScriptType))
-        view.showMessage(IndexDataWriteFailure(dataPath));
-    m_context.database.CloseDatabase(m_context.profile.DatabaseType);
+    EndRunIndex(m_context.profile, m_context.indexDataPath, m_context.database, m_recordCount,
+                m_writer.allWritten(), view);
     view.setStopEnabled(false);
     view.setGoEnabled(true);
     m_context.idleFlag = 1;

@@ -7,13 +7,13 @@
 #include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
 #include "folder/IndexFolderThread.h"
-#include "index/IndexDataFile.h"
-#include "index/IndexRecord.h"
+#include "generator/RunIndex.h"
 #include "platform/EventPump.h"
+#include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
 
 RunControl::RunControl(const AppPaths& paths, Settings& settings, RunView& view)
-    : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.programFolder, view) {}
+    : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.databasePath, view) {}
 
 RunControl::~RunControl() {
     shutdown();
@@ -50,18 +50,16 @@ bool RunControl::Go() {
     waitForJob();
     m_starting = false;
 
+    if (!targetReady())
+        return false;
     const ProfileSettings& profile = m_settings.profile;
     if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType))
         return false;
     m_idleFlag = 0;
     m_view.setStatusText("Process...");
     m_view.clearPageList();
-
-    std::error_code error;
-    std::filesystem::remove(m_paths.indexDataPath, error);
-    m_database.DeleteAllRecords();
-    if (!AppendToFile(IndexDataFormat::kHeader, m_paths.indexDataPath, profile.ScriptType))
-        m_view.showMessage(IndexDataWriteFailure(m_paths.indexDataPath));
+    // The previous index stays until this run has ended; a header that fails keeps it for good.
+    BeginRunIndex(profile, m_paths.indexDataPath, m_database, m_view);
 
     // The buttons change before the job starts, so a job that ends at once leaves them in its end state.
     m_view.setStopEnabled(true);
@@ -71,6 +69,20 @@ bool RunControl::Go() {
     else
         startCrawl();
     return true;
+}
+
+// A folder that is missing, is no folder or cannot be listed is reported before anything is touched.
+bool RunControl::targetReady() {
+    if (m_jobKind != JobKinds::Folder)
+        return true;
+    std::vector<FolderEntry> entries;
+    dev_t device = 0;
+    ino_t inode = 0;
+    if (FolderListing::identity(m_jobTargetFolder, device, inode) &&
+        FolderListing::list(m_jobTargetFolder, entries))
+        return true;
+    m_view.showMessage(FillMessage("The path %s is not exist!", m_jobTargetFolder));
+    return false;
 }
 
 void RunControl::startFolderJob() {

@@ -54,6 +54,7 @@ public:
     IndexDatabase& database() { return m_database; }
 
 private:
+    bool targetReady();
     void startFolderJob();
     void startCrawl();
 

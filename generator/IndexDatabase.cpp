@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr const char* kDatabaseFile = "/IndexData.mdb";
 constexpr const char* kTable = "IndexData";
 
 constexpr const char* kConnectError = "Connect to database error!\nError info:%s";
@@ -16,9 +15,6 @@ constexpr const char* kAddError = "Add record to database failure!\nError info:%
 
 // FileName, Title and LinkDescription hold at most this many bytes.
 constexpr size_t kShortTextLimit = 254;
-// One commit per row would make a run many times slower than writing the script file; a batch this size
-// keeps commits rare while a killed run loses little.
-constexpr int kRowsPerCommit = 1000;
 
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -43,27 +39,28 @@ void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::str
 
 } // namespace
 
-IndexDatabase::IndexDatabase(std::string programFolder, MessageService& messages)
-    : m_programFolder(std::move(programFolder)), m_messages(messages),
+IndexDatabase::IndexDatabase(std::string databasePath, MessageService& messages)
+    : m_databasePath(std::move(databasePath)), m_messages(messages),
       m_connection(std::make_unique<Connection>()), m_recordset(std::make_unique<Recordset>()) {}
 
-// A run whose end never came still keeps the rows it added, as each of them was reported stored.
+// A run whose end never came leaves the rows of the run before: its own are rolled back.
 IndexDatabase::~IndexDatabase() {
     release(false);
 }
 
 bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access is the only kind*/) {
-    release(true);
+    release(false);
     m_scriptType = scriptType;
     if (isJavaScript())
         return true;
     m_connection = std::make_unique<Connection>();
     m_recordset = std::make_unique<Recordset>();
     try {
-        m_connection->open(m_programFolder + kDatabaseFile);
-        // The batches of a run are not synced one by one; closing the run syncs the file once.
+        m_connection->open(m_databasePath);
+        // The run's writes are not synced one by one; closing the run syncs the file once.
         m_connection->setUnsynced();
-        // The snapshot is taken inside the transaction, so nothing can change the table under the cursor.
+        // The whole run is one transaction: the previous rows stay until the run has ended, and the
+        // snapshot taken inside it means nothing can change the table under the cursor.
         m_connection->beginTrans();
         m_recordset->open(*m_connection, kTable);
     } catch (const DatabaseError& error) {
@@ -74,7 +71,6 @@ bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access i
         return false;
     }
     m_recordsetOpen = true;
-    m_uncommittedRows = 0;
     return true;
 }
 
@@ -112,8 +108,6 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
         setIfNotEmpty(*m_recordset, "Description", description);
         setIfNotEmpty(*m_recordset, "LinkDescription", cutShortText(linkDescription));
         m_recordset->update();
-        if (++m_uncommittedRows >= kRowsPerCommit)
-            commitBatch();
     } catch (const DatabaseError& error) {
         m_recordset->cancelUpdate();
         report(kAddError, error.what());
@@ -125,38 +119,32 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
 bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
     if (isJavaScript())
         return true;
-    release(true);
-    return true;
+    return release(true);
 }
 
 bool IndexDatabase::isJavaScript() const {
     return m_scriptType == 0;
 }
 
-// A failed COMMIT is retried with the next record: the count stays up until it succeeds. When SQLite has
-// rolled the batch back instead, the next commit finds no transaction and simply starts a new one.
-void IndexDatabase::commitBatch() {
-    if (m_connection->inTransaction())
-        m_connection->commitTrans();
-    m_uncommittedRows = 0;
-    m_connection->beginTrans();
-}
-
-void IndexDatabase::release(bool reportLostRows) {
+bool IndexDatabase::release(bool commit) {
     if (m_recordsetOpen)
         m_recordset->close();
+    m_recordsetOpen = false;
     if (m_connection->state() == Connection::State::Closed)
-        return;
+        return true;
+    bool committed = !commit;
     try {
-        if (m_connection->inTransaction())
+        if (commit && m_connection->inTransaction())
             m_connection->commitTrans();
+        committed = true;
     } catch (const DatabaseError& error) {
-        // The rows of the last batch are gone; the user was told they were stored, so say otherwise.
-        if (reportLostRows)
-            report(kAddError, error.what());
+        // The run's rows are gone and the previous ones stay; the user was told they were stored.
+        report(kAddError, error.what());
     }
+    // Closing rolls back whatever is still pending.
     m_connection->close();
-    Connection::syncFile(m_programFolder + kDatabaseFile);
+    Connection::syncFile(m_databasePath);
+    return committed;
 }
 
 void IndexDatabase::report(const char* format, const std::string& errorText) {

@@ -12,7 +12,7 @@ class Recordset;
 // succeeds. The operations are never called at the same time (the run's thread calls them in turn).
 class IndexDatabase {
 public:
-    IndexDatabase(std::string programFolder, MessageService& messages);
+    explicit IndexDatabase(std::string databasePath, MessageService& messages);
     ~IndexDatabase();
 
     // Opens the database for a run; the script type given here holds until the next connect.
@@ -21,22 +21,21 @@ public:
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,
                    const std::string& keywords, const std::string& description,
                    const std::string& linkDescription);
-    // Commits and closes; leaves IndexData.mdb as one self-contained file. Always true.
+    // Commits the run and closes; leaves IndexData.mdb as one self-contained file. False when the commit
+    // failed: the rows of the run before are kept.
     bool CloseDatabase(int databaseType);
 
 private:
     bool isJavaScript() const;
-    // Commits the rows added since the last commit and starts the next batch.
-    void commitBatch();
-    // Closes the recordset and the connection, keeping every row already added.
-    void release(bool reportLostRows);
+    // Closes the recordset and the connection, committing the run when asked (a failure is reported) and
+    // rolling it back otherwise. False when the commit failed.
+    bool release(bool commit);
     void report(const char* format, const std::string& errorText);
 
-    std::string m_programFolder;
+    std::string m_databasePath;
     MessageService& m_messages;
     int m_scriptType = 0;
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<Recordset> m_recordset;
     bool m_recordsetOpen = false;
-    int m_uncommittedRows = 0;
 };

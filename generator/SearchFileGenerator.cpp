@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "generator/FolderCopy.h"
 #include "generator/ScriptFileText.h"
+#include "index/IndexDataFile.h"
 #include "platform/FolderPath.h"
 #include "platform/TextFile.h"
 
@@ -80,7 +81,7 @@ private:
 
     std::string searchFunc() const { return m_program + "SearchFunc.dat"; }
     std::string searchFuncAsp() const { return m_program + "SearchFuncASP.dat"; }
-    std::string database() const { return m_program + "IndexData.mdb"; }
+    const std::string& database() const { return m_in.paths.databasePath; }
     std::string scriptName() const { return m_asp ? "search.asp" : "searchfunc.js"; }
 
     bool checkTemplateKind() {
@@ -99,7 +100,9 @@ private:
     }
 
     bool checkIndex() {
-        if (!exists(m_asp ? database() : m_in.paths.indexDataPath))
+        // A data file without its trailer (a run killed by an older version) is no index to publish.
+        const bool made = m_asp ? exists(database()) : IsCompleteIndexData(m_in.paths.indexDataPath);
+        if (!made)
             return refuse(kIndexFirst);
         return true;
     }

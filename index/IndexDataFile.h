@@ -9,3 +9,10 @@ bool AppendToFile(std::string_view text, const std::string& path, int scriptType
 
 // Our message when the header or trailer of the index data file could not be written.
 std::string IndexDataWriteFailure(const std::string& path);
+
+// The data file a run writes until it ends: beside the index data file, and renamed over it only when the
+// run has written its trailer, so a run that fails or is killed leaves the previous index as it was.
+std::string PendingIndexDataPath(const std::string& indexDataPath);
+
+// True when the file holds a whole index: the header at its start and a trailer at its end.
+bool IsCompleteIndexData(const std::string& path);

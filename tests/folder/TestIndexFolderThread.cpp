@@ -5,9 +5,11 @@
 #include <future>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "app/Settings.h"
 #include "folder/RunControl.h"
+#include "index/IndexDataFile.h"
 #include "tests/folder/RecordingView.h"
 #include "tests/support/TestSupport.h"
 
@@ -102,17 +104,32 @@ TEST_F(FolderJob, ExcludingTheJobFolderItselfGivesAnEmptyIndex) {
     EXPECT_EQ(view.status(), "Finish");
 }
 
-TEST_F(FolderJob, EmptyAndMissingFolders) {
+TEST_F(FolderJob, EmptyFolderMakesAnEmptyIndex) {
     runOver(site.str());
     EXPECT_EQ(dataFile(), "arrFiles=new Array();fileNum=0;");
     EXPECT_TRUE(view.messages().empty());
+    EXPECT_FALSE(fs::exists(PendingIndexDataPath(paths.indexDataPath)));
+}
 
-    const std::string missing = site.str("missing");
-    runOver(missing);
-    EXPECT_EQ(view.messages(), (std::vector<std::string>{"The path " + missing + "/ is not exist!"}));
-    EXPECT_EQ(dataFile(), "arrFiles=new Array();fileNum=0;");
-    EXPECT_EQ(view.status(), "Finish");
-    EXPECT_EQ(view.clears(), 2);
+TEST_F(FolderJob, AFolderThatCannotBeWalkedLeavesThePreviousIndex) {
+    site.write("a.htm", "<title>A</title>");
+    runOver(site.str());
+    const std::string previous = dataFile();
+    site.write("plain.htm", "a file, not a folder");
+    fs::create_directory(site.str("sealed"));
+    fs::permissions(site.str("sealed"), fs::perms::none);
+    const bool rootReadsAnything = ::access(site.str("sealed").c_str(), R_OK) == 0;
+    for (const std::string& target : {site.str("missing"), site.str("plain.htm"), site.str("sealed")}) {
+        if (target.ends_with("sealed") && rootReadsAnything)
+            continue; // root lists any folder
+        RunControl run(paths, settings, view);
+        EXPECT_FALSE(run.IndexFolder(target)) << target;
+        EXPECT_EQ(view.messages().back(), "The path " + target + "/ is not exist!");
+        EXPECT_EQ(dataFile(), previous);
+        EXPECT_EQ(view.clears(), 1) << "nothing is touched, the page list included";
+        EXPECT_TRUE(run.idle());
+    }
+    fs::permissions(site.str("sealed"), fs::perms::owner_all);
 }
 
 TEST_F(FolderJob, UnreadableFileIsAFailureWithARecord) {
@@ -171,19 +188,23 @@ TEST_F(FolderJob, HostileFileNamesStayValidScript) {
     EXPECT_EQ(json->substr(0, 3), "[5,");
 }
 
-TEST_F(FolderJob, FullDiskShowsFailuresAndReportsTheTrailer) {
+TEST_F(FolderJob, FullDiskShowsFailuresAndKeepsThePreviousIndex) {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full on this system";
     site.write("a.htm", "a");
     site.write("b.htm", "b");
-    // Go deletes the data file and writes the header; then the disk fills up.
+    runOver(site.str());
+    const std::string previous = dataFile();
+    // Go writes the header of the new data file; then the disk fills up.
+    const std::string pending = PendingIndexDataPath(paths.indexDataPath);
     view.onInsert = [&](int row) {
         if (row == 0) {
-            fs::remove(paths.indexDataPath);
-            fs::create_symlink("/dev/full", paths.indexDataPath);
+            fs::remove(pending);
+            fs::create_symlink("/dev/full", pending);
         }
     };
     runOver(site.str());
+    EXPECT_EQ(dataFile(), previous) << "the previous index survives";
     ASSERT_EQ(view.rows().size(), 2u);
     for (const auto& row : view.rows())
         EXPECT_EQ(row.status, "Failure") << row.page;

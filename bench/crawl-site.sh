@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Crawls a real site served by nginx on 127.0.0.1 and reports pages per second (against the bound of one
+# thread limit of pages per dispatch second), CPU time per page, peak memory and the time from the last
+# page to "Finish".
+#   bench/crawl-site.sh BUILD_DIR [THREADS...]     (default threads: 3 20)
+# Needs nginx (Debian: nginx) and the SQLite documentation (Debian: sqlite3-doc) as the site.
+set -euo pipefail
+build=$(cd "${1:?build folder}" && pwd)
+shift
+threads=("$@")
+[[ ${#threads[@]} -gt 0 ]] || threads=(3 20)
+site=${FINDLARK_BENCH_SITE:-/usr/share/doc/sqlite3}
+work=$(mktemp -d)
+trap 'kill "$(cat "$work/nginx.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$work"' EXIT
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/logs"
+cat >"$work/nginx.conf" <<EOF
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/logs/error.log;
+events { worker_connections 256; }
+http {
+    access_log off;
+    include /etc/nginx/mime.types;
+    client_body_temp_path $work; proxy_temp_path $work; fastcgi_temp_path $work;
+    uwsgi_temp_path $work; scgi_temp_path $work;
+    server { listen 127.0.0.1:$port; root $site; autoindex on; }
+}
+EOF
+nginx -c "$work/nginx.conf" -p "$work"
+
+# A copy of the program folder, so the bench's index and settings are its own.
+cp -r "$build/findlark" "$build/IndexData.mdb" "$build/Template" "$work/"
+for t in "${threads[@]}"; do
+    rm -f "$work/IndexData.dat"
+    start=$(date +%s.%N)
+    XDG_CONFIG_HOME="$work/config" /usr/bin/time -f '%U %S %M' -o "$work/time.txt" \
+        "$work/findlark" index-website "http://127.0.0.1:$port/" --set ScriptType=0 --set UseThreadNum="$t" \
+        | while IFS= read -r line; do printf '%s\t%s\n' "$(date +%s.%N)" "$line"; done >"$work/lines.txt"
+    read -r user sys peak <"$work/time.txt"
+    python3 - "$work/lines.txt" "$start" "$t" "$user" "$sys" "$peak" <<'PY'
+import sys
+path, start, threads, user, sys_, peak = sys.argv[1:]
+start, threads = float(start), int(threads)
+pages = [float(l.split('\t')[0]) for l in open(path) if '\tIndexed\t' in l]
+finish = [float(l.split('\t')[0]) for l in open(path) if '\tFinish\t' in l][0]
+n = len(pages)
+crawl = pages[-1] - start
+cpu = float(user) + float(sys_)
+print(f"threads {threads}: {n} pages in {crawl:.1f} s = {n / crawl:.2f} pages/s "
+      f"(bound {threads}/s: {100 * n / crawl / threads:.0f}%), CPU {1000 * cpu / n:.2f} ms/page, "
+      f"peak {int(peak) // 1024} MB, last page to Finish {finish - pages[-1]:.2f} s")
+PY
+done

@@ -1,0 +1,47 @@
+#include "generator/RunIndex.h"
+
+#include <filesystem>
+
+#include "app/MessageService.h"
+#include "app/Settings.h"
+#include "generator/IndexDatabase.h"
+#include "index/IndexDataFile.h"
+#include "index/IndexRecord.h"
+
+namespace fs = std::filesystem;
+
+bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                   MessageService& messages) {
+    const std::string pending = PendingIndexDataPath(indexDataPath);
+    std::error_code error;
+    fs::remove(pending, error);
+    database.DeleteAllRecords();
+    if (AppendToFile(IndexDataFormat::kHeader, pending, profile.ScriptType))
+        return true;
+    messages.showMessage(IndexDataWriteFailure(indexDataPath));
+    return false;
+}
+
+bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                 int recordCount, bool recordsWritten, MessageService& messages) {
+    const std::string pending = PendingIndexDataPath(indexDataPath);
+    std::error_code error;
+    if (profile.ScriptType != ScriptTypes::JavaScript) {
+        if (!database.CloseDatabase(profile.DatabaseType))
+            return false; // the database said why
+        // The new rows are the index now; a data file of an earlier JavaScript run is not.
+        fs::remove(indexDataPath, error);
+        fs::remove(pending, error);
+        return true;
+    }
+    database.CloseDatabase(profile.DatabaseType);
+    const bool trailer = AppendToFile(IndexDataFormat::trailer(recordCount), pending, profile.ScriptType);
+    if (trailer && recordsWritten && IsCompleteIndexData(pending)) {
+        fs::rename(pending, indexDataPath, error);
+        if (!error)
+            return true;
+    }
+    fs::remove(pending, error);
+    messages.showMessage(IndexDataWriteFailure(indexDataPath));
+    return false;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+class IndexDatabase;
+class MessageService;
+struct ProfileSettings;
+
+// Where an indexing run keeps its index until it has ended: the data file is written beside the previous
+// one and the database's new rows stay inside the run's transaction. Only a run that ends with its trailer
+// replaces the previous index; until then, and after any failure, the previous index stays as it was.
+
+// Begins the run's index: a pending data file left by a killed run is removed, the database is emptied
+// within the run's transaction, the header starts the new data file. False (the message shown) when the
+// header could not be written.
+bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                   MessageService& messages);
+
+// Ends it: writes the trailer and commits the database; then the new index replaces the previous one, but
+// only when `recordsWritten` (every record line reached the data file) and everything else succeeded.
+// False, with a message, when the previous index is kept.
+bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                 int recordCount, bool recordsWritten, MessageService& messages);
