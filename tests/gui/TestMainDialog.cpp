@@ -86,7 +86,8 @@ TEST_F(MainDialog, MenusAndToolbarFollowTheCommandTable) {
     EXPECT_EQ(indexFolder->statusTip(), "Select a folder to index then you can upload it to Internet.");
     EXPECT_EQ(indexFolder->toolTip(), "Index Folder");
     EXPECT_EQ(dialog->commandAction(CommandIds::MakeSearchFile)->toolTip(), "Make search file");
-    for (int id : {CommandIds::IndexWebsite, CommandIds::SelectActiveOption, CommandIds::EditActiveOption})
+    EXPECT_TRUE(dialog->commandAction(CommandIds::IndexWebsite)->isEnabled());
+    for (int id : {CommandIds::SelectActiveOption, CommandIds::EditActiveOption})
         EXPECT_FALSE(dialog->commandAction(id)->isEnabled()) << id;
 }
 
