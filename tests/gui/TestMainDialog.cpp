@@ -116,8 +116,9 @@ TEST_F(MainDialog, HelpPageIsBuiltBesideTheProgram) {
     const std::string help =
         testsupport::readFile(fs::path(testsupport::buildProgramDir()) / "Help" / "index.html");
     EXPECT_NE(help.find("<meta charset=\"utf-8\">"), std::string::npos);
-    for (const char* topic : {"ScriptType", "UseLinksType", "IndexStrategy", "MatchingStrategy",
-                              "&lt;%CONTENT%&gt;", "findlark index-folder", "findlark.conf"})
+    for (const char* topic :
+         {"ScriptType", "UseLinksType", "IndexStrategy", "MatchingStrategy", "&lt;%CONTENT%&gt;",
+          "findlark index-folder", "findlark.conf", "Urls.log", "UseThreadNum"})
         EXPECT_NE(help.find(topic), std::string::npos) << topic;
 }
 
