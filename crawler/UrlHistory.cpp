@@ -1,5 +1,6 @@
 #include "crawler/UrlHistory.h"
 
+#include <exception>
 #include <fstream>
 #include <iterator>
 
@@ -128,7 +129,14 @@ bool LoadUrlHistory(const std::filesystem::path& path, UrlHistory& history) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    // A read error (a folder in the file's place, a failing disk) throws from the stream buffer; it is
+    // one more way of having no history.
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return false;
+    }
     if (file.bad())
         return false;
     std::optional<UrlHistory> decoded = DecodeUrlHistory(bytes);

@@ -5,13 +5,13 @@
 using namespace CommandIds;
 
 const std::vector<CommandEntry>& MainCommands() {
-    // Website crawling and the two option dialogs come with later parts of the window; until then
-    // their commands are visible but disabled rather than bound to a handler that does nothing.
+    // The two option dialogs come with later parts of the window; until then their commands are
+    // visible but disabled rather than bound to a handler that does nothing.
     static const std::vector<CommandEntry> commands = {
         {IndexFolder, "&Index Folder", "Folder", IconPaths::Folder,
          "Select a folder to index then you can upload it to Internet.\nIndex Folder", true},
         {IndexWebsite, "Index &Website", "Web", IconPaths::Web, "Select a website to index.\nIndex Website",
-         false},
+         true},
         {MakeSearchFile, "&Make Search File...", "Make", IconPaths::Make,
          "Make search file.\nMake search file", true},
         {RunSearchFile, "&Run Search File", "Run", IconPaths::Run, "Run Search File.\nRun Search File", true},

@@ -10,6 +10,7 @@
 
 #include "app/FindlarkApp.h"
 #include "app/ProductInfo.h"
+#include "crawler/UrlHistory.h"
 #include "folder/RunControl.h"
 #include "generator/SearchCommands.h"
 #include "ui/AboutDialog.h"
@@ -41,7 +42,7 @@ QString promptPart(const char* prompt, int part) {
 
 CMainDialog::CMainDialog(CFindlarkApp& app, QWidget* parent)
     : QDialog(parent), m_app(app), m_ui(std::make_unique<Ui::CMainDialog>()), m_messageBoxes(this),
-      m_inputDialog(this) {
+      m_inputDialog(this), m_urlDialog(m_messageBoxes, this) {
     LoadFindlarkResources();
     m_ui->setupUi(this);
     setUpWindow();
@@ -61,6 +62,7 @@ CMainDialog::~CMainDialog() = default;
 void CMainDialog::setMessageService(MessageService& messages) {
     m_messages = &messages;
     m_runView->setMessageService(messages);
+    m_urlDialog.setMessageService(messages);
 }
 
 void CMainDialog::setShell(Shell& shell) {
@@ -69,6 +71,10 @@ void CMainDialog::setShell(Shell& shell) {
 
 void CMainDialog::setInputPrompt(InputPrompt& prompt) {
     m_prompt = &prompt;
+}
+
+void CMainDialog::setUrlPrompt(UrlPrompt& prompt) {
+    m_urlPrompt = &prompt;
 }
 
 QAction* CMainDialog::commandAction(int id) const {
@@ -255,6 +261,8 @@ void CMainDialog::onCommand(int id) {
     switch (id) {
     case CommandIds::IndexFolder:
         return onIndexFolder();
+    case CommandIds::IndexWebsite:
+        return onIndexWebsite();
     case CommandIds::MakeSearchFile:
         return onMakeSearchFile();
     case CommandIds::RunSearchFile:
@@ -285,6 +293,21 @@ void CMainDialog::onIndexFolder() {
                                             settings.AddFolderInitPath, settings.browseFolder);
     if (!folder.empty())
         m_runControl->IndexFolder(folder);
+}
+
+void CMainDialog::onIndexWebsite() {
+    const std::string historyPath = m_app.paths.programFolder + "/" + std::string(kUrlHistoryFileName);
+    // A history that cannot be read is started afresh; losing it is no reason to stop the user.
+    UrlHistory history;
+    LoadUrlHistory(historyPath, history);
+    const std::optional<std::string> address = m_urlPrompt->ask(history);
+    if (!address)
+        return;
+    // The crawl does not depend on the history, so it starts even when the file cannot be written.
+    if (!SaveUrlHistory(historyPath, history))
+        m_messages->showMessage(FillMessage(kUrlSaveFailure, historyPath));
+    if (!address->empty())
+        m_runControl->IndexWebsite(*address);
 }
 
 GeneratorInputs CMainDialog::generatorInputs() {

@@ -7,6 +7,7 @@
 
 #include "ui/DesktopShell.h"
 #include "ui/DialogInputPrompt.h"
+#include "ui/DialogUrlPrompt.h"
 #include "ui/MessageBoxService.h"
 #include "ui/SelectFolder.h"
 
@@ -30,17 +31,19 @@ class CMainDialog : public QDialog {
 public:
     static constexpr const char* kIndexFolderTitle =
         "Select the folder that include files you want to index for making a search engine:";
+    static constexpr const char* kUrlSaveFailure = "Unable to Save URL Settings in file  %s";
     static constexpr const char* kMailFailure =
         "Send mail failure!\nNo mail program or no default mail program on your operation system!!";
 
     explicit CMainDialog(CFindlarkApp& app, QWidget* parent = nullptr);
     ~CMainDialog() override;
 
-    // The services commands use: message boxes, the desktop shell, the input dialog, the folder
-    // browser. Tests put their own in place.
+    // The services commands use: message boxes, the desktop shell, the input dialog, the website
+    // address dialog, the folder browser. Tests put their own in place.
     void setMessageService(MessageService& messages);
     void setShell(Shell& shell);
     void setInputPrompt(InputPrompt& prompt);
+    void setUrlPrompt(UrlPrompt& prompt);
     FolderBrowser folderBrowser = BrowseWithFolderDialog;
 
     // The action of a command (CommandIds), or null for a number the window does not know.
@@ -73,6 +76,7 @@ private:
     void onCommand(int id);
 
     void onIndexFolder();
+    void onIndexWebsite();
     void onMakeSearchFile();
     void onRunSearchFile();
     void onHelpContents();
@@ -90,9 +94,11 @@ private:
     MessageBoxService m_messageBoxes;
     DesktopShell m_desktopShell;
     DialogInputPrompt m_inputDialog;
+    DialogUrlPrompt m_urlDialog;
     MessageService* m_messages = &m_messageBoxes;
     Shell* m_shell = &m_desktopShell;
     InputPrompt* m_prompt = &m_inputDialog;
+    UrlPrompt* m_urlPrompt = &m_urlDialog;
 
     // The run control goes first at destruction: it waits for a stopping job, which still reports
     // through the view and the controls.

@@ -123,7 +123,14 @@ TEST(UrlHistory, FileSaveLoadAndFailures) {
     EXPECT_FALSE(LoadUrlHistory(damaged, h));
     EXPECT_TRUE(h == UrlHistory());
 
+    h = sample();
+    const std::filesystem::path folder = dir.path() / "folder.log";
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(LoadUrlHistory(folder, h));
+    EXPECT_TRUE(h == UrlHistory());
+
     EXPECT_FALSE(SaveUrlHistory(dir.path() / "no-such-folder" / "Urls.log", sample()));
+    EXPECT_FALSE(SaveUrlHistory(folder, sample()));
 }
 
 TEST(UrlHistory, RememberAddressMovesItToTheTop) {

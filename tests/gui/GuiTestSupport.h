@@ -14,6 +14,7 @@
 
 #include "app/FindlarkApp.h"
 #include "app/InputPrompt.h"
+#include "crawler/UrlHistory.h"
 #include "folder/RunControl.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -21,6 +22,7 @@
 #include "tests/support/TestSupport.h"
 #include "ui/MainDialog.h"
 #include "ui/ResourceIds.h"
+#include "ui/UrlPrompt.h"
 #include "ui/WindowRunView.h"
 
 namespace guitest {
@@ -29,6 +31,20 @@ namespace fs = std::filesystem;
 
 using testsupport::RecordingShell;
 using RecordingPrompt = testsupport::ScriptedPrompt;
+
+// Stands in for the website address dialog: remembers the history it was shown and answers with
+// `answer`, putting it on top of the history as the dialog's OK does; nothing is Cancel.
+class ScriptedUrlPrompt : public UrlPrompt {
+public:
+    std::optional<std::string> ask(UrlHistory& history) override {
+        shown.push_back(history);
+        if (answer)
+            RememberAddress(history, *answer);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<UrlHistory> shown;
+};
 
 // Handles events until the condition holds. Every condition used here changes only through events the
 // job sends to the window, so waiting for the next event never misses it.
@@ -78,6 +94,7 @@ protected:
         window.setMessageService(messages);
         window.setShell(shell);
         window.setInputPrompt(prompt);
+        window.setUrlPrompt(urlPrompt);
         window.folderBrowser = [this](QWidget*, const std::string& title, const std::string& start) {
             browsed.push_back(title + "|" + start);
             return nextFolder;
@@ -120,6 +137,7 @@ protected:
     testsupport::RecordingMessages messages;
     RecordingShell shell;
     RecordingPrompt prompt;
+    ScriptedUrlPrompt urlPrompt;
     std::vector<std::string> browsed;
     std::string nextFolder;
     std::unique_ptr<CMainDialog> dialog;

@@ -86,7 +86,8 @@ TEST_F(MainDialog, MenusAndToolbarFollowTheCommandTable) {
     EXPECT_EQ(indexFolder->statusTip(), "Select a folder to index then you can upload it to Internet.");
     EXPECT_EQ(indexFolder->toolTip(), "Index Folder");
     EXPECT_EQ(dialog->commandAction(CommandIds::MakeSearchFile)->toolTip(), "Make search file");
-    for (int id : {CommandIds::IndexWebsite, CommandIds::SelectActiveOption, CommandIds::EditActiveOption})
+    EXPECT_TRUE(dialog->commandAction(CommandIds::IndexWebsite)->isEnabled());
+    for (int id : {CommandIds::SelectActiveOption, CommandIds::EditActiveOption})
         EXPECT_FALSE(dialog->commandAction(id)->isEnabled()) << id;
 }
 
@@ -115,8 +116,9 @@ TEST_F(MainDialog, HelpPageIsBuiltBesideTheProgram) {
     const std::string help =
         testsupport::readFile(fs::path(testsupport::buildProgramDir()) / "Help" / "index.html");
     EXPECT_NE(help.find("<meta charset=\"utf-8\">"), std::string::npos);
-    for (const char* topic : {"ScriptType", "UseLinksType", "IndexStrategy", "MatchingStrategy",
-                              "&lt;%CONTENT%&gt;", "findlark index-folder", "findlark.conf"})
+    for (const char* topic :
+         {"ScriptType", "UseLinksType", "IndexStrategy", "MatchingStrategy", "&lt;%CONTENT%&gt;",
+          "findlark index-folder", "findlark.conf", "Urls.log", "UseThreadNum"})
         EXPECT_NE(help.find(topic), std::string::npos) << topic;
 }
 
