@@ -3,18 +3,13 @@
 #include <QIcon>
 
 #include "app/ProductInfo.h"
-#include "platform/Shell.h"
+#include "ui/HyperlinkStatic.h"
 #include "ui/ResourceIds.h"
 #include "ui_AboutDialog.h"
 
-namespace {
-QString linkText(const QString& target, const QString& shown) {
-    return QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), shown.toHtmlEscaped());
-}
-} // namespace
-
-CAboutDialog::CAboutDialog(const std::string& applicationTitle, Shell& shell, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDialog>()), m_shell(shell) {
+CAboutDialog::CAboutDialog(const std::string& applicationTitle, Shell& shell, MessageService& messages,
+                           QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDialog>()) {
     LoadFindlarkResources();
     m_ui->setupUi(this);
     const QIcon icon(QString::fromLatin1(IconPaths::Application));
@@ -25,18 +20,13 @@ CAboutDialog::CAboutDialog(const std::string& applicationTitle, Shell& shell, QW
     titleFont.setBold(true);
     m_ui->titleText->setFont(titleFont);
 
-    const QString web = QString::fromUtf8(ProductInfo::kWebAddress);
-    const QString mail = QString::fromUtf8(ProductInfo::kSupportEmail);
-    m_ui->webLink->setText(linkText(web, web));
-    m_ui->mailLink->setText(linkText(QStringLiteral("mailto:") + mail, mail));
-    // Links go through the program's shell, like every other address it opens.
-    connect(m_ui->webLink, &QLabel::linkActivated, this, &CAboutDialog::openLink);
-    connect(m_ui->mailLink, &QLabel::linkActivated, this, &CAboutDialog::openLink);
+    // Each link's text is its target; they open through the program's shell, like every other address
+    // it opens.
+    m_ui->webLink->setText(QString::fromUtf8(ProductInfo::kWebAddress));
+    m_ui->mailLink->setText(QString::fromUtf8(ProductInfo::kSupportEmail));
+    for (CHyperlinkStatic* link : {m_ui->webLink, m_ui->mailLink})
+        link->setServices(shell, messages);
     setFixedSize(sizeHint().expandedTo(QSize(340, 200)));
 }
 
 CAboutDialog::~CAboutDialog() = default;
-
-void CAboutDialog::openLink(const QString& link) {
-    m_shell.open(link.toStdString());
-}

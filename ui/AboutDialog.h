@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+class MessageService;
 class Shell;
 
 namespace Ui {
@@ -11,17 +12,16 @@ class CAboutDialog;
 }
 
 // The About box: the application's icon and title, the maker's web address and support e-mail
-// address as links opened through the shell, and the maker's notice.
+// address as hyperlinks opened through the shell, and the maker's notice.
 class CAboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CAboutDialog(const std::string& applicationTitle, Shell& shell, QWidget* parent = nullptr);
+    // The links open through `shell`; a mail link that no program takes is reported to `messages`.
+    CAboutDialog(const std::string& applicationTitle, Shell& shell, MessageService& messages,
+                 QWidget* parent = nullptr);
     ~CAboutDialog() override;
 
 private:
-    void openLink(const QString& link);
-
     std::unique_ptr<Ui::CAboutDialog> m_ui;
-    Shell& m_shell;
 };

@@ -1,9 +1,11 @@
 #include "ui/MainDialog.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "folder/RunControl.h"
 #include "generator/SearchCommands.h"
 #include "ui/AboutDialog.h"
+#include "ui/ColorButton.h"
 #include "ui/CommandTable.h"
 #include "ui/MainWindowLayout.h"
 #include "ui/ResourceIds.h"
@@ -40,7 +43,7 @@ QString promptPart(const char* prompt, int part) {
 
 } // namespace
 
-CMainDialog::CMainDialog(CFindlarkApp& app, QWidget* parent)
+CMainDialog::CMainDialog(CFindlarkApp& app, const WindowOptions& options, QWidget* parent)
     : QDialog(parent), m_app(app), m_ui(std::make_unique<Ui::CMainDialog>()), m_messageBoxes(this),
       m_inputDialog(this), m_urlDialog(m_messageBoxes, this) {
     LoadFindlarkResources();
@@ -49,10 +52,14 @@ CMainDialog::CMainDialog(CFindlarkApp& app, QWidget* parent)
     createCommands();
     createMenu();
     createToolBar();
+    m_menu->LoadToolbar(m_toolBar);
+    for (CColorButton* button : {m_ui->stopButton, m_ui->goButton})
+        button->Attach(kButtonBackground, kButtonText, kButtonDisabledText, kButtonBevel);
     setUpPageList();
     fitTextControls();
     m_ui->currentItem->setText(QString::fromUtf8(ProductInfo::kWebAddress));
     createRunControl();
+    installCaption(options);
     setInitialSize();
     m_ui->pageList->setFocus();
 }
@@ -93,6 +100,19 @@ void CMainDialog::setUpWindow() {
     setAutoFillBackground(true);
 }
 
+void CMainDialog::installCaption(const WindowOptions& options) {
+    // The desktop's window manager does not see Alt+F4 where there is none, or where it leaves the
+    // key to the window.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+
+    m_captionPainter.SetCaptionText(windowTitle());
+    if (options.paintsCaption(QGuiApplication::platformName()))
+        m_captionPainter.Install(this, [this](const CaptionPaintRequest* request) {
+            m_gradientCaption.paint(request, m_captionPainter);
+        });
+}
+
 void CMainDialog::createRunControl() {
     const RunControls controls{m_ui->pageList,
                                m_ui->statusText,
@@ -108,10 +128,13 @@ void CMainDialog::createRunControl() {
 }
 
 void CMainDialog::setInitialSize() {
-    // The menu bar sits above the client area, as a caption's menu does.
-    const int menuHeight = m_menuBar->sizeHint().height();
-    setMinimumSize(kMinimumClientSize.width(), kMinimumClientSize.height() + menuHeight);
-    resize(kClientSize.width(), kClientSize.height() + menuHeight);
+    // The menu bar sits above the client area, as a caption's menu does; a painted frame and caption
+    // sit around both.
+    const QMargins frame = contentsMargins();
+    const QSize around(frame.left() + frame.right(),
+                       frame.top() + frame.bottom() + m_menuBar->sizeHint().height());
+    setMinimumSize(kMinimumClientSize + around);
+    resize(kClientSize + around);
     m_ui->clientArea->installEventFilter(this);
     applyLayout();
 }
@@ -135,6 +158,8 @@ void CMainDialog::createCommands() {
             action->setToolTip(promptPart(entry.prompt, 1));
         }
         action->setEnabled(entry.available);
+        if (entry.id == CommandIds::HelpContents)
+            action->setShortcut(QKeySequence::HelpContents);
         connect(action, &QAction::triggered, this, [this, id = entry.id] { onCommand(id); });
         m_actions[entry.id] = action;
     }
@@ -154,15 +179,9 @@ void CMainDialog::createCommands() {
 void CMainDialog::createMenu() {
     m_menuBar = new QMenuBar(this);
     m_menuBar->setObjectName(QStringLiteral("menuBar"));
-    for (const MenuPopup& popup : MainMenu()) {
-        QMenu* menu = m_menuBar->addMenu(QString::fromUtf8(popup.title));
-        for (int id : popup.items) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(commandAction(id));
-        }
-    }
+    BCMenu::SetMenuDrawMode(BCMenu::Flat, BCMenu::Flat);
+    m_menu = std::make_unique<BCMenu>();
+    m_menu->LoadMenu(m_menuBar, MainMenu(), [this](int id) { return commandAction(id); });
     m_ui->windowLayout->setMenuBar(m_menuBar);
 }
 
@@ -348,6 +367,6 @@ void CMainDialog::onSupportEmail() {
 }
 
 void CMainDialog::onAbout() {
-    CAboutDialog about(m_app.applicationTitle, *m_shell, this);
+    CAboutDialog about(m_app.applicationTitle, *m_shell, *m_messages, this);
     about.exec();
 }

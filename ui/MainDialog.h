@@ -5,11 +5,15 @@
 #include <memory>
 #include <string>
 
+#include "ui/BCMenu.h"
+#include "ui/CaptionPainter.h"
 #include "ui/DesktopShell.h"
 #include "ui/DialogInputPrompt.h"
 #include "ui/DialogUrlPrompt.h"
+#include "ui/GradientCaption.h"
 #include "ui/MessageBoxService.h"
 #include "ui/SelectFolder.h"
+#include "ui/WindowOptions.h"
 
 class CFindlarkApp;
 class QAction;
@@ -35,7 +39,13 @@ public:
     static constexpr const char* kMailFailure =
         "Send mail failure!\nNo mail program or no default mail program on your operation system!!";
 
-    explicit CMainDialog(CFindlarkApp& app, QWidget* parent = nullptr);
+    // The Stop and Go buttons' colours: background, text, disabled text, and their bevel width.
+    static inline const QColor kButtonBackground{16, 130, 214};
+    static inline const QColor kButtonText{255, 255, 255};
+    static inline const QColor kButtonDisabledText{190, 190, 190};
+    static constexpr unsigned kButtonBevel = 2;
+
+    explicit CMainDialog(CFindlarkApp& app, const WindowOptions& options = {}, QWidget* parent = nullptr);
     ~CMainDialog() override;
 
     // The services commands use: message boxes, the desktop shell, the input dialog, the website
@@ -52,6 +62,10 @@ public:
     WindowRunView& runView() { return *m_runView; }
     // The current profile's name, " - ", the application title.
     QString captionText() const;
+    // The painted caption and the owner-drawn menu; the caption is hooked only while the window draws
+    // its own.
+    const CCaptionPainter& captionPainter() const { return m_captionPainter; }
+    const BCMenu& menu() const { return *m_menu; }
     // The address Support Email opens.
     static std::string supportMailAddress();
 
@@ -65,6 +79,7 @@ protected:
 
 private:
     void setUpWindow();
+    void installCaption(const WindowOptions& options);
     void createCommands();
     void createMenu();
     void createToolBar();
@@ -88,6 +103,9 @@ private:
     CFindlarkApp& m_app;
     std::unique_ptr<Ui::CMainDialog> m_ui;
     QMenuBar* m_menuBar = nullptr;
+    std::unique_ptr<BCMenu> m_menu;
+    CCaptionPainter m_captionPainter;
+    GradientCaption m_gradientCaption;
     QToolBar* m_toolBar = nullptr;
     std::map<int, QAction*> m_actions;
 

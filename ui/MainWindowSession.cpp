@@ -5,10 +5,10 @@
 #include "ui/MainDialog.h"
 
 int RunMainWindow(CFindlarkApp& app, const std::string& programFolder, std::unique_ptr<SettingsStore> store,
-                  const std::function<void(CMainDialog&)>& prepare) {
+                  const std::function<void(CMainDialog&)>& prepare, const WindowOptions& options) {
     app.InitInstance(programFolder, std::move(store));
     {
-        CMainDialog dialog(app);
+        CMainDialog dialog(app, options);
         if (prepare)
             prepare(dialog);
         dialog.exec();

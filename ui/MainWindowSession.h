@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/WindowOptions.h"
+
 class CFindlarkApp;
 class CMainDialog;
 class SettingsStore;
@@ -12,4 +14,4 @@ class SettingsStore;
 // modally until the user leaves it by any way, then the exit that saves the settings. `prepare` sees
 // the window before it runs (tests put their services in place there). Returns the exit code.
 int RunMainWindow(CFindlarkApp& app, const std::string& programFolder, std::unique_ptr<SettingsStore> store,
-                  const std::function<void(CMainDialog&)>& prepare = {});
+                  const std::function<void(CMainDialog&)>& prepare = {}, const WindowOptions& options = {});

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QColor>
+#include <QPushButton>
+
+// A flat push button in colours of its own: filled with the background colour inside a bevel, its text
+// centred in the text colour, a dotted focus rectangle while it has the focus, sunken while pressed, and
+// its text in the disabled colour while disabled.
+class CColorButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit CColorButton(QWidget* parent = nullptr);
+
+    // Gives the button its colours and bevel width (0 draws no bevel).
+    void Attach(const QColor& background, const QColor& text, const QColor& disabledText, unsigned bevel);
+
+    // The bevel's colours for ring `ring` (0 is the outermost) of a bevel `width` rings wide.
+    struct BevelColors {
+        QColor light;
+        QColor dark;
+    };
+    static BevelColors bevelColors(unsigned width, unsigned ring);
+    // Draws a bevel `width` rings wide inside `rect`; a negative width draws it sunken.
+    static void drawBevel(QPainter& painter, QRect rect, int width);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void drawText(QPainter& painter, const QColor& color);
+    static void drawFocusRect(QPainter& painter, const QRect& rect);
+
+    QColor m_background{192, 192, 192};
+    QColor m_text{0, 0, 0};
+    QColor m_disabledText{128, 128, 128};
+    unsigned m_bevel = 2;
+};
