@@ -52,11 +52,12 @@
         return "(" + column + " GLOB '*&#*' AND (" + globs.join(" OR ") + "))";
     }
 
-    // The WHERE clause (and its parameters) that keeps every row the query
-    // can find in the given fields; "" when it would keep them all.
+    // The WHERE clause that keeps every row the query can find in the given
+    // fields, its parameters appended to values; "" (and none) when it
+    // would keep them all.
     function condition(query, fields, values) {
         var needAll = query.matching === F.MATCH_ALL;
-        var terms = [];
+        var terms = [], patterns = [];
         for (var m = 0; m < query.matchers.length; m++) {
             var pattern = likePattern(query.matchers[m].folded);
             if (pattern === null) {
@@ -68,11 +69,12 @@
             var likes = [];
             for (var f = 0; f < fields.length; f++) {
                 likes.push(NAMES[fields[f]] + " LIKE ?");
-                values.push(pattern);
+                patterns.push(pattern);
             }
             terms.push("(" + likes.join(" OR ") + ")");
         }
         if (!terms.length) return "";
+        for (var p = 0; p < patterns.length; p++) values.push(patterns[p]);
         var references = [];
         for (var g = 0; g < fields.length; g++) references.push(mayHoldLetterReference(NAMES[fields[g]]));
         return "(" + terms.join(needAll ? " AND " : " OR ") + ") OR " + references.join(" OR ");
