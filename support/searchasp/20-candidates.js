@@ -91,19 +91,34 @@
         var fields = F.fieldsFor(strategy);
         var values = [];
         var where = condition(query, fields, values);
-        var columns = ["CAST(rowid AS TEXT)"];
+        // Numbers as text: JScript cannot take the 64-bit integers SQLite hands out.
+        var columns = ["CAST(rowid AS TEXT)", "CAST(ID AS TEXT)"];
         for (var f = 0; f < fields.length; f++) columns.push(NAMES[fields[f]]);
+        // In table order, which needs no sort: sorting by ID in SQL would
+        // make SQLite copy every candidate's text once more. Index order is
+        // restored below.
         var sql = "SELECT " + columns.join(", ") + " FROM IndexData" + (where ? " WHERE " + where : "") +
-            " ORDER BY ID, rowid";
+            " ORDER BY rowid";
         var rows = F.server.rowsOf(connection, sql, values);
+        rows.sort(byIndexOrder);
         var records = [], keys = [];
         for (var r = 0; r < rows.length; r++) {
             var record = emptyRecord();
-            for (var c = 0; c < fields.length; c++) record[fields[c]] = F.server.stored(rows[r][c + 1]);
+            for (var c = 0; c < fields.length; c++) record[fields[c]] = F.server.stored(rows[r][c + 2]);
             records.push(record);
             keys.push(String(rows[r][0]));
         }
         return { records: records, keys: keys };
+    }
+
+    // The order of the JavaScript engine's array: by record number, rows
+    // without one first (as SQL sorts NULL), then as stored.
+    function recordNumber(value) {
+        return value === null || value === undefined ? -Infinity : parseFloat(value);
+    }
+
+    function byIndexOrder(a, b) {
+        return (recordNumber(a[1]) - recordNumber(b[1])) || (parseFloat(a[0]) - parseFloat(b[0]));
     }
 
     // Every field of the row, for a hit that is shown.
