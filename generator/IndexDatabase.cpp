@@ -3,6 +3,7 @@
 #include "app/MessageService.h"
 #include "platform/Database.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -32,9 +33,16 @@ std::string cutShortText(const std::string& text) {
     return text.substr(0, kShortTextLimit);
 }
 
+// SQLite's text functions and the ODBC driver that reads the file on a web server stop at a NUL byte, so
+// a page's NUL is stored as the blank that the search shows and searches in its place.
+std::string withoutNul(std::string text) {
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return text;
+}
+
 void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::string& value) {
     if (!value.empty())
-        recordset.setField(column, value);
+        recordset.setField(column, withoutNul(value));
 }
 
 } // namespace
@@ -101,7 +109,7 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
     try {
         m_recordset->addNew();
         m_recordset->setField("ID", static_cast<long long>(number));
-        m_recordset->setField("FileName", cutShortText(fileName));
+        m_recordset->setField("FileName", withoutNul(cutShortText(fileName)));
         setIfNotEmpty(*m_recordset, "Title", cutShortText(title));
         setIfNotEmpty(*m_recordset, "Text", text);
         setIfNotEmpty(*m_recordset, "Keywords", keywords);

@@ -247,8 +247,15 @@ var Findlark = Findlark || {};
         return a >= 0xD800 && a <= 0xDBFF && b >= 0xDC00 && b <= 0xDFFF;
     }
 
+    // What a browser's \s matches, spelled out: the server page's script
+    // engine (JScript) takes \s for the ASCII blanks alone, and both engines
+    // must split, cut and match text alike. (\u000B, as JScript reads "\v"
+    // as a plain v.)
+    var BLANK_CLASS = "\\t\\n\\u000B\\f\\r \\u00A0\\u1680\\u2000-\\u200A\\u2028\\u2029\\u202F\\u205F\\u3000\\uFEFF";
+    var EDGE_BLANKS = new RegExp("^[" + BLANK_CLASS + "]+|[" + BLANK_CLASS + "]+$", "g");
+
     function trimBlanks(s) {
-        return s.replace(/^[\s\u00A0]+|[\s\u00A0]+$/g, "");
+        return s.replace(EDGE_BLANKS, "");
     }
 
     F.decodeReferences = decodeReferences;
@@ -259,4 +266,5 @@ var Findlark = Findlark || {};
     F.wellFormed = wellFormed;
     F.insidePair = insidePair;
     F.trimBlanks = trimBlanks;
+    F.BLANK_CLASS = BLANK_CLASS;
 })(Findlark);

@@ -19,8 +19,9 @@
         "\\u2010-\\u2027\\u2030-\\u205E\\u3000-\\u303F\\uFF01\\uFF02\\uFF07-\\uFF0A\\uFF0C-\\uFF0F" +
         "\\uFF1A-\\uFF1F\\uFF3B-\\uFF3F\\uFF5B-\\uFF65";
     var EDGES = new RegExp("^[" + PUNCTUATION + "]+|[" + PUNCTUATION + "]+$", "g");
-    var PHRASE_GAP = "[\\s" + PUNCTUATION + "]+";
-    var BLANKS = /\s+/;
+    var PHRASE_GAP = "[" + F.BLANK_CLASS + PUNCTUATION + "]+";
+    var BLANKS = new RegExp("[" + F.BLANK_CLASS + "]+");
+    var LAST_BLANK = new RegExp("[" + F.BLANK_CLASS + "][^" + F.BLANK_CLASS + "]*$");
     var CONTROLS = /[\u0000-\u001F\u007F]/g;
     var REGEXP_SPECIAL = /[\\^$.*+?()[\]{}|\/-]/g;
 
@@ -33,7 +34,7 @@
     function limitLength(s) {
         if (s.length <= MAX_QUERY_LENGTH) return s;
         var cut = s.substring(0, MAX_QUERY_LENGTH + 1);
-        var blank = cut.search(/\s\S*$/);
+        var blank = cut.search(LAST_BLANK);
         var end = blank > 0 ? blank : MAX_QUERY_LENGTH;
         if (F.insidePair(s, end)) end--;
         return s.substring(0, end);

@@ -22,7 +22,7 @@
         this.marks = marks;
     }
 
-    var BLANK = /\s/;
+    var BLANK = new RegExp("[" + F.BLANK_CLASS + "]");
 
     function isBlank(c) {
         return c !== "" && BLANK.test(c);

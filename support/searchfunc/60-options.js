@@ -45,13 +45,13 @@
 
     function integer(value, fallback, min, max) {
         var n = typeof value === "number" ? value :
-            (typeof value === "string" && /^\s*-?\d{1,9}\s*$/.test(value) ? parseInt(value, 10) : NaN);
+            (typeof value === "string" && /^-?\d{1,9}$/.test(F.trimBlanks(value)) ? parseInt(F.trimBlanks(value), 10) : NaN);
         return n >= min && n <= max ? Math.floor(n) : fallback;
     }
 
     function flag(value, fallback) {
         if (typeof value === "number") return value !== 0;
-        if (typeof value === "string" && /^\s*-?\d+\s*$/.test(value)) return parseInt(value, 10) !== 0;
+        if (typeof value === "string" && /^-?\d+$/.test(F.trimBlanks(value))) return parseInt(F.trimBlanks(value), 10) !== 0;
         if (typeof value === "boolean") return value;
         return fallback;
     }

@@ -65,8 +65,8 @@
     }
 
     function choice(value, max) {
-        return typeof value === "string" && /^\s*\d\s*$/.test(value) && parseInt(value, 10) <= max ?
-            parseInt(value, 10) : -1;
+        var digit = typeof value === "string" ? F.trimBlanks(value) : "";
+        return /^\d$/.test(digit) && parseInt(digit, 10) <= max ? parseInt(digit, 10) : -1;
     }
 
     // What the address asks for, with the options filling in what it leaves
@@ -74,7 +74,8 @@
     function requestFrom(params, options) {
         var m = choice(params.m, 2);
         var s = choice(params.s, 3);
-        var p = typeof params.p === "string" && /^\s*\d{1,9}\s*$/.test(params.p) ? parseInt(params.p, 10) : 1;
+        var digits = typeof params.p === "string" ? F.trimBlanks(params.p) : "";
+        var p = /^\d{1,9}$/.test(digits) ? parseInt(digits, 10) : 1;
         return {
             hasQuery: params.hasOwnProperty("q"),
             query: params.hasOwnProperty("q") ? params.q : "",

@@ -49,6 +49,9 @@ export class Program {
         fs.copyFileSync(files.executable, this.executable);
         fs.chmodSync(this.executable, 0o755);
         fs.copyFileSync(files.searchFunc, path.join(this.dir, "SearchFunc.dat"));
+        // The server-side code, for the ASP variant, is made beside SearchFunc.dat.
+        const serverCode = path.join(path.dirname(files.searchFunc), "SearchFuncASP.dat");
+        if (fs.existsSync(serverCode)) fs.copyFileSync(serverCode, path.join(this.dir, "SearchFuncASP.dat"));
         fs.copyFileSync(files.database, path.join(this.dir, "IndexData.mdb"));
         fs.cpSync(files.templates, path.join(this.dir, "Template"), { recursive: true });
         this.config = path.join(this.root, "config");

@@ -158,6 +158,16 @@ TEST_F(IndexDatabaseTest, LongTextsAreStoredWhole) {
     EXPECT_EQ(stored[0][5], text + "d");
 }
 
+TEST_F(IndexDatabaseTest, NulBytesAreStoredAsBlanks) {
+    using namespace std::string_literals;
+    ASSERT_TRUE(startRun(database));
+    ASSERT_TRUE(database.AddRecord(0, "a\0.htm"s, "T\0t"s, "before\0after"s, "k\0"s, "\0d"s, "l\0l"s));
+    ASSERT_TRUE(database.CloseDatabase(kAccess));
+    EXPECT_EQ(cell(folder.databasePath(), "SELECT FileName || '|' || Title || '|' || Text || '|' || Keywords || "
+                                          "'|' || Description || '|' || LinkDescription FROM IndexData"),
+              "a .htm|T t|before after|k | d|l l");
+}
+
 TEST_F(IndexDatabaseTest, EmptyValuesAreLeftNull) {
     ASSERT_TRUE(startRun(database));
     ASSERT_TRUE(database.AddRecord(0, "a.htm", "A", "text", "keys", "", "link text"));
