@@ -3,6 +3,7 @@
 #include "app/ProductInfo.h"
 #include "app/SettingsPersistence.h"
 #include "platform/SettingsStore.h"
+#include "platform/UserFolders.h"
 
 CFindlarkApp::CFindlarkApp() : applicationTitle(ProductInfo::kTitle) {}
 
@@ -10,8 +11,11 @@ CFindlarkApp::~CFindlarkApp() = default;
 
 void CFindlarkApp::InitInstance(const std::string& programFolder, std::unique_ptr<SettingsStore> store) {
     m_store = std::move(store);
-    paths = AppPaths::forProgramFolder(programFolder);
-    SettingsPersistence::LoadSettings(settings, *m_store, paths.programFolder);
+    // An installed program folder is read-only for its users: they write to their own data folder.
+    paths = AppPaths::choose(programFolder, UserDataFolder());
+    dataFolderProblem.clear();
+    paths.prepareDataFolder(dataFolderProblem);
+    SettingsPersistence::LoadSettings(settings, *m_store, paths.dataFolder);
     settings.browseFolder = settings.AddFolderInitPath;
 }
 

@@ -14,7 +14,8 @@ public:
     CFindlarkApp();
     ~CFindlarkApp();
 
-    // Start-up: composes the paths from the program folder and loads the settings from the store.
+    // Start-up: composes the paths from the program folder (the data folder made ready on first use) and
+    // loads the settings from the store.
     void InitInstance(const std::string& programFolder, std::unique_ptr<SettingsStore> store);
     // Exit: saves the settings.
     void ExitInstance();
@@ -23,6 +24,8 @@ public:
 
     std::string applicationTitle;
     AppPaths paths;
+    // Why the data folder could not be made ready, empty when it is.
+    std::string dataFolderProblem;
     Settings settings;
 
 private:

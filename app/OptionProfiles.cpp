@@ -47,10 +47,9 @@ bool renameProfile(Settings& settings, int number, const std::string& name, Mess
     return true;
 }
 
-void makeCurrent(Settings& settings, int number, const SettingsStore& store,
-                 const std::string& programFolder) {
+void makeCurrent(Settings& settings, int number, const SettingsStore& store, const std::string& dataFolder) {
     settings.CurOption = number;
-    SettingsPersistence::LoadProfileSettings(settings, store, programFolder);
+    SettingsPersistence::LoadProfileSettings(settings, store, dataFolder);
 }
 
 } // namespace OptionProfiles

@@ -19,8 +19,7 @@ bool createProfile(Settings& settings, const std::string& name, SettingsStore& s
 // Renames profile `number` (from 1) in memory; saved with the next settings save.
 bool renameProfile(Settings& settings, int number, const std::string& name, MessageService& messages);
 // Makes profile `number` (from 1) current, loading its settings; unsaved changes of the old one are dropped.
-void makeCurrent(Settings& settings, int number, const SettingsStore& store,
-                 const std::string& programFolder);
+void makeCurrent(Settings& settings, int number, const SettingsStore& store, const std::string& dataFolder);
 // The number (from 1) of the profile with exactly this name, or 0.
 int findProfile(const Settings& settings, const std::string& name);
 

@@ -1,8 +1,8 @@
 #include "app/Settings.h"
 
-ProfileSettings ProfileSettings::defaults(const std::string& programFolder) {
+ProfileSettings ProfileSettings::defaults(const std::string& dataFolder) {
     ProfileSettings p;
-    p.OutputPath = programFolder + "/Output/";
+    p.OutputPath = dataFolder + "/Output/";
     return p;
 }
 

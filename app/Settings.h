@@ -44,7 +44,7 @@ struct ProfileSettings {
     int DatabaseType = 0;
 
     // Profile defaults; only the output folder depends on where the program lives.
-    static ProfileSettings defaults(const std::string& programFolder);
+    static ProfileSettings defaults(const std::string& dataFolder);
 };
 
 // Every setting the application object holds: the global ones and the current profile.

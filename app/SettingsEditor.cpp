@@ -162,7 +162,7 @@ bool split(const std::string& assignment, KeyValue& keyValue) {
 }
 
 bool apply(Settings& settings, const std::vector<KeyValue>& changes, const SettingsStore& store,
-           const std::string& programFolder, std::string& error) {
+           const std::string& dataFolder, std::string& error) {
     std::vector<std::pair<Resolved, std::string>> resolved;
     for (const auto& [key, value] : changes) {
         const std::optional<Resolved> r = resolve(key);
@@ -177,7 +177,7 @@ bool apply(Settings& settings, const std::vector<KeyValue>& changes, const Setti
     }
     for (const auto& [r, value] : resolved)
         if (r.target == Target::CurOption)
-            OptionProfiles::makeCurrent(settings, *parseInt(value), store, programFolder);
+            OptionProfiles::makeCurrent(settings, *parseInt(value), store, dataFolder);
     for (const auto& [r, value] : resolved)
         assign(settings, r, value);
     return true;

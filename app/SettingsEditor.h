@@ -22,6 +22,6 @@ bool split(const std::string& assignment, KeyValue& keyValue);
 // Checks every change, then applies them: a change of the current profile first (loading that profile
 // from the store), the rest in order. On a bad key or value nothing is applied and `error` says why.
 bool apply(Settings& settings, const std::vector<KeyValue>& changes, const SettingsStore& store,
-           const std::string& programFolder, std::string& error);
+           const std::string& dataFolder, std::string& error);
 
 } // namespace SettingsEditor

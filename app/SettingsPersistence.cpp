@@ -43,7 +43,7 @@ std::string defaultProfileName(int number) {
     return "YourSiteName" + std::to_string(number);
 }
 
-void LoadSettings(Settings& settings, const SettingsStore& store, const std::string& programFolder) {
+void LoadSettings(Settings& settings, const SettingsStore& store, const std::string& dataFolder) {
     settings.AddFolderInitPath = store.getString(kCustomize, "AddFolderInitPath", "");
     settings.RunSearchURL = store.getString(kCustomize, "RunSearchURL", Settings().RunSearchURL);
     const int count = std::min(store.getInt(kSettings, "OptionsNum", 1), kMaxProfiles);
@@ -54,7 +54,7 @@ void LoadSettings(Settings& settings, const SettingsStore& store, const std::str
             store.getString(profileSection(n), kOptionName, defaultProfileName(n)));
     // The profile count always equals the number of names.
     settings.OptionsNum = static_cast<int>(settings.profileNames.size());
-    LoadProfileSettings(settings, store, programFolder);
+    LoadProfileSettings(settings, store, dataFolder);
     settings.IndexColon = store.getInt(kSettings, "IndexColon", 0);
 }
 
@@ -73,9 +73,9 @@ void SaveGlobalSettings(const Settings& settings, SettingsStore& store) {
         store.setString(profileSection(static_cast<int>(i) + 1), kOptionName, settings.profileNames[i]);
 }
 
-void LoadProfileSettings(Settings& settings, const SettingsStore& store, const std::string& programFolder) {
+void LoadProfileSettings(Settings& settings, const SettingsStore& store, const std::string& dataFolder) {
     const std::string section = profileSection(settings.CurOption);
-    ProfileSettings profile = ProfileSettings::defaults(programFolder);
+    ProfileSettings profile = ProfileSettings::defaults(dataFolder);
     for (const ProfileKey& key : profileKeys()) {
         switch (key.kind) {
         case SettingKind::Int:

@@ -9,11 +9,11 @@ struct Settings;
 // Missing or unreadable values read as their defaults.
 namespace SettingsPersistence {
 
-void LoadSettings(Settings& settings, const SettingsStore& store, const std::string& programFolder);
+void LoadSettings(Settings& settings, const SettingsStore& store, const std::string& dataFolder);
 void SaveSettings(const Settings& settings, SettingsStore& store);
 // The global part of SaveSettings: "Customize", "Settings" and the profile names.
 void SaveGlobalSettings(const Settings& settings, SettingsStore& store);
-void LoadProfileSettings(Settings& settings, const SettingsStore& store, const std::string& programFolder);
+void LoadProfileSettings(Settings& settings, const SettingsStore& store, const std::string& dataFolder);
 void SaveProfileSettings(const Settings& settings, SettingsStore& store);
 
 std::string profileSection(int number);

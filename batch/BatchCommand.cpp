@@ -107,6 +107,8 @@ public:
 
     int run() {
         m_app.InitInstance(m_env.programFolder, std::move(m_env.store));
+        if (!m_app.dataFolderProblem.empty())
+            std::fprintf(m_env.err, "%s\n", m_app.dataFolderProblem.c_str());
         m_savedCurOption = m_app.settings.CurOption;
         if (m_line.hasProfile && !selectProfile())
             return BatchStatus::Usage;
@@ -139,13 +141,13 @@ private:
                        ".");
             return false;
         }
-        OptionProfiles::makeCurrent(m_app.settings, number, m_app.store(), m_app.paths.programFolder);
+        OptionProfiles::makeCurrent(m_app.settings, number, m_app.store(), m_app.paths.dataFolder);
         return true;
     }
 
     bool applyChanges(const std::vector<SettingsEditor::KeyValue>& changes) {
         std::string error;
-        if (SettingsEditor::apply(m_app.settings, changes, m_app.store(), m_app.paths.programFolder, error))
+        if (SettingsEditor::apply(m_app.settings, changes, m_app.store(), m_app.paths.dataFolder, error))
             return true;
         usageError(error);
         return false;
@@ -176,11 +178,11 @@ private:
     bool save(const std::vector<SettingsEditor::KeyValue>& changes) {
         SettingsStore& store = m_app.store();
         Settings stored;
-        SettingsPersistence::LoadSettings(stored, store, m_app.paths.programFolder);
+        SettingsPersistence::LoadSettings(stored, store, m_app.paths.dataFolder);
         if (m_line.hasProfile)
-            OptionProfiles::makeCurrent(stored, m_app.settings.CurOption, store, m_app.paths.programFolder);
+            OptionProfiles::makeCurrent(stored, m_app.settings.CurOption, store, m_app.paths.dataFolder);
         std::string error;
-        SettingsEditor::apply(stored, changes, store, m_app.paths.programFolder, error);
+        SettingsEditor::apply(stored, changes, store, m_app.paths.dataFolder, error);
         bool curOptionChanged = false;
         for (const auto& change : changes) {
             if (change.first == "IndexColon")

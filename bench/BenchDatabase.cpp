@@ -70,7 +70,7 @@ void BM_AspRun(benchmark::State& state) {
         return;
     }
     CountingMessages messages;
-    IndexDatabase database(folder.databasePath(), messages);
+    IndexDatabase database(folder.folder() + "/IndexData.mdb", messages);
     for (auto _ : state) {
         // Every run after the first also deletes the rows of the run before, as a real run does.
         database.ConnectDatabase(1, 0);

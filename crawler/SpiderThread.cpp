@@ -135,8 +135,13 @@ bool CSpiderThread::RunJob() {
     m_job.server = request->server;
     m_job.object = request->object;
     m_events.spiderUrl(m_job.url);
-    const std::string port = ":" + std::to_string(request->port);
-    return FetchPage(request->scheme + "://" + request->server + port + request->object);
+    std::string address = request->scheme;
+    address += "://";
+    address += request->server;
+    address += ':';
+    address += std::to_string(request->port);
+    address += request->object;
+    return FetchPage(address);
 }
 
 bool CSpiderThread::FetchPage(const std::string& url) {

@@ -33,24 +33,27 @@ int runBatch(int argc, char** argv) {
 }
 
 #ifdef FINDLARK_GUI
-int runWindow(int argc, char** argv) {
+int runWindow(int argc, char** argv, const WindowOptions& options) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("findlark"));
     CFindlarkApp app;
-    return RunMainWindow(app, QCoreApplication::applicationDirPath().toStdString(), userSettingsStore());
+    return RunMainWindow(app, QCoreApplication::applicationDirPath().toStdString(), userSettingsStore(), {},
+                         options);
 }
 #endif
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
 #ifdef FINDLARK_GUI
-        return runWindow(argc, argv);
+    // Window options alone (or none) open the window; anything else is a batch command.
+    if (const std::optional<WindowOptions> options = ParseWindowOptions({argv + 1, argv + argc}))
+        return runWindow(argc, argv, *options);
 #else
+    if (argc < 2) {
         std::fputs(BatchUsage().c_str(), stdout);
         return 0;
-#endif
     }
+#endif
     return runBatch(argc, argv);
 }

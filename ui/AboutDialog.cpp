@@ -1,14 +1,15 @@
 #include "ui/AboutDialog.h"
 
 #include <QIcon>
+#include <QLabel>
 
 #include "app/ProductInfo.h"
 #include "ui/HyperlinkStatic.h"
 #include "ui/ResourceIds.h"
 #include "ui_AboutDialog.h"
 
-CAboutDialog::CAboutDialog(const std::string& applicationTitle, Shell& shell, MessageService& messages,
-                           QWidget* parent)
+CAboutDialog::CAboutDialog(const std::string& applicationTitle, const std::string& dataFolder, Shell& shell,
+                           MessageService& messages, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDialog>()) {
     LoadFindlarkResources();
     m_ui->setupUi(this);
@@ -26,6 +27,13 @@ CAboutDialog::CAboutDialog(const std::string& applicationTitle, Shell& shell, Me
     m_ui->mailLink->setText(QString::fromUtf8(ProductInfo::kSupportEmail));
     for (CHyperlinkStatic* link : {m_ui->webLink, m_ui->mailLink})
         link->setServices(shell, messages);
+    // Where the index, the address history, new templates and the default output folder are kept.
+    auto* dataText = new QLabel(QStringLiteral("Data folder: ") + QString::fromUtf8(dataFolder), this);
+    dataText->setObjectName(QStringLiteral("dataFolderText"));
+    dataText->setTextFormat(Qt::PlainText);
+    dataText->setWordWrap(true);
+    dataText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_ui->textColumn->insertWidget(m_ui->textColumn->indexOf(m_ui->noticeText) + 1, dataText);
     setFixedSize(sizeHint().expandedTo(QSize(340, 200)));
 }
 

@@ -18,8 +18,8 @@ class CAboutDialog : public QDialog {
 
 public:
     // The links open through `shell`; a mail link that no program takes is reported to `messages`.
-    CAboutDialog(const std::string& applicationTitle, Shell& shell, MessageService& messages,
-                 QWidget* parent = nullptr);
+    CAboutDialog(const std::string& applicationTitle, const std::string& dataFolder, Shell& shell,
+                 MessageService& messages, QWidget* parent = nullptr);
     ~CAboutDialog() override;
 
 private:

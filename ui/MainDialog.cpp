@@ -315,7 +315,7 @@ void CMainDialog::onIndexFolder() {
 }
 
 void CMainDialog::onIndexWebsite() {
-    const std::string historyPath = m_app.paths.programFolder + "/" + std::string(kUrlHistoryFileName);
+    const std::string& historyPath = m_app.paths.urlHistoryPath;
     // A history that cannot be read is started afresh; losing it is no reason to stop the user.
     UrlHistory history;
     LoadUrlHistory(historyPath, history);
@@ -367,6 +367,6 @@ void CMainDialog::onSupportEmail() {
 }
 
 void CMainDialog::onAbout() {
-    CAboutDialog about(m_app.applicationTitle, *m_shell, *m_messages, this);
+    CAboutDialog about(m_app.applicationTitle, m_app.paths.dataFolder, *m_shell, *m_messages, this);
     about.exec();
 }

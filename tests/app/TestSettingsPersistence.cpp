@@ -37,9 +37,40 @@ TEST(TestAppPaths, PathsComeFromTheProgramFolder) {
               "/IndexData.dat");
 }
 
+TEST(TestAppPaths, AProgramFolderThatCannotBeWrittenSendsWritesToTheDataFolder) {
+    const testsupport::TempDir program;
+    const testsupport::TempDir home;
+    EXPECT_EQ(AppPaths::choose(program.str(), home.str("data")).dataFolder, program.str());
+
+    const AppPaths paths = AppPaths::choose(program.str("not-there"), home.str("data"));
+    EXPECT_EQ(paths.indexDataPath, home.str("data") + "/IndexData.dat");
+    EXPECT_EQ(paths.databasePath, home.str("data") + "/IndexData.mdb");
+    EXPECT_EQ(paths.urlHistoryPath, home.str("data") + "/Urls.log");
+    EXPECT_EQ(paths.templateFolder, home.str("data") + "/Template");
+    EXPECT_EQ(paths.defaultOutputFolder(), home.str("data") + "/Output/");
+
+    // First use copies the empty database and the built-in templates; a template the user has edited
+    // there is never overwritten.
+    program.write("not-there/IndexData.mdb", "empty database");
+    program.write("not-there/Template/Simple/search.html", "built in");
+    program.write("not-there/Template/Advanced/search.html", "built in");
+    home.write("data/Template/Simple/search.html", "edited");
+    std::string problem;
+    ASSERT_TRUE(paths.prepareDataFolder(problem)) << problem;
+    EXPECT_EQ(testsupport::readFile(paths.databasePath), "empty database");
+    EXPECT_EQ(testsupport::readFile(paths.templateFolder + "/Simple/search.html"), "edited");
+    EXPECT_EQ(testsupport::readFile(paths.templateFolder + "/Advanced/search.html"), "built in");
+    EXPECT_TRUE(std::filesystem::is_directory(paths.defaultOutputFolder()));
+
+    home.write("blocked", "a file where the data folder should be");
+    EXPECT_FALSE(AppPaths::forFolders(program.str(), home.str("blocked")).prepareDataFolder(problem));
+    EXPECT_NE(problem.find(home.str("blocked")), std::string::npos);
+}
+
 TEST_F(SettingsFile, FreshStoreGivesOneDefaultProfileAndExitWritesEverything) {
     CFindlarkApp app;
-    app.InitInstance("/opt/fl", openStore());
+    const testsupport::TempDir program;
+    app.InitInstance(program.str(), openStore());
     const Settings& s = app.settings;
     EXPECT_EQ(s.profileNames, std::vector<std::string>{"YourSiteName1"});
     EXPECT_EQ(s.CurOption, 1);
@@ -48,7 +79,7 @@ TEST_F(SettingsFile, FreshStoreGivesOneDefaultProfileAndExitWritesEverything) {
     EXPECT_EQ(s.profile.TextFileType, "txt,rtf,c,h,cpp");
     EXPECT_EQ(s.profile.UseThreadNum, 3);
     EXPECT_EQ(s.profile.SelTemplateName, "Simple-ASP");
-    EXPECT_EQ(s.profile.OutputPath, "/opt/fl/Output/");
+    EXPECT_EQ(s.profile.OutputPath, program.str() + "/Output/");
     EXPECT_EQ(s.profile.ScriptType, 1);
     EXPECT_EQ(s.RunSearchURL, "http://localhost/search/search.html");
     EXPECT_EQ(s.profile.ReplaceURL, "https://www.example.com/");

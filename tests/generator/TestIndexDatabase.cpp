@@ -163,8 +163,9 @@ TEST_F(IndexDatabaseTest, NulBytesAreStoredAsBlanks) {
     ASSERT_TRUE(startRun(database));
     ASSERT_TRUE(database.AddRecord(0, "a\0.htm"s, "T\0t"s, "before\0after"s, "k\0"s, "\0d"s, "l\0l"s));
     ASSERT_TRUE(database.CloseDatabase(kAccess));
-    EXPECT_EQ(cell(folder.databasePath(), "SELECT FileName || '|' || Title || '|' || Text || '|' || Keywords || "
-                                          "'|' || Description || '|' || LinkDescription FROM IndexData"),
+    EXPECT_EQ(cell(folder.databasePath(),
+                   "SELECT FileName || '|' || Title || '|' || Text || '|' || Keywords || "
+                   "'|' || Description || '|' || LinkDescription FROM IndexData"),
               "a .htm|T t|before after|k | d|l l");
 }
 

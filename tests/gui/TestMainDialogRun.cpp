@@ -5,6 +5,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/ProductInfo.h"
+#include "index/IndexDataFile.h"
 
 using namespace guitest;
 
@@ -132,6 +133,9 @@ TEST_F(MainDialogRun, GoAfterFinishRunsTheSameFolderAfresh) {
 }
 
 TEST_F(MainDialogRun, SearchFilesAreRefusedDuringARunAndMadeAfterIt) {
+    site.write("a.htm", "<title>A</title>");
+    indexFolder(site.str()); // an index to make from exists before the long run
+    waitForRun();
     indexFolder(makeLargeSite(kLargeSite));
     pumpUntil([&] { return rowCount() >= 1; });
     trigger(CommandIds::MakeSearchFile);
@@ -155,19 +159,25 @@ TEST_F(MainDialogRun, SearchFilesAreRefusedDuringARunAndMadeAfterIt) {
 TEST_F(MainDialogRun, JobMessageIsShownOnTheWindowThreadWhileTheJobWaits) {
     CMainDialog window(app); // with its own message boxes
     window.setShell(shell);
-    window.folderBrowser = [&](QWidget*, const std::string&, const std::string&) { return site.str("gone"); };
+    site.write("a.htm", "a");
+    window.folderBrowser = [&](QWidget*, const std::string&, const std::string&) { return site.str(); };
+    // The data file cannot be written: Go says so at once, and the job again when its trailer fails.
+    app.paths.indexDataPath = site.str("no-such-folder/IndexData.dat");
     QString text;
     bool jobWaited = false;
     bool onWindowThread = false;
-    answerNextModal([&](QWidget* box) {
-        text = static_cast<QMessageBox*>(box)->text();
-        onWindowThread = box->thread() == QThread::currentThread() && box->thread() == window.thread();
-        jobWaited = !window.runControl().jobEnded();
-        static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+    answerNextModal([&](QWidget* header) {
+        static_cast<QMessageBox*>(header)->button(QMessageBox::Ok)->click();
+        answerNextModal([&](QWidget* box) {
+            text = static_cast<QMessageBox*>(box)->text();
+            onWindowThread = box->thread() == QThread::currentThread() && box->thread() == window.thread();
+            jobWaited = !window.runControl().jobEnded();
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
     });
     window.commandAction(CommandIds::IndexFolder)->trigger();
     window.runControl().waitForJob();
-    EXPECT_EQ(text.toStdString(), "The path " + site.str("gone") + "/ is not exist!");
+    EXPECT_EQ(text.toStdString(), IndexDataWriteFailure(app.paths.indexDataPath));
     EXPECT_TRUE(onWindowThread);
     EXPECT_TRUE(jobWaited);
     EXPECT_EQ(window.findChild<QLabel*>("statusText")->text(), "Finish");
