@@ -1,5 +1,7 @@
 #include "generator/FolderCopy.h"
 
+#include "platform/FileReplace.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -23,6 +25,7 @@ public:
             m_ok = false;
             return;
         }
+        m_root = real;
         walkFolder(real, from, into);
     }
 
@@ -51,8 +54,19 @@ private:
         return entries;
     }
 
+    // True when the real path lies inside the folder being copied.
+    bool insideRoot(const fs::path& real) const {
+        const fs::path relative = real.lexically_relative(m_root);
+        return !relative.empty() && *relative.begin() != "..";
+    }
+
     void copyEntry(const fs::path& from, const fs::path& to) {
         std::error_code error;
+        if (fs::is_symlink(fs::symlink_status(from, error))) {
+            const fs::path target = fs::canonical(from, error);
+            if (!error && !insideRoot(target))
+                return; // a link out of the template is never followed
+        }
         const fs::file_status status = fs::status(from, error);
         if (error) { // a dangling link or one that loops on itself
             m_ok = false;
@@ -72,8 +86,11 @@ private:
         }
         if (onChain(real) || real == m_destination)
             return;
+        // A link standing where the folder goes is replaced, so nothing is written into its target.
+        if (fs::is_symlink(fs::symlink_status(to, error)))
+            fs::remove(to, error);
         fs::create_directory(to, error);
-        if (error || !fs::is_directory(to, error)) {
+        if (error || !fs::is_directory(fs::symlink_status(to, error))) {
             m_ok = false;
             return;
         }
@@ -82,14 +99,15 @@ private:
 
     void copyFile(const fs::path& from, const fs::path& to) {
         std::error_code error;
-        if (fs::equivalent(from, to, error))
+        const bool linkAtTarget = fs::is_symlink(fs::symlink_status(to, error));
+        if (!linkAtTarget && fs::equivalent(from, to, error))
             return; // the source folder is its own destination: nothing to copy
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-        if (error)
+        if (!FileReplace::withCopy(from, to))
             m_ok = false;
     }
 
     fs::path m_destination;
+    fs::path m_root;
     std::vector<fs::path> m_chain; // the real paths of the folders being copied, outermost first
     bool m_ok = true;
 };

@@ -10,6 +10,7 @@
 #include "generator/FolderCopy.h"
 #include "generator/ScriptFileText.h"
 #include "index/IndexDataFile.h"
+#include "platform/FileReplace.h"
 #include "platform/FolderPath.h"
 #include "platform/TextFile.h"
 
@@ -116,8 +117,13 @@ private:
         return true;
     }
 
+    // A template is named by a plain folder name inside the Template folder, never by a path leading
+    // elsewhere on the disk.
     bool checkTemplateFiles() {
-        if (!exists(m_template + "search.html") || !exists(m_template + "result.html"))
+        const std::string& name = m_in.profile.SelTemplateName;
+        const bool plainName = !name.empty() && name != "." && name != ".." &&
+                               name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+        if (!plainName || !exists(m_template + "search.html") || !exists(m_template + "result.html"))
             return refuse(kNoTemplateFile);
         return true;
     }
@@ -133,13 +139,9 @@ private:
         const std::string from = m_asp ? database() : m_in.paths.indexDataPath;
         const std::string to = m_output + (m_asp ? "IndexData.mdb" : "webdata.js");
         std::error_code error;
-        if (fs::equivalent(from, to, error))
+        if (!fs::is_symlink(fs::symlink_status(to, error)) && fs::equivalent(from, to, error))
             return true;
-        if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, error) && !error)
-            return true;
-        // The index of an earlier run must not pass for the one just made.
-        fs::remove(to, error);
-        return false;
+        return FileReplace::withCopy(from, to);
     }
 
     void removeStaleFiles() {
@@ -166,44 +168,31 @@ private:
         fs::remove(path, error);
     }
 
+    // The whole script file is put together first and then replaces the published one in one step.
     bool writeScriptFile() {
-        // Truncated rather than appended to: the file was just removed, and if that failed, old text
-        // must not stay in front of the new.
-        std::ofstream script(m_output + scriptName(), std::ios::binary | std::ios::trunc);
         std::vector<std::string> searchFuncLines;
         std::vector<std::string> resultLines;
         const bool searchFuncRead = TextFile::readLines(searchFunc(), searchFuncLines);
         const bool resultRead = TextFile::readLines(m_template + "result.html", resultLines);
-        if (!script.is_open() || !searchFuncRead || !resultRead)
+        if (!searchFuncRead || !resultRead)
             return fail();
         if (m_asp)
             m_in.profile.NoNewSearchLink = 1; // the server-side page has no "New Search" link
-        if (!write(script, ScriptFileText::ScriptText(m_asp, m_in.profile, resultLines, searchFuncLines)))
+        std::string text = ScriptFileText::ScriptText(m_asp, m_in.profile, resultLines, searchFuncLines);
+        if (m_asp && !appendServerCode(text))
             return fail();
-        if (m_asp && !appendServerCode(script))
-            return false;
-        script.close();
-        return script.good() || fail();
+        return FileReplace::withText(m_output + scriptName(), text) || fail();
     }
 
-    bool appendServerCode(std::ofstream& script) {
+    bool appendServerCode(std::string& text) {
         std::vector<std::string> lines;
-        if (!TextFile::readLines(searchFuncAsp(), lines)) {
-            script.close();
-            return fail();
-        }
-        std::string text;
+        if (!TextFile::readLines(searchFuncAsp(), lines))
+            return false;
         for (const std::string& line : lines) {
             text += line;
             text += ScriptFileText::kLineEnd;
         }
-        return write(script, text) || fail();
-    }
-
-    static bool write(std::ofstream& file, const std::string& text) {
-        file.write(text.data(), static_cast<std::streamsize>(text.size()));
-        file.flush();
-        return file.good();
+        return true;
     }
 
     GeneratorInputs& m_in;

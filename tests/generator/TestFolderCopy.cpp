@@ -33,20 +33,39 @@ TEST_F(FolderCopyTest, CopiesFilesAndFoldersReplacingOldFiles) {
     EXPECT_FALSE(fs::exists(target.path() / fs::path(source.path()).filename()));
 }
 
-TEST_F(FolderCopyTest, FollowsLinksButNeverLoops) {
-    TempDir shared;
-    shared.write("shared.css", "S");
-    fs::create_directory_symlink(shared.path(), source.path() / "shared");
+TEST_F(FolderCopyTest, FollowsLinksInsideTheSourceOnlyAndNeverLoops) {
+    TempDir outside;
+    outside.write("private.txt", "secret");
+    fs::create_directory_symlink(outside.path(), source.path() / "shared");
+    fs::create_symlink(outside.path() / "private.txt", source.path() / "leak.txt");
+    fs::create_symlink("../../" + outside.path().filename().string(), source.path() / "sub/relative");
     fs::create_symlink(source.path() / "a.html", source.path() / "alias.html");
+    fs::create_directory_symlink(source.path() / "sub/deeper", source.path() / "deep");
     fs::create_directory_symlink(source.path(), source.path() / "sub/up");
     fs::create_directory_symlink(source.path() / "sub", source.path() / "sub/deeper/back");
 
     EXPECT_TRUE(FolderCopy::copyContents(source.path(), target.path()));
-    EXPECT_EQ(readFile(target.path() / "shared/shared.css"), "S");
+    for (const char* left : {"shared", "leak.txt", "sub/relative"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(target.path() / left))) << left;
+    EXPECT_EQ(readFile(target.path() / "deep/c.txt"), "C");
     EXPECT_EQ(readFile(target.path() / "alias.html"), "A");
     EXPECT_FALSE(fs::is_symlink(target.path() / "alias.html"));
     EXPECT_FALSE(fs::exists(target.path() / "sub/up"));
     EXPECT_FALSE(fs::exists(target.path() / "sub/deeper/back"));
+}
+
+TEST_F(FolderCopyTest, LinksInTheDestinationAreReplacedNeverWrittenThrough) {
+    TempDir elsewhere;
+    elsewhere.write("a.html", "not to be touched");
+    fs::create_symlink(elsewhere.path() / "a.html", target.path() / "a.html");
+    fs::create_directory_symlink(elsewhere.path(), target.path() / "sub");
+    EXPECT_TRUE(FolderCopy::copyContents(source.path(), target.path()));
+    EXPECT_EQ(readFile(elsewhere.path() / "a.html"), "not to be touched");
+    EXPECT_FALSE(fs::exists(elsewhere.path() / "b.txt"));
+    EXPECT_FALSE(fs::is_symlink(target.path() / "a.html"));
+    EXPECT_FALSE(fs::is_symlink(target.path() / "sub"));
+    EXPECT_EQ(readFile(target.path() / "a.html"), "A");
+    EXPECT_EQ(readFile(target.path() / "sub/b.txt"), "B");
 }
 
 TEST_F(FolderCopyTest, DestinationInsideTheSourceIsNotCopiedIntoItself) {

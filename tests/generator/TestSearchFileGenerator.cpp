@@ -383,16 +383,41 @@ TEST_F(SearchFileGeneratorTest, UnreadableResultPageLeavesAnEmptyScriptFile) {
     EXPECT_EQ(profile.NoNewSearchLink, 0);
 }
 
-TEST_F(SearchFileGeneratorTest, UnreadableServerCodeLeavesTheScriptUpToItsFooter) {
+TEST_F(SearchFileGeneratorTest, UnreadableServerCodeLeavesNoHalfScript) {
     profile.ScriptType = ScriptTypes::Asp;
     fs::remove(program.str("SearchFuncASP.dat"));
     fs::create_directory(program.str("SearchFuncASP.dat"));
     EXPECT_FALSE(generate());
     EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
-    const std::string text = outputFile("search.asp");
-    const std::string footer = "</script>\r\n\r\n";
-    ASSERT_GE(text.size(), footer.size());
-    EXPECT_EQ(text.substr(text.size() - footer.size()), footer);
+    EXPECT_FALSE(inOutput("search.asp"));
+}
+
+TEST_F(SearchFileGeneratorTest, TemplateNamesThatAreNoPlainFolderNameAreRefused) {
+    testsupport::TempDir elsewhere;
+    elsewhere.write("search.html", "private");
+    elsewhere.write("result.html", "<%CONTENT%>");
+    const std::string escape = fs::relative(elsewhere.path(), program.str("Template")).string();
+    for (const std::string& name :
+         {escape, std::string("."), std::string(".."), std::string("Simple/"), std::string()}) {
+        profile.SelTemplateName = name;
+        EXPECT_FALSE(generate()) << name;
+        EXPECT_FALSE(inOutput("search.html")) << name;
+    }
+}
+
+TEST_F(SearchFileGeneratorTest, LinksInTheOutputFolderAreReplacedNeverWrittenThrough) {
+    testsupport::TempDir elsewhere;
+    for (const char* name : {"webdata.js", "searchfunc.js", "style.css", "search.html"}) {
+        elsewhere.write(name, "keep");
+        fs::create_symlink(elsewhere.path() / name, output.path() / name);
+    }
+    ASSERT_TRUE(generate()) << messageList();
+    for (const char* name : {"webdata.js", "searchfunc.js", "style.css", "search.html"}) {
+        EXPECT_EQ(testsupport::readFile(elsewhere.path() / name), "keep") << name;
+        EXPECT_FALSE(fs::is_symlink(output.path() / name)) << name;
+    }
+    for (const auto& entry : fs::directory_iterator(output.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "a temporary file was left behind";
 }
 
 TEST_F(SearchFileGeneratorTest, OnlyAWholeIndexIsPublished) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+// Writes a published file whole or not at all: the content goes to a temporary file in the same folder,
+// which is then renamed over the name. Whatever stood at the name before, a symbolic link included, is
+// replaced; nothing is ever written through a link. On failure the temporary file is removed and the name
+// keeps what it had.
+namespace FileReplace {
+
+bool withText(const std::filesystem::path& target, std::string_view text);
+bool withCopy(const std::filesystem::path& source, const std::filesystem::path& target);
+
+} // namespace FileReplace
