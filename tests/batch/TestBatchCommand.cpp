@@ -224,4 +224,45 @@ TEST_F(Batch, TheProgramRunsFromItsOwnFolder) {
     EXPECT_EQ(WEXITSTATUS(usage), BatchStatus::Usage);
 }
 
+// A run killed in the middle (here by the broken pipe once ten page lines were read) leaves the previous
+// index exactly as it was, data file and rows, and make still publishes it.
+TEST_F(Batch, AKilledRunLeavesThePreviousIndex) {
+    fs::copy_file(FINDLARK_EXECUTABLE, program.path() / "findlark");
+    fs::copy_file(fs::path(testsupport::buildProgramDir()) / "SearchFunc.dat",
+                  program.path() / "SearchFunc.dat");
+    fs::copy(fs::path(testsupport::buildProgramDir()) / "Template", program.path() / "Template",
+             fs::copy_options::recursive);
+    fs::create_directory(program.path() / "Output");
+    site.write("small/a.htm", "<title>Previous</title>");
+    for (int i = 0; i < 400; ++i)
+        site.write("large/page" + std::to_string(i) + ".htm", "<title>New</title>" + std::string(20000, 'x'));
+    const std::string findlark =
+        "XDG_CONFIG_HOME='" + program.str("config") + "' '" + program.str("findlark") + "'";
+    auto shell = [&](const std::string& command) { return std::system(command.c_str()); };
+
+    // The database variant first: its end removes the data file of a JavaScript run, which make needs below.
+    for (const char* variant : {"ScriptType=1", "ScriptType=0"}) {
+        SCOPED_TRACE(variant);
+        ASSERT_EQ(shell(findlark + " index-folder '" + site.str("small") + "' --quiet --set " + variant), 0);
+        const std::string data = testsupport::readFile(program.indexDataPath());
+        // Opened for writing, as the program opens it: a killed run's journal is rolled back on opening.
+        auto table = [&] {
+            return testsupport::queryRows(program.databasePath(), "SELECT * FROM IndexData",
+                                          SQLITE_OPEN_READWRITE);
+        };
+        const auto rows = table();
+        // The pipe closes after ten lines; the next page line kills the program.
+        shell(findlark + " index-folder '" + site.str("large") + "' --set " + variant +
+              " | head -n 10 >/dev/null");
+        EXPECT_EQ(testsupport::readFile(program.indexDataPath()), data);
+        EXPECT_EQ(table(), rows);
+    }
+    ASSERT_EQ(shell(findlark +
+                    " make --quiet --set ScriptType=0 --set SelTemplateName=Simple --set OutputPath='" +
+                    program.str("Output") + "/' >/dev/null"),
+              0);
+    EXPECT_NE(testsupport::readFile(program.path() / "Output" / "webdata.js").find("Previous"),
+              std::string::npos);
+}
+
 } // namespace

@@ -329,6 +329,25 @@ TEST_F(IndexDatabaseTest, RunThatNeverClosesLeavesThePreviousRows) {
     EXPECT_TRUE(holdsPrefixOfRun(stored, "old"));
 }
 
+TEST_F(IndexDatabaseTest, AFailedCommitIsReportedAndKeepsThePreviousRows) {
+    runOf("old", 10);
+    ASSERT_TRUE(startRun(database));
+    addPages(database, "new", 5);
+    // Another program reading the file holds its lock past the busy time-out, so the commit cannot finish.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(folder.databasePath().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM IndexData;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_FALSE(database.CloseDatabase(kAccess));
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].rfind("Add record to database failure!\nError info:", 0), 0u);
+    EXPECT_EQ(rows().size(), 10u);
+    EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
+}
+
 TEST_F(IndexDatabaseTest, NewConnectReleasesARunThatWasNeverClosed) {
     ASSERT_TRUE(startRun(database));
     addPages(database, "unclosed", 3);
