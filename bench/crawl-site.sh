@@ -21,7 +21,8 @@ pid $work/nginx.pid;
 error_log $work/logs/error.log;
 events { worker_connections 256; }
 http {
-    access_log off;
+    log_format fetch '\$msec \$status';
+    access_log $work/logs/access.log fetch;
     include /etc/nginx/mime.types;
     client_body_temp_path $work; proxy_temp_path $work; fastcgi_temp_path $work;
     uwsgi_temp_path $work; scgi_temp_path $work;
@@ -34,22 +35,28 @@ nginx -c "$work/nginx.conf" -p "$work"
 cp -r "$build/findlark" "$build/IndexData.mdb" "$build/Template" "$work/"
 for t in "${threads[@]}"; do
     rm -f "$work/IndexData.dat"
+    : >"$work/logs/access.log"
     start=$(date +%s.%N)
     XDG_CONFIG_HOME="$work/config" /usr/bin/time -f '%U %S %M' -o "$work/time.txt" \
         "$work/findlark" index-website "http://127.0.0.1:$port/" --set ScriptType=0 --set UseThreadNum="$t" \
         | while IFS= read -r line; do printf '%s\t%s\n' "$(date +%s.%N)" "$line"; done >"$work/lines.txt"
     read -r user sys peak <"$work/time.txt"
-    python3 - "$work/lines.txt" "$start" "$t" "$user" "$sys" "$peak" <<'PY'
+    python3 - "$work/lines.txt" "$start" "$t" "$user" "$sys" "$peak" "$work/logs/access.log" <<'PY'
 import sys
-path, start, threads, user, sys_, peak = sys.argv[1:]
+path, start, threads, user, sys_, peak, access = sys.argv[1:]
+fetches = [float(l.split()[0]) for l in open(access)]
 start, threads = float(start), int(threads)
 pages = [float(l.split('\t')[0]) for l in open(path) if '\tIndexed\t' in l]
 finish = [float(l.split('\t')[0]) for l in open(path) if '\tFinish\t' in l][0]
 n = len(pages)
 crawl = pages[-1] - start
 cpu = float(user) + float(sys_)
-print(f"threads {threads}: {n} pages in {crawl:.1f} s = {n / crawl:.2f} pages/s "
-      f"(bound {threads}/s: {100 * n / crawl / threads:.0f}%), CPU {1000 * cpu / n:.2f} ms/page, "
-      f"peak {int(peak) // 1024} MB, last page to Finish {finish - pages[-1]:.2f} s")
+# The bound: each dispatch second starts at most one thread per place of the limit, so fetches per second
+# can reach the limit and no more.
+span = fetches[-1] - fetches[0] + 1.0
+print(f"threads {threads}: {len(fetches)} fetches in {span:.1f} s = {len(fetches) / span:.2f}/s "
+      f"({100 * len(fetches) / span / threads:.0f}% of the bound {threads}/s); {n} pages indexed; "
+      f"CPU {1000 * cpu / n:.2f} ms/page; peak {int(peak) // 1024} MB; last page to Finish "
+      f"{finish - pages[-1]:.2f} s")
 PY
 done

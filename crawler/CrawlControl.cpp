@@ -74,7 +74,8 @@ void CrawlControl::StartCrawl() {
 }
 
 void CrawlControl::queue(std::string url) {
-    if (!m_urlIndex.emplace(url, m_urls.size()).second)
+    // One entry per page the server sees, whatever spelling of its address a link used.
+    if (!m_urlIndex.emplace(CanonicalAddress(url), m_urls.size()).second)
         return;
     m_urls.push_back({std::move(url), UrlEntry::Waiting});
 }
@@ -136,7 +137,7 @@ bool CrawlControl::StartSpiderThread(const std::string& url) {
 
 void CrawlControl::OnSpiderPage(SpiderJob& job) {
     const std::string url = job.url;
-    if (const auto at = m_urlIndex.find(url);
+    if (const auto at = m_urlIndex.find(CanonicalAddress(url));
         at != m_urlIndex.end() && m_urls[at->second].state == UrlEntry::Taken)
         m_urls[at->second].state = UrlEntry::Received;
     if (job.pageText.empty())

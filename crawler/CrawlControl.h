@@ -86,10 +86,11 @@ private:
     RecordWriter m_writer;
     QTimer m_timer;
     std::vector<UrlEntry> m_urls;
-    std::unordered_map<std::string, std::size_t> m_urlIndex; // position of each address in the URL list
-    std::size_t m_firstWaiting = 0;                          // no entry before it is still waiting
-    std::vector<Running> m_threads;                          // started and not yet ended
-    std::vector<Running> m_endedThreads;                     // ended, to be joined
+    // The position in the URL list of each page, by its canonical address.
+    std::unordered_map<std::string, std::size_t> m_urlIndex;
+    std::size_t m_firstWaiting = 0;      // no entry before it is still waiting
+    std::vector<Running> m_threads;      // started and not yet ended
+    std::vector<Running> m_endedThreads; // ended, to be joined
     int m_runningThreads = 0;
     int m_pageCounter = 0;
     int m_rowCount = 0;

@@ -288,6 +288,25 @@ bool IsSameSite(std::string_view link, std::string_view root) {
     return afterFirstDot(link).starts_with(afterFirstDot(root));
 }
 
+std::string CanonicalAddress(std::string_view url) {
+    const std::optional<RequestUrl> request = SplitRequestUrl(url);
+    if (!request)
+        return std::string(url);
+    std::string canonical = request->scheme + "://";
+    for (const char c : request->server)
+        canonical += AsciiText::lower(c);
+    canonical += ':';
+    canonical += std::to_string(request->port);
+    const std::string_view object = request->object;
+    const size_t query = object.find('?');
+    for (size_t i = 0; i < object.size(); ++i) {
+        if (i < query && object[i] == '/' && !canonical.empty() && canonical.back() == '/')
+            continue;
+        canonical += object[i];
+    }
+    return canonical;
+}
+
 bool IsUnderCrawlRoot(std::string_view url, std::string_view root) {
     return url.starts_with(root);
 }

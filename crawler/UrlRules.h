@@ -49,6 +49,13 @@ std::string ResolveLink(std::string_view link, std::string_view base);
 // crawl root are compared, so the scheme and the first label of the host do not matter.
 bool IsSameSite(std::string_view link, std::string_view root);
 
+// The address a server sees, for telling whether two queued texts name one page: the request form of an
+// http or https address with its host in lower case and every run of slashes made one ("http://h/./\\x"
+// and "http://h//x" both give "http://h:80/x"); other addresses as they are. Without it a single link
+// such as "\\" makes the whole site reachable again under a longer and longer prefix, and the crawl never
+// ends.
+std::string CanonicalAddress(std::string_view url);
+
 // True when links of the page at url are followed: url begins with the crawl root (case-sensitively).
 bool IsUnderCrawlRoot(std::string_view url, std::string_view root);
 

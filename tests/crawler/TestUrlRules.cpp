@@ -206,3 +206,18 @@ TEST(UrlRules, QueueAddressOfLinkFollowsTheCrawlRules) {
         EXPECT_EQ(QueueAddressOfLink(c.link, base, root, true), c.allSites) << c.link;
     }
 }
+
+TEST(UrlRules, SpellingsOfOneAddressShareTheirCanonicalForm) {
+    const std::string page = CanonicalAddress("http://Host.Test/dir/a.html");
+    for (const char* spelling :
+         {"http://host.test/dir/./a.html", "http://host.test//dir//a.html", "http://host.test/\\dir\\a.html",
+          "HTTP://host.test:80/x/../dir/a.html#top", "http://host.test/./\\/dir/a.html"})
+        EXPECT_EQ(CanonicalAddress(spelling), page) << spelling;
+    // Queries, ports, schemes and folders stay apart; what cannot be fetched is compared as written.
+    for (const char* other :
+         {"http://host.test/dir/a.html?x=1", "http://host.test:8080/dir/a.html",
+          "https://host.test/dir/a.html", "http://host.test/dir/a.html/", "http://host.test/DIR/a.html"})
+        EXPECT_NE(CanonicalAddress(other), page) << other;
+    EXPECT_EQ(CanonicalAddress("http://h/?a=//b"), "http://h:80/?a=//b");
+    EXPECT_EQ(CanonicalAddress("ftp://h//x"), "ftp://h//x");
+}

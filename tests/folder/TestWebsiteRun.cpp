@@ -108,6 +108,20 @@ TEST_F(WebsiteRun, CrawlsEveryPageUnderTheRootOnceAndIndexesIt) {
     EXPECT_TRUE(view.messages().empty());
 }
 
+TEST_F(WebsiteRun, APageUnderManySpellingsIsFetchedOnce) {
+    // A single "\\" link used to make the whole site reachable again under a longer and longer prefix.
+    Server server([](const std::string& path) {
+        if (path == "/" || path == "//")
+            return Server::page(R"(<a href="\">x</a><a href="./a.html">a</a><a href=".\a.html">a</a>
+                                   <a href="a.html#x">a</a><a href="/./a.html">a</a><a href="//127.0.0.1/">h</a>)");
+        return Server::page(R"(<title>A</title><a href="\">back</a><a href="./">back</a>)");
+    });
+    RunControl run(paths, settings, view);
+    crawl(run, server.url("/"));
+    EXPECT_EQ(fetched(server), (std::vector<std::string>{"/", "/a.html"}));
+    EXPECT_EQ(run.lastRecordCount(), 2);
+}
+
 TEST_F(WebsiteRun, StopWhileEveryThreadIsBlockedEndsAfterTheThreadsWithOneTrailer) {
     Server server([](const std::string& path) {
         if (path == "/")
