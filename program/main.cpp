@@ -35,7 +35,8 @@ int runBatch(int argc, char** argv) {
 #ifdef FINDLARK_GUI
 int runWindow(int argc, char** argv, const WindowOptions& options) {
     QApplication application(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("findlark"));
+    // The installed desktop entry's name (ui/CMakeLists.txt): the desktop ties the window to its entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tidewell.findlark"));
     CFindlarkApp app;
     return RunMainWindow(app, QCoreApplication::applicationDirPath().toStdString(), userSettingsStore(), {},
                          options);

@@ -5,8 +5,10 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libsqlite3-dev
           libgtest-dev libgmock-dev libbenchmark-dev nodejs)
 if [[ "${1:-}" == "--tests" ]]; then
-    # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation.
-    packages+=(chromium sqlite3-doc sqlite3)
+    # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation. The
+    # package test builds the .deb (cpack computes its Depends with dpkg-shlibdeps and finds the programs
+    # with file) and validates its metainfo with appstreamcli.
+    packages+=(chromium sqlite3-doc sqlite3 dpkg-dev file appstream)
     # The ASP tests install their npm packages with npm ci; some node builds bring npm along.
     command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi
