@@ -22,7 +22,7 @@ std::string threadCountText(int count) {
 }
 } // namespace
 
-CrawlControl::CrawlControl(CrawlContext context, std::string crawlRoot, SpiderSettings spider, int tickMs)
+CrawlControl::CrawlControl(RunContext context, std::string crawlRoot, SpiderSettings spider, int tickMs)
     : m_context(std::move(context)), m_crawlRoot(std::move(crawlRoot)), m_spiderSettings(std::move(spider)),
       m_writer(m_context.profile, m_context.indexDataPath, m_context.database) {
     HttpGlobalInit();
@@ -211,13 +211,6 @@ void CrawlControl::FinishCrawl() {
     m_finishPending = false;
     m_finished = true;
     m_timer.stop();
-    RunView& view = m_context.view;
-    EndRunIndex(m_context.profile, m_context.indexDataPath, m_context.database, m_pageCounter,
-                m_writer.allWritten(), view);
-    view.setStopEnabled(false);
-    view.setGoEnabled(true);
-    m_context.idleFlag = 1;
-    view.setStatusText("Finish");
-    view.setConnectionText("");
-    view.setCurrentItem(ProductInfo::kWebAddress);
+    FinishRun(m_context, m_pageCounter, m_writer.allWritten());
+    m_context.view.setConnectionText("");
 }

@@ -11,20 +11,10 @@
 #include "app/Settings.h"
 #include "crawler/SpiderThread.h"
 #include "generator/RecordWriter.h"
+#include "generator/RunIndex.h"
 
 class IndexDatabase;
 class RunView;
-
-// What a crawl works with: the view it reports to, the run's database and a copy of the settings taken
-// when the run started, so that settings edited meanwhile never change a running crawl.
-struct CrawlContext {
-    RunView& view;
-    IndexDatabase& database;
-    ProfileSettings profile;
-    int indexColon = 0;
-    std::string indexDataPath;
-    std::atomic<int>& idleFlag;
-};
 
 // An address of the crawl: queued, then taken by the dispatcher, then received (or never fetched).
 struct UrlEntry {
@@ -39,7 +29,7 @@ struct UrlEntry {
 // and the page counter are touched by that thread alone.
 class CrawlControl : public QObject, public SpiderEvents {
 public:
-    CrawlControl(CrawlContext context, std::string crawlRoot, SpiderSettings spider = {}, int tickMs = 1000);
+    CrawlControl(RunContext context, std::string crawlRoot, SpiderSettings spider = {}, int tickMs = 1000);
     ~CrawlControl() override; // aborts the threads still running and waits until they have ended
 
     void StartCrawl();
@@ -80,7 +70,7 @@ public:
     void spiderThreadEnd(SpiderJob& job) override;
 
 private:
-    CrawlContext m_context;
+    RunContext m_context;
     std::string m_crawlRoot;
     SpiderSettings m_spiderSettings;
     RecordWriter m_writer;

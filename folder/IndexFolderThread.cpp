@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-CIndexFolderThread::CIndexFolderThread(FolderJobContext context, std::string folder)
+CIndexFolderThread::CIndexFolderThread(RunContext context, std::string folder)
     : m_context(std::move(context)), m_folder(std::move(folder)),
       m_writer(m_context.profile, m_context.indexDataPath, m_context.database) {}
 
@@ -108,14 +108,7 @@ void CIndexFolderThread::indexFile(const std::string& path, int kind) {
 }
 
 void CIndexFolderThread::endOfJob() {
-    RunView& view = m_context.view;
-    EndRunIndex(m_context.profile, m_context.indexDataPath, m_context.database, m_recordCount,
-                m_writer.allWritten(), view);
-    view.setStopEnabled(false);
-    view.setGoEnabled(true);
-    m_context.idleFlag = 1;
-    view.setStatusText("Finish");
-    view.setCurrentItem(ProductInfo::kWebAddress);
+    FinishRun(m_context, m_recordCount, m_writer.allWritten());
     m_stopFlag = 1;
     m_finished = true;
 }

@@ -10,26 +10,16 @@
 
 #include "app/Settings.h"
 #include "generator/RecordWriter.h"
+#include "generator/RunIndex.h"
 #include "platform/FolderListing.h"
 
 class IndexDatabase;
 class RunView;
 
-// What a folder job works with: the view it reports to, the run's database and a copy of the settings
-// taken when the run started, so that settings edited meanwhile never change a running job.
-struct FolderJobContext {
-    RunView& view;
-    IndexDatabase& database;
-    ProfileSettings profile;
-    int indexColon = 0;
-    std::string indexDataPath;
-    std::atomic<int>& idleFlag;
-};
-
 // The folder job: walks a folder tree on its own thread and indexes every HTML and text file in it.
 class CIndexFolderThread {
 public:
-    CIndexFolderThread(FolderJobContext context, std::string folder);
+    CIndexFolderThread(RunContext context, std::string folder);
     ~CIndexFolderThread(); // waits for the thread
     CIndexFolderThread(const CIndexFolderThread&) = delete;
     CIndexFolderThread& operator=(const CIndexFolderThread&) = delete;
@@ -50,7 +40,7 @@ private:
     void endOfJob();
     bool isExcluded(const std::string& path) const;
 
-    FolderJobContext m_context;
+    RunContext m_context;
     std::string m_folder;
     RecordWriter m_writer;
     std::atomic<int> m_stopFlag{0};

@@ -85,11 +85,14 @@ bool RunControl::targetReady() {
     return false;
 }
 
+// What the job of this run works with, its settings copied now.
+RunContext RunControl::runContext() {
+    return {m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
+}
+
 void RunControl::startFolderJob() {
     m_crawl.reset();
-    FolderJobContext context{
-        m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
-    m_job = std::make_unique<CIndexFolderThread>(std::move(context), m_jobTargetFolder);
+    m_job = std::make_unique<CIndexFolderThread>(runContext(), m_jobTargetFolder);
     m_runningFolderJob = m_job.get();
     m_job->start();
 }
@@ -97,10 +100,7 @@ void RunControl::startFolderJob() {
 void RunControl::startCrawl() {
     m_job.reset();
     m_crawl.reset();
-    CrawlContext context{
-        m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
-    m_crawl =
-        std::make_unique<CrawlControl>(std::move(context), m_crawlRoot, m_spiderSettings, m_crawlTickMs);
+    m_crawl = std::make_unique<CrawlControl>(runContext(), m_crawlRoot, m_spiderSettings, m_crawlTickMs);
     m_crawl->StartCrawl();
 }
 

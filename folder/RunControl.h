@@ -7,6 +7,7 @@
 #include "app/AppPaths.h"
 #include "crawler/SpiderThread.h"
 #include "generator/IndexDatabase.h"
+#include "generator/RunIndex.h"
 
 class CIndexFolderThread;
 class CrawlControl;
@@ -55,6 +56,7 @@ public:
 
 private:
     bool targetReady();
+    RunContext runContext();
     void startFolderJob();
     void startCrawl();
 

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "app/MessageService.h"
+#include "app/ProductInfo.h"
+#include "app/RunView.h"
 #include "app/Settings.h"
 #include "generator/IndexDatabase.h"
 #include "index/IndexDataFile.h"
@@ -44,4 +46,14 @@ bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPat
     fs::remove(pending, error);
     messages.showMessage(IndexDataWriteFailure(indexDataPath));
     return false;
+}
+
+void FinishRun(RunContext& context, int recordCount, bool recordsWritten) {
+    RunView& view = context.view;
+    EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten, view);
+    view.setStopEnabled(false);
+    view.setGoEnabled(true);
+    context.idleFlag = 1;
+    view.setStatusText("Finish");
+    view.setCurrentItem(ProductInfo::kWebAddress);
 }

@@ -1,10 +1,25 @@
 #pragma once
 
+#include <atomic>
 #include <string>
+
+#include "app/Settings.h"
 
 class IndexDatabase;
 class MessageService;
-struct ProfileSettings;
+class RunView;
+
+// What an indexing job (the folder walk or the crawl) works with: the view it reports to, the run's
+// database and a copy of the settings taken when the run started, so that settings edited meanwhile never
+// change a running job.
+struct RunContext {
+    RunView& view;
+    IndexDatabase& database;
+    ProfileSettings profile;
+    int indexColon = 0;
+    std::string indexDataPath;
+    std::atomic<int>& idleFlag;
+};
 
 // Where an indexing run keeps its index until it has ended: the data file is written beside the previous
 // one and the database's new rows stay inside the run's transaction. Only a run that ends with its trailer
@@ -21,3 +36,7 @@ bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataP
 // False, with a message, when the previous index is kept.
 bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
                  int recordCount, bool recordsWritten, MessageService& messages);
+
+// The end of a run, as either job performs it: the index ends, Stop is disabled and Go enabled, the idle
+// flag is set, "Finish" is shown and the current-item line goes back to its idle text.
+void FinishRun(RunContext& context, int recordCount, bool recordsWritten);
