@@ -5,8 +5,6 @@
 using namespace CommandIds;
 
 const std::vector<CommandEntry>& MainCommands() {
-    // The two option dialogs come with later parts of the window; until then their commands are
-    // visible but disabled rather than bound to a handler that does nothing.
     static const std::vector<CommandEntry> commands = {
         {IndexFolder, "&Index Folder", "Folder", IconPaths::Folder,
          "Select a folder to index then you can upload it to Internet.\nIndex Folder", true},
@@ -16,9 +14,9 @@ const std::vector<CommandEntry>& MainCommands() {
          "Make search file.\nMake search file", true},
         {RunSearchFile, "&Run Search File", "Run", IconPaths::Run, "Run Search File.\nRun Search File", true},
         {Exit, "&Exit", nullptr, nullptr, nullptr, true},
-        {SelectActiveOption, "&Select Active Option", nullptr, nullptr, nullptr, false},
+        {SelectActiveOption, "&Select Active Option", nullptr, nullptr, nullptr, true},
         {EditActiveOption, "&Edit Active Option", "Option", IconPaths::Option,
-         "Options used by the whole program.\nOptions", false},
+         "Options used by the whole program.\nOptions", true},
         {HelpContents, "&Contents", "Help", IconPaths::Help, "Show help contents.\nContents", true},
         {SupportHomepage, "Support &Homepage", nullptr, nullptr, nullptr, true},
         {SupportEmail, "Support &Email ", nullptr, nullptr, nullptr, true},

@@ -19,7 +19,9 @@
 #include "ui/ColorButton.h"
 #include "ui/CommandTable.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/MyPropertySheet.h"
 #include "ui/ResourceIds.h"
+#include "ui/SelectOptionDlg.h"
 #include "ui/WindowRunView.h"
 #include "ui_MainDialog.h"
 
@@ -288,6 +290,10 @@ void CMainDialog::onCommand(int id) {
         return onRunSearchFile();
     case CommandIds::Exit:
         return accept();
+    case CommandIds::EditActiveOption:
+        return onEditActiveOption();
+    case CommandIds::SelectActiveOption:
+        return onSelectActiveOption();
     case CommandIds::HelpContents:
         return onHelpContents();
     case CommandIds::SupportHomepage:
@@ -369,4 +375,27 @@ void CMainDialog::onSupportEmail() {
 void CMainDialog::onAbout() {
     CAboutDialog about(m_app.applicationTitle, m_app.paths.dataFolder, *m_shell, *m_messages, this);
     about.exec();
+}
+
+OptionServices CMainDialog::currentOptionServices() const {
+    OptionServices services = optionServices;
+    services.messages = m_messages;
+    services.prompt = m_prompt;
+    services.shell = m_shell;
+    services.browseFolder = folderBrowser;
+    return services;
+}
+
+void CMainDialog::onEditActiveOption() {
+    OptionServices services = currentOptionServices();
+    CMyPropertySheet::EditActiveOption(m_app, services, this);
+}
+
+void CMainDialog::onSelectActiveOption() {
+    OptionServices services = currentOptionServices();
+    CSelectOptionDlg dialog(m_app, services, this);
+    dialog.exec();
+    // Whatever the answer: Save as or Edit may have switched profiles on the way.
+    setWindowTitle(captionText());
+    m_captionPainter.SetCaptionText(windowTitle());
 }

@@ -12,6 +12,7 @@
 #include "ui/DialogUrlPrompt.h"
 #include "ui/GradientCaption.h"
 #include "ui/MessageBoxService.h"
+#include "ui/OptionServices.h"
 #include "ui/SelectFolder.h"
 #include "ui/WindowOptions.h"
 
@@ -55,6 +56,8 @@ public:
     void setInputPrompt(InputPrompt& prompt);
     void setUrlPrompt(UrlPrompt& prompt);
     FolderBrowser folderBrowser = BrowseWithFolderDialog;
+    // The dialogs the options sheet and the option-profile dialog use besides the services above.
+    OptionServices optionServices;
 
     // The action of a command (CommandIds), or null for a number the window does not know.
     QAction* commandAction(int id) const;
@@ -98,6 +101,9 @@ private:
     void onSupportHomepage();
     void onSupportEmail();
     void onAbout();
+    void onEditActiveOption();
+    void onSelectActiveOption();
+    OptionServices currentOptionServices() const;
     GeneratorInputs generatorInputs();
 
     CFindlarkApp& m_app;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "ui/OptionPage.h"
+
+namespace Ui {
+class CMyPropertyPage6;
+}
+
+// The Script page: the kind of search engine and its database.
+class CMyPropertyPage6 : public OptionPage {
+    Q_OBJECT
+
+public:
+    CMyPropertyPage6(Settings& settings, OptionServices& services, QWidget* parent = nullptr);
+    ~CMyPropertyPage6() override;
+    void OnOK() override;
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    void enableDatabase(bool enable);
+
+    std::unique_ptr<Ui::CMyPropertyPage6> m_ui;
+    QButtonGroup* m_script;
+    QButtonGroup* m_database;
+};
