@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "GeneratorFixture.h"
+#include "app/AppPaths.h"
 #include "generator/TemplateStore.h"
 #include "tests/support/TestSupport.h"
 
@@ -43,6 +44,20 @@ TEST_F(TemplateStoreTest, AddCopiesSimpleUnderTheNewName) {
     EXPECT_EQ(readFile(templates.path() / "Mine/result.html"), "before<%CONTENT%>after");
     EXPECT_EQ(readFile(templates.path() / "Mine/images/logo.svg"), "<svg/>");
     EXPECT_TRUE(messages.messages().empty());
+}
+
+// An installed copy: the program folder cannot be written, so a new template goes to the user's data folder,
+// copied from the built-in "Simple" that first use put there.
+TEST_F(TemplateStoreTest, AnInstalledCopyAddsTemplatesInTheDataFolder) {
+    const TempDir home;
+    const AppPaths paths = AppPaths::choose(templates.str("no-such-program-folder"), home.str("data"));
+    templates.write("no-such-program-folder/Template/Simple/search.html", "built in");
+    templates.write("no-such-program-folder/Template/Simple/result.html", "<%CONTENT%>");
+    std::string problem;
+    ASSERT_TRUE(paths.prepareDataFolder(problem)) << problem;
+    EXPECT_TRUE(TemplateStore::AddTemplate(paths.templateFolder, "Mine", messages));
+    EXPECT_EQ(readFile(home.path() / "data/Template/Mine/search.html"), "built in");
+    EXPECT_FALSE(fs::exists(templates.path() / "no-such-program-folder/Template/Mine"));
 }
 
 TEST_F(TemplateStoreTest, AddRefusesTakenAndInvalidNamesWithoutWritingAnything) {
