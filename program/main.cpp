@@ -1,6 +1,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "app/AppPaths.h"
 #include "batch/BatchCommand.h"
@@ -46,6 +49,11 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // A crawl starts a short-lived thread per page; with an allocation arena each, the memory freed by
+    // ended threads stays scattered and the program grows with the number of pages.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 #ifdef FINDLARK_GUI
     // Window options alone (or none) open the window; anything else is a batch command.
     if (const std::optional<WindowOptions> options = ParseWindowOptions({argv + 1, argv + argc}))
