@@ -7,6 +7,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libcurl4-ope
 if [[ "${1:-}" == "--tests" ]]; then
     # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation.
     packages+=(chromium sqlite3-doc sqlite3)
+    # The PHP tests serve search.php with PHP's built-in server.
+    packages+=(php-cli php-sqlite3)
     # The ASP tests install their npm packages with npm ci; some node builds bring npm along.
     command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi
