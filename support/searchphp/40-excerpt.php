@@ -1,7 +1,7 @@
 <?php
 // Findlark server-side search (PHP): excerpts and marked matches, placed as the browser engine places
-// them. Texts are handled as arrays of UTF-16 units (see fl_units); matches are found in the folded
-// text's bytes and turned into unit positions.
+// them. Positions are UTF-16 units (see fl_units); matches are found in the folded text's bytes and
+// turned into unit positions.
 
 const FL_EXCERPT_LENGTH = 250;
 const FL_WORD_SNAP = 20;
@@ -33,18 +33,107 @@ function fl_is_blank($unit)
     return $unit !== '' && preg_match('/^[' . FL_BLANK_CLASS . ']$/u', $unit) === 1;
 }
 
-function fl_inside_pair($units, $k)
+// A text and its folded form as a view: the UTF-16 units of a stretch of both, from unit 'from' on, and
+// the length of the whole text. Large pages are only ever looked at around their best match, so only
+// that stretch is split into units; a read outside it marks the view, and the caller then looks again
+// with the whole text.
+function fl_view($text, $folded, $from = 0, $to = null)
 {
-    return $k > 0 && $k < count($units) && $units[$k] === '';
+    if ($from === 0 && $to === null) {
+        $units = fl_units($text);
+        return array('text' => $units, 'folded' => fl_units($folded), 'from' => 0, 'length' => count($units),
+            'outside' => false);
+    }
+    $b0 = fl_char_offset($text, $from);
+    $b1 = fl_char_offset($text, $to);
+    $f0 = fl_char_offset($folded, $from);
+    $f1 = fl_char_offset($folded, $to);
+    return array('text' => fl_units(substr($text, $b0, $b1 - $b0)), 'folded' => fl_units(substr($folded, $f0, $f1 - $f0)),
+        'from' => $from, 'length' => fl_char_count($text), 'outside' => false);
 }
 
+function fl_unit(&$view, $k)
+{
+    if ($k < 0 || $k >= $view['length']) {
+        return '';
+    }
+    $i = $k - $view['from'];
+    if ($i < 0 || $i >= count($view['folded'])) {
+        $view['outside'] = true;
+        return '';
+    }
+    return $view['folded'][$i];
+}
+
+function fl_inside_pair(&$view, $k)
+{
+    return $k > 0 && $k < $view['length'] && fl_unit($view, $k) === '' && fl_unit($view, $k - 1) !== '';
+}
+
+// Characters, not bytes: UTF-8 continuation bytes do not count.
+function fl_char_count($s)
+{
+    return strlen($s) - preg_match_all('/[\x80-\xBF]/', $s);
+}
+
+// The byte offset of character $c of a UTF-8 text (its length when $c is beyond the end).
+function fl_char_offset($s, $c)
+{
+    if ($c <= 0) {
+        return 0;
+    }
+    $size = strlen($s);
+    $at = 0;
+    $chars = 0;
+    // Whole blocks first, counted in C; the last block byte by byte.
+    while ($at < $size) {
+        $block = substr($s, $at, 4096);
+        $n = strlen($block) - preg_match_all('/[\x80-\xBF]/', $block);
+        if ($chars + $n > $c) {
+            break;
+        }
+        $chars += $n;
+        $at += strlen($block);
+    }
+    // A block may have ended inside a character, which its lead byte has already counted.
+    while ($at < $size && (ord($s[$at]) & 0xC0) === 0x80) {
+        $at++;
+    }
+    while ($at < $size && $chars < $c) {
+        $at++;
+        while ($at < $size && (ord($s[$at]) & 0xC0) === 0x80) {
+            $at++;
+        }
+        $chars++;
+    }
+    return $at;
+}
+
+// Every occurrence of every matcher in the whole folded text, at most $limit per matcher, as unit
+// positions, sorted.
 function fl_occurrences($folded, $matchers, $limit)
 {
-    $all = array();
+    $found = array();
+    $offsets = array();
     foreach ($matchers as $k => $matcher) {
-        foreach (fl_find_units($folded, 0, count($folded), $matcher, $limit) as $range) {
-            $all[] = array('start' => $range[0], 'end' => $range[1], 'matcher' => $k);
+        foreach (fl_find_all($folded, $matcher, $limit) as $range) {
+            $found[] = array($range[0], $range[1], $k);
+            $offsets[$range[0]] = 0;
+            $offsets[$range[1]] = 0;
         }
+    }
+    // Byte offsets to unit positions, counting the units between one offset and the next.
+    ksort($offsets);
+    $previous = 0;
+    $units = 0;
+    foreach ($offsets as $offset => $unused) {
+        $units += fl_length(substr($folded, $previous, $offset - $previous));
+        $offsets[$offset] = $units;
+        $previous = $offset;
+    }
+    $all = array();
+    foreach ($found as $f) {
+        $all[] = array('start' => $offsets[$f[0]], 'end' => $offsets[$f[1]], 'matcher' => $f[2]);
     }
     usort($all, function ($a, $b) {
         return ($a['start'] - $b['start']) ? $a['start'] - $b['start'] : $a['end'] - $b['end'];
@@ -99,12 +188,12 @@ function fl_merge($ranges)
     return $out;
 }
 
-function fl_marks_within($folded, $matchers, $start, $end)
+function fl_marks_within(&$view, $matchers, $start, $end)
 {
     $ranges = array();
     foreach ($matchers as $matcher) {
-        foreach (fl_find_units($folded, $start, $end, $matcher, 1000) as $range) {
-            $ranges[] = $range;
+        foreach (fl_find_units($view['folded'], $start - $view['from'], $end - $view['from'], $matcher, 1000) as $range) {
+            $ranges[] = array($range[0] + $view['from'], $range[1] + $view['from']);
         }
     }
     return fl_merge($ranges);
@@ -112,55 +201,62 @@ function fl_marks_within($folded, $matchers, $start, $end)
 
 // Moves the edges of [start, end) onto word boundaries when one is near, without giving up any of
 // [keepFrom, keepTo), and drops edge blanks.
-function fl_snap($text, $start, $end, $keepFrom, $keepTo)
+function fl_snap(&$view, $start, $end, $keepFrom, $keepTo)
 {
-    $length = count($text);
-    $at = function ($k) use ($text) {
-        return isset($text[$k]) ? $text[$k] : '';
-    };
-    if ($start > 0 && !fl_is_blank($at($start - 1))) {
+    $length = $view['length'];
+    if ($start > 0 && !fl_is_blank(fl_unit($view, $start - 1))) {
         for ($k = $start; $k < min($start + FL_WORD_SNAP, $keepFrom); $k++) {
-            if (fl_is_blank($at($k))) {
+            if (fl_is_blank(fl_unit($view, $k))) {
                 $start = $k + 1;
                 break;
             }
         }
     }
-    if ($end < $length && !fl_is_blank($at($end))) {
+    if ($end < $length && !fl_is_blank(fl_unit($view, $end))) {
         for ($k = $end - 1; $k > max($end - FL_WORD_SNAP, $keepTo - 1); $k--) {
-            if (fl_is_blank($at($k))) {
+            if (fl_is_blank(fl_unit($view, $k))) {
                 $end = $k;
                 break;
             }
         }
     }
-    if (fl_inside_pair($text, $start)) {
+    if (fl_inside_pair($view, $start)) {
         $start++;
     }
-    if (fl_inside_pair($text, $end)) {
+    if (fl_inside_pair($view, $end)) {
         $end--;
     }
-    while ($start < $end && fl_is_blank($at($start))) {
+    while ($start < $end && fl_is_blank(fl_unit($view, $start))) {
         $start++;
     }
-    while ($end > $start && fl_is_blank($at($end - 1))) {
+    while ($end > $start && fl_is_blank(fl_unit($view, $end - 1))) {
         $end--;
     }
     $before = $start - 1;
     $after = $end;
-    while ($before >= 0 && fl_is_blank($at($before))) {
+    while ($before >= 0 && fl_is_blank(fl_unit($view, $before))) {
         $before--;
     }
-    while ($after < $length && fl_is_blank($at($after))) {
+    while ($after < $length && fl_is_blank(fl_unit($view, $after))) {
         $after++;
     }
     return array($start, $end, $before >= 0, $after < $length);
 }
 
-function fl_part($edges, $marks)
+function fl_part(&$view, $edges, $matchers)
 {
     return array('start' => $edges[0], 'end' => $edges[1], 'cutBefore' => $edges[2], 'cutAfter' => $edges[3],
-        'marks' => $marks);
+        'marks' => fl_marks_within($view, $matchers, $edges[0], $edges[1]), 'view' => $view);
+}
+
+// The view to work in around units [$from, $to): a stretch with some room on either side, or, for a text
+// with characters beyond the first plane (where units and characters differ), the whole text.
+function fl_view_around($text, $folded, $from, $to)
+{
+    if (preg_match('/[\xF0-\xF4]/', $text) || strlen($text) < 4096) {
+        return fl_view($text, $folded);
+    }
+    return fl_view($text, $folded, max(0, $from - 64), $to + 64);
 }
 
 // About FL_EXCERPT_LENGTH units of the text around the best place where the query matches, or null.
@@ -172,28 +268,40 @@ function fl_excerpt($text, $folded, $matchers)
         return null;
     }
     $span = fl_best_span($all, $size);
+    $length = fl_length($text);
     $centre = ($span['start'] + $span['end']) / 2;
-    $start = (int) max(0, min(floor($centre - $size / 2 + 0.5), count($text) - $size));
+    $start = (int) max(0, min(floor($centre - $size / 2 + 0.5), $length - $size));
     if ($start > $span['start']) {
         $start = $span['start'];
     }
-    $end = min(count($text), $start + $size);
-    $edges = fl_snap($folded, $start, $end, $span['start'], min($span['end'], $end));
-    return fl_part($edges, fl_marks_within($folded, $matchers, $edges[0], $edges[1]));
+    $end = min($length, $start + $size);
+    $view = fl_view_around($text, $folded, $start, $end);
+    $edges = fl_snap($view, $start, $end, $span['start'], min($span['end'], $end));
+    if ($view['outside']) {
+        $view = fl_view($text, $folded);
+        $edges = fl_snap($view, $start, $end, $span['start'], min($span['end'], $end));
+    }
+    return fl_part($view, $edges, $matchers);
 }
 
 // The opening of a text, for pages whose text holds no match.
 function fl_lead($text, $folded, $matchers)
 {
-    $edges = fl_snap($folded, 0, min(count($text), FL_EXCERPT_LENGTH), 0, 0);
-    return fl_part($edges, fl_marks_within($folded, $matchers, $edges[0], $edges[1]));
+    $end = min(fl_length($text), FL_EXCERPT_LENGTH);
+    $view = fl_view_around($text, $folded, 0, $end);
+    $edges = fl_snap($view, 0, $end, 0, 0);
+    if ($view['outside']) {
+        $view = fl_view($text, $folded);
+        $edges = fl_snap($view, 0, $end, 0, 0);
+    }
+    return fl_part($view, $edges, $matchers);
 }
 
 // The whole text with its matches marked (titles).
 function fl_whole($text, $folded, $matchers)
 {
-    $edges = fl_snap($folded, 0, count($text), 0, 0);
-    return fl_part($edges, fl_marks_within($folded, $matchers, $edges[0], $edges[1]));
+    $view = fl_view($text, $folded);
+    return fl_part($view, fl_snap($view, 0, $view['length'], 0, 0), $matchers);
 }
 
 function fl_substring($units, $from, $to)
@@ -203,16 +311,18 @@ function fl_substring($units, $from, $to)
 
 // HTML for a part: the text escaped, each match wrapped in $openMark ... "</mark>", an ellipsis where
 // the text was cut.
-function fl_part_html($text, $part, $openMark)
+function fl_part_html($part, $openMark)
 {
+    $text = $part['view']['text'];
+    $from = $part['view']['from'];
     $out = $part['cutBefore'] ? FL_ELLIPSIS . ' ' : '';
     $at = $part['start'];
     foreach ($part['marks'] as $mark) {
-        $out .= fl_escape_html(fl_substring($text, $at, $mark[0]));
-        $out .= $openMark . fl_escape_html(fl_substring($text, $mark[0], $mark[1])) . '</mark>';
+        $out .= fl_escape_html(fl_substring($text, $at - $from, $mark[0] - $from));
+        $out .= $openMark . fl_escape_html(fl_substring($text, $mark[0] - $from, $mark[1] - $from)) . '</mark>';
         $at = $mark[1];
     }
-    $out .= fl_escape_html(fl_substring($text, $at, $part['end']));
+    $out .= fl_escape_html(fl_substring($text, $at - $from, $part['end'] - $from));
     if ($part['cutAfter']) {
         $out .= ' ' . FL_ELLIPSIS;
     }

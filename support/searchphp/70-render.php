@@ -63,26 +63,26 @@ function fl_link($className, $href, $style, $html)
 // description; failing that the text's opening.
 function fl_excerpt_html($record, $matchers, $open)
 {
-    $text = fl_units($record['Text']);
-    $folded = fl_units(fl_fold_case($record['Text']));
+    $text = $record['Text'];
+    $folded = fl_fold_case($text);
     $part = fl_excerpt($text, $folded, $matchers);
     if ($part) {
-        return fl_part_html($text, $part, $open);
+        return fl_part_html($part, $open);
     }
     foreach (array('Description', 'LinkDescription') as $field) {
         if (fl_trim_blanks($record[$field]) === '') {
             continue;
         }
-        $other = fl_units($record[$field]);
-        $otherFolded = fl_units(fl_fold_case($record[$field]));
+        $other = $record[$field];
+        $otherFolded = fl_fold_case($other);
         $part = fl_excerpt($other, $otherFolded, $matchers);
         if (!$part) {
             $part = fl_lead($other, $otherFolded, $matchers);
         }
-        return fl_part_html($other, $part, $open);
+        return fl_part_html($part, $open);
     }
     $part = fl_lead($text, $folded, $matchers);
-    return $part['end'] > $part['start'] ? fl_part_html($text, $part, $open) : '';
+    return $part['end'] > $part['start'] ? fl_part_html($part, $open) : '';
 }
 
 function fl_size_text($length)
@@ -96,9 +96,8 @@ function fl_hit_html($o, $matchers, $hit, $record)
     $href = fl_safe_href($address);
     $out = '<li class="fl-hit">';
     if ($o['showTitle']) {
-        $title = fl_units($record['Title']);
-        $part = fl_whole($title, fl_units(fl_fold_case($record['Title'])), $matchers);
-        $titleHtml = $part['end'] > $part['start'] ? fl_part_html($title, $part, fl_mark_open($o['hitTitleColor']))
+        $part = fl_whole($record['Title'], fl_fold_case($record['Title']), $matchers);
+        $titleHtml = $part['end'] > $part['start'] ? fl_part_html($part, fl_mark_open($o['hitTitleColor']))
             : fl_escape_html($address);
         $out .= fl_link('fl-hit-title', $href, $o['titleStyle'], $titleHtml);
     }
