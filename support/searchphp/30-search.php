@@ -83,9 +83,42 @@ function fl_scan_order($matchers, $needAll)
     return $order;
 }
 
-// Searches the index for a parsed query. Returns the hits, best first, each as
-// array('row', 'id', 'matched', 'weight', 'found' => which matchers occur).
-function fl_search($db, $query, $strategy)
+// The SQL that counts a word (the parameter $name) in a field, as the browser engine counts it: the
+// occurrences taken from the left without overlap, at most FL_COUNT_LIMIT.
+function fl_count_sql($field, $name)
+{
+    // Byte lengths: a blob knows its length, a text's characters would be counted twice over.
+    return "min(" . FL_COUNT_LIMIT . ", (length(CAST($field AS BLOB)) - length(CAST(replace($field, $name, '') AS BLOB)))"
+        . " / length(CAST($name AS BLOB)))";
+}
+
+// The weight of a row from its counts, summed in the browser engine's order (matcher by matcher in scan
+// order, field by field), and rounded as it rounds.
+function fl_weight($counts, $order, $fields)
+{
+    $weight = 0.0;
+    foreach ($order as $k) {
+        foreach ($fields as $f => $field) {
+            $n = $counts[$k][$f];
+            if ($n > 0) {
+                $weight += FL_WEIGHTS[$field] * $n / ($n + 1);
+            }
+        }
+    }
+    // Rounding far below any real difference makes equal sums of terms in another order tie.
+    return floor($weight * 1e6 + 0.5) / 1e6;
+}
+
+// Searches the index for a parsed query. Returns the hits, each as array('row', 'id', 'matched',
+// 'weight', 'found' => which matchers occur); the first $wanted of them are exactly the browser engine's
+// first hits in its order, the others follow in no particular order.
+//
+// Counting a common word in the text of every page is what a request would spend its time on, and
+// only the order needs those counts: the text's share of a weight is below 10 per matcher, while a hit
+// in a title is worth 500 or more. So for words the text is first only asked whether it holds them,
+// the pages are taken in the order of the highest weight each could reach, and their text is counted
+// until no page left could still reach the hits wanted.
+function fl_search($db, $query, $strategy, $wanted)
 {
     $matchers = $query['matchers'];
     if (!$matchers) {
@@ -93,20 +126,24 @@ function fl_search($db, $query, $strategy)
     }
     $fields = fl_fields_for($strategy);
     $needAll = $query['matching'] === FL_MATCH_ALL;
+    $hasPhrase = false;
+    foreach ($matchers as $matcher) {
+        $hasPhrase = $hasPhrase || $matcher['pattern'] !== null;
+    }
+    // Phrases are matched by a pattern on the text itself, so their rows are read whole.
+    $deferText = !$hasPhrase && in_array('Text', $fields, true);
     $values = array();
     $columns = array('Row', 'ID');
-    $phraseFields = false;
     foreach ($matchers as $k => $matcher) {
         if ($matcher['pattern'] !== null) {
-            $phraseFields = true;
             continue;
         }
         $values[':w' . $k] = $matcher['folded'];
         foreach ($fields as $field) {
-            $columns[] = "min(" . FL_COUNT_LIMIT . ", (length($field) - length(replace($field, :w$k, ''))) / length(:w$k))";
+            $columns[] = $deferText && $field === 'Text' ? "instr(Text, :w$k) > 0" : fl_count_sql($field, ":w$k");
         }
     }
-    if ($phraseFields) {
+    if ($hasPhrase) {
         foreach ($fields as $field) {
             $columns[] = $field;
         }
@@ -130,7 +167,10 @@ function fl_search($db, $query, $strategy)
     $rows = fl_rows($db, 'SELECT ' . implode(', ', $columns) . ' FROM SearchText' . $where, $values);
 
     $order = fl_scan_order($matchers, $needAll);
-    $wanted = $needAll ? count($matchers) : 1;
+    $least = $needAll ? count($matchers) : 1;
+    $textField = array_search('Text', $fields, true);
+    // The most a text can add for one matcher: 100 occurrences.
+    $textMost = FL_WEIGHTS['Text'] * FL_COUNT_LIMIT / (FL_COUNT_LIMIT + 1);
     $hits = array();
     foreach ($rows as $row) {
         $counts = array();
@@ -149,31 +189,86 @@ function fl_search($db, $query, $strategy)
                 }
             }
         }
-        $weight = 0.0;
         $matched = 0;
         $found = array();
         foreach ($order as $k) {
-            $here = false;
-            foreach ($fields as $f => $field) {
-                $n = $counts[$k][$f];
-                if ($n > 0) {
-                    $weight += FL_WEIGHTS[$field] * $n / ($n + 1);
-                    $here = true;
-                }
-            }
-            $found[$k] = $here;
-            if ($here) {
-                $matched++;
-            }
+            $found[$k] = max($counts[$k]) > 0;
+            $matched += $found[$k] ? 1 : 0;
         }
-        if ($matched >= $wanted) {
-            // Rounding far below any real difference makes equal sums of terms in another order tie.
-            $hits[] = array('row' => (int) $row[0], 'id' => $row[1] === null ? null : (int) $row[1],
-                'matched' => $matched, 'weight' => floor($weight * 1e6 + 0.5) / 1e6, 'found' => $found);
+        if ($matched < $least) {
+            continue;
         }
+        $hit = array('row' => (int) $row[0], 'id' => $row[1] === null ? null : (int) $row[1], 'matched' => $matched,
+            'found' => $found, 'counts' => $counts);
+        if ($deferText) {
+            // Until the text is counted: the highest weight the row can reach.
+            $most = $counts;
+            foreach ($order as $k) {
+                $most[$k][$textField] = $most[$k][$textField] ? FL_COUNT_LIMIT : 0;
+            }
+            $hit['weight'] = fl_weight($most, $order, $fields) + 1e-6;
+            $hit['exact'] = false;
+        } else {
+            $hit['weight'] = fl_weight($counts, $order, $fields);
+            $hit['exact'] = true;
+        }
+        $hits[] = $hit;
     }
     usort($hits, 'fl_by_rank');
-    return $hits;
+    if (!$deferText) {
+        return $hits;
+    }
+    return fl_count_texts($db, $matchers, $order, $fields, $textField, $hits, $wanted);
+}
+
+// Counts the text of the hits in order of the highest weight they can reach, a batch at a time, until
+// the first $wanted exact hits are known to be above every hit not yet counted.
+function fl_count_texts($db, $matchers, $order, $fields, $textField, $hits, $wanted)
+{
+    $wanted = min($wanted, count($hits));
+    $exact = array();
+    $next = 0;
+    $total = count($hits);
+    while ($next < $total) {
+        if (count($exact) >= $wanted && $wanted > 0) {
+            usort($exact, 'fl_by_rank');
+            $last = $exact[$wanted - 1];
+            if (fl_by_rank($last, $hits[$next]) < 0) {
+                break;
+            }
+        } elseif ($wanted === 0) {
+            break;
+        }
+        $batch = array_slice($hits, $next, 50);
+        $next += count($batch);
+        $values = array();
+        $columns = array('Row');
+        foreach ($matchers as $k => $matcher) {
+            $values[':w' . $k] = $matcher['folded'];
+            $columns[] = fl_count_sql('Text', ":w$k");
+        }
+        $marks = array();
+        foreach ($batch as $j => $hit) {
+            $values[':r' . $j] = $hit['row'];
+            $marks[] = ':r' . $j;
+        }
+        $counted = array();
+        foreach (fl_rows($db, 'SELECT ' . implode(', ', $columns) . ' FROM SearchText WHERE Row IN (' . implode(', ', $marks) . ')', $values) as $row) {
+            $counted[(int) $row[0]] = $row;
+        }
+        foreach ($batch as $hit) {
+            $k1 = 1;
+            foreach ($matchers as $k => $matcher) {
+                $hit['counts'][$k][$textField] = isset($counted[$hit['row']]) ? (int) $counted[$hit['row']][$k1] : 0;
+                $k1++;
+            }
+            $hit['weight'] = fl_weight($hit['counts'], $order, $fields);
+            $hit['exact'] = true;
+            $exact[] = $hit;
+        }
+    }
+    usort($exact, 'fl_by_rank');
+    return array_merge($exact, array_slice($hits, $next));
 }
 
 // Index order is the order of the browser engine's array: by record number (rows without one first,
