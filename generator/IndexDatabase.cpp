@@ -50,6 +50,10 @@ std::string searchable(std::string_view stored) {
     return SearchText::Searchable(stored);
 }
 
+std::string foldsFurther(std::string_view folded) {
+    return SearchText::FoldsFurther(folded);
+}
+
 // The searched fields of every row, decoded and case-folded once here rather than by every request of the
 // PHP search page, plus a trigram index over them that finds the rows holding a word anywhere, even
 // inside other words. Folding is per character, so a word found in a folded field is also found by the
@@ -58,11 +62,12 @@ std::string searchable(std::string_view stored) {
 constexpr const char* kSearchTables = R"sql(
 DROP TABLE IF EXISTS SearchTrigrams;
 DROP TABLE IF EXISTS SearchText;
-CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, Title TEXT, Keywords TEXT, Description TEXT,
-                         Text TEXT);
-INSERT INTO SearchText
+CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
+                         Description TEXT, Text TEXT);
+INSERT INTO SearchText (Row, ID, Title, Keywords, Description, Text)
     SELECT rowid, ID, findlark_searchable(Title), findlark_searchable(Keywords),
            findlark_searchable(Description), findlark_searchable(Text) FROM IndexData;
+UPDATE SearchText SET FoldsFurther = CAST(findlark_folds_further(Text) AS INTEGER);
 CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Keywords, Description, Text, content='SearchText',
                                                content_rowid='Row', tokenize='trigram');
 INSERT INTO SearchTrigrams(SearchTrigrams) VALUES('rebuild');
@@ -168,6 +173,7 @@ bool IndexDatabase::release(bool commit) {
         if (commit && m_connection->inTransaction()) {
             // Inside the run's transaction: a run that fails here leaves the previous index whole.
             m_connection->defineFunction("findlark_searchable", searchable);
+            m_connection->defineFunction("findlark_folds_further", foldsFurther);
             m_connection->executeScript(kSearchTables);
             m_connection->commitTrans();
         }

@@ -26,6 +26,11 @@ std::string FoldCase(std::string_view text);
 // The form a stored field is searched in: unescaped, shown, folded.
 std::string Searchable(std::string_view stored);
 
+// "1" when the folded text holds a character that Unicode case folding would still change (such as the
+// long s, which folds to "s"), else "0". The trigram index folds what it indexes and may then see a word
+// such a text does not hold, so its answer is checked against the text itself for these rows only.
+std::string FoldsFurther(std::string_view folded);
+
 // The PHP table that makes FoldCase's mapping available to the PHP engine, as the body of an array
 // literal: one "'A' => 'a'," entry a line for every code point that folding changes.
 std::string PhpFoldTable();

@@ -174,7 +174,14 @@ function fl_shown_text($raw)
 // query is folded exactly as the index database's prepared text was.
 function fl_fold_case($s)
 {
-    return strtr($s, FL_FOLD);
+    $s = strtr($s, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz');
+    if (!preg_match('/[\x80-\xFF]/', $s)) {
+        return $s;
+    }
+    // Pages are mostly ASCII: only the runs of other characters are looked up, character by character.
+    return preg_replace_callback('/[^\x00-\x7F]+/u', function ($m) {
+        return strtr($m[0], FL_FOLD);
+    }, $s);
 }
 
 // Good for element content and for quoted attribute values alike.

@@ -140,7 +140,20 @@ function fl_search($db, $query, $strategy, $wanted)
         }
         $values[':w' . $k] = $matcher['folded'];
         foreach ($fields as $field) {
-            $columns[] = $deferText && $field === 'Text' ? "instr(Text, :w$k) > 0" : fl_count_sql($field, ":w$k");
+            if (!$deferText || $field !== 'Text') {
+                $columns[] = fl_count_sql($field, ":w$k");
+                continue;
+            }
+            // Whether the text holds the word: the trigram index knows without reading the text, except
+            // for the few texts it folds further than the engines do, which are read.
+            $term = fl_trigram_term($matcher['folded']);
+            if ($term === null) {
+                $columns[] = "instr(Text, :w$k) > 0";
+            } else {
+                $values[':t' . $k] = '{Text} : ' . $term;
+                $columns[] = "CASE WHEN FoldsFurther THEN instr(Text, :w$k) > 0 "
+                    . "ELSE Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :t$k) END";
+            }
         }
     }
     if ($hasPhrase) {

@@ -41,3 +41,8 @@ TEST(SearchText, ThePhpTableHoldsExactlyTheChangedCharacters) {
     EXPECT_NE(table.find("\"\\u{130}\"=>\"\\u{69}\",\n"), std::string::npos);
     EXPECT_EQ(table.find("\"\\u{61}\"=>"), std::string::npos);
 }
+
+TEST(SearchText, TextsTheTrigramIndexWouldFoldFurtherAreMarked) {
+    EXPECT_EQ(SearchText::FoldsFurther("plain text, caf\xC3\xA9, \xCF\x83"), "0");
+    EXPECT_EQ(SearchText::FoldsFurther("\xC5\xBFqlite"), "1"); // the long s folds to "s"
+}

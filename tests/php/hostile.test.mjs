@@ -30,6 +30,9 @@ before(async () => {
         // A no-break space inside a phrase, a KELVIN SIGN, a backslash, a NUL, "$" and PHP's own syntax.
         "blanks.html": page({ title: "Blanks", body: "red\u00A0green \u212Aelvin C:\\path\\file before\u0000zebrafish" }),
         "php.html": page({ title: "Costs $5 {$x} <?php echo 1; ?>", body: "price $HOME \\$var \\\\ end; \u{1F600} emoji \u00e9t\u00e9" }),
+        // A long s, which the trigram index folds to "s" and the engines keep.
+        "longs.html": page({ title: "Long s", body: "a \u017Fecret plan, not a secret one" }),
+        "longs2.html": page({ title: "Long s only", body: "the \u017Fecret alone" }),
         "we\"ird <b>.html": page({ title: "", body: "a page whose file name holds markup, weirdfile" }),
         "sql.html": page({ title: "SQL words", body: "100% of a_b and o'clock; -- comment /* not */ DROP TABLE \"x\" NEAR" })
     });
@@ -52,7 +55,7 @@ const HOSTILE_QUERIES = [
     "a' OR 'a'='a", "%", "_", "%%", "%_%", "\\", "\\'", "(.*)[", "$& $1", "$HOME", "{$x}", "$5", "?", "--", ";",
     "/* */", "&amp;", "&#65;", "o'clock", "100%", "a_b", "DROP TABLE", "\"x\" NEAR", "NEAR(a b)", "title:sql",
     "{Title} : sql", "cafe", "sql", "red green", "kelvin", "zebrafish", "weirdfile", "c:\\path", "\\$var",
-    "\u0130", "\u212A", "\uD800", "\u{1F600}", "\u00c9T\u00c9", "x".repeat(300),
+    "\u0130", "\u212A", "\uD800", "\u{1F600}", "\u00c9T\u00c9", "secret", "\u017Fecret", "x".repeat(300),
     Array.from({ length: 2000 }, (_, k) => `w${k}`).join(" ")
 ];
 
@@ -140,6 +143,7 @@ describe("hostile pages", () => {
         assert.deepEqual(hitLinks(await phpResults(server, query("red green", { m: "2" }))), ["blanks.html"]);
         assert.deepEqual(hitLinks(await phpResults(server, query("kelvin"))), ["blanks.html"]);
         assert.deepEqual(hitLinks(await phpResults(server, query("$home"))), ["php.html"]);
+        assert.deepEqual(hitLinks(await phpResults(server, query("secret"))), ["longs.html"]);
     });
 
     test("a missing database or one without the search tables gives a notice, and nothing is created", async () => {
