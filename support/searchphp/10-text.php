@@ -202,7 +202,18 @@ function fl_length($s)
     if (!preg_match('/[\x80-\xFF]/', $s)) {
         return strlen($s);
     }
-    return preg_match_all('/[\x{0}-\x{FFFF}]/u', $s) + 2 * preg_match_all('/[\x{10000}-\x{10FFFF}]/u', $s);
+    // From a count of the bytes: every byte but a continuation byte starts a character, and a four-byte
+    // one is a character beyond the first plane, two units.
+    $bytes = count_chars($s, 1);
+    $units = strlen($s);
+    foreach ($bytes as $byte => $n) {
+        if ($byte >= 0x80 && $byte <= 0xBF) {
+            $units -= $n;
+        } elseif ($byte >= 0xF0) {
+            $units += $n;
+        }
+    }
+    return $units;
 }
 
 // A text as UTF-16 units: a character outside the first plane takes two places, the first holding it

@@ -73,7 +73,13 @@ function fl_inside_pair(&$view, $k)
 // Characters, not bytes: UTF-8 continuation bytes do not count.
 function fl_char_count($s)
 {
-    return strlen($s) - preg_match_all('/[\x80-\xBF]/', $s);
+    $count = strlen($s);
+    foreach (count_chars($s, 1) as $byte => $n) {
+        if ($byte >= 0x80 && $byte <= 0xBF) {
+            $count -= $n;
+        }
+    }
+    return $count;
 }
 
 // The byte offset of character $c of a UTF-8 text (its length when $c is beyond the end).
@@ -88,7 +94,7 @@ function fl_char_offset($s, $c)
     // Whole blocks first, counted in C; the last block byte by byte.
     while ($at < $size) {
         $block = substr($s, $at, 4096);
-        $n = strlen($block) - preg_match_all('/[\x80-\xBF]/', $block);
+        $n = fl_char_count($block);
         if ($chars + $n > $c) {
             break;
         }
