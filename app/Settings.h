@@ -65,4 +65,5 @@ struct Settings {
 namespace ScriptTypes {
 constexpr int JavaScript = 0;
 constexpr int Asp = 1;
+constexpr int Php = 2;
 } // namespace ScriptTypes

@@ -15,9 +15,12 @@
 #include "batch/BatchView.h"
 #include "crawler/UrlRules.h"
 #include "folder/RunControl.h"
+#include "generator/SearchCommands.h"
 #include "generator/SearchFileGenerator.h"
 #include "platform/EventPump.h"
+#include "platform/PreviewServer.h"
 #include "platform/SettingsStore.h"
+#include "platform/Shell.h"
 
 namespace {
 
@@ -122,6 +125,8 @@ public:
             return indexWebsite();
         if (m_line.command == "make")
             return make();
+        if (m_line.command == "preview")
+            return preview();
         return usageError("Unknown command \"" + m_line.command + "\".");
     }
 
@@ -267,6 +272,63 @@ private:
         return BatchStatus::Finished;
     }
 
+    // Batch mode opens nothing: the page the window would open is printed instead.
+    class PrintingShell : public Shell {
+    public:
+        explicit PrintingShell(std::FILE* out) : m_out(out) {}
+        bool open(const std::string& target) override {
+            std::fprintf(m_out, "%s\n", target.c_str());
+            std::fflush(m_out);
+            return true;
+        }
+
+    private:
+        std::FILE* m_out;
+    };
+
+    // What Run Search File does: writes the search files, then prints the page to open. In the PHP
+    // variant the output folder is served on the preview server until an interrupt ends the command.
+    int preview() {
+        if (!m_line.arguments.empty())
+            return usageError("preview takes no arguments.");
+        BatchView messages(m_env.out, m_env.err, m_line.quiet);
+        GeneratorInputs inputs{m_app.paths, m_app.settings.profile, m_app.settings.RunSearchURL, true,
+                               messages};
+        PrintingShell shell(m_env.out);
+        const SearchVariant variant = VariantOf(m_app.settings.profile);
+        if (variant == SearchVariant::Asp) {
+            std::fprintf(m_env.err,
+                         "The ASP search page needs a web server with ASP: publish the output folder "
+                         "there and open its search.html.\n");
+            return BatchStatus::Failed;
+        }
+        if (!GenerateSearchFiles(inputs))
+            return BatchStatus::Failed;
+        if (variant == SearchVariant::JavaScript) {
+            const char* page =
+                m_app.settings.profile.OutputWindowType == 2 ? "FrameSearch.html" : "search.html";
+            shell.open(OutputFolder(m_app.settings.profile) + page);
+            return BatchStatus::Finished;
+        }
+        InterruptHandler interrupts;
+        PhpPreviewServer server;
+        if (!OpenPreview(inputs, shell, server))
+            return BatchStatus::Failed;
+        std::fprintf(m_env.err, "Serving %s; press Ctrl+C to stop.\n",
+                     OutputFolder(m_app.settings.profile).c_str());
+        std::fflush(m_env.err);
+        bool ended = false;
+        waitHandlingEvents([&] {
+            ended = !server.running();
+            return g_interrupted || ended;
+        });
+        if (ended) {
+            std::fprintf(m_env.err, "The preview server ended by itself.\n");
+            return BatchStatus::Failed;
+        }
+        return BatchStatus::Finished;
+    }
+
     CommandLine m_line;
     BatchEnvironment& m_env;
     CFindlarkApp m_app;
@@ -283,6 +345,8 @@ std::string BatchUsage() {
            "  index-folder DIR        index the files of DIR and its sub-folders\n"
            "  index-website URL       index the website from the folder of URL\n"
            "  make                    write the search files into the output folder\n"
+           "  preview                 make, then serve a PHP search engine on 127.0.0.1 until Ctrl+C\n"
+           "                          (other variants: print the page to open)\n"
            "  settings                print the settings, KEY=VALUE one a line\n"
            "  settings KEY=VALUE ...  change those settings and save them\n"
            "\n"

@@ -1,6 +1,7 @@
 #include "generator/IndexDatabase.h"
 
 #include "app/MessageService.h"
+#include "generator/SearchText.h"
 #include "platform/Database.h"
 
 #include <algorithm>
@@ -44,6 +45,33 @@ void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::str
     if (!value.empty())
         recordset.setField(column, withoutNul(value));
 }
+
+std::string searchable(std::string_view stored) {
+    return SearchText::Searchable(stored);
+}
+
+std::string foldsFurther(std::string_view folded) {
+    return SearchText::FoldsFurther(folded);
+}
+
+// The searched fields of every row, decoded and case-folded once here rather than by every request of the
+// PHP search page, plus a trigram index over them that finds the rows holding a word anywhere, even
+// inside other words. Folding is per character, so a word found in a folded field is also found by the
+// trigram index, whose own folding cannot undo ours: the index only narrows the rows, the folded text
+// decides. IndexData keeps its rows and columns, so the ASP page reads the file as before.
+constexpr const char* kSearchTables = R"sql(
+DROP TABLE IF EXISTS SearchTrigrams;
+DROP TABLE IF EXISTS SearchText;
+CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
+                         Description TEXT, Text TEXT);
+INSERT INTO SearchText (Row, ID, Title, Keywords, Description, Text)
+    SELECT rowid, ID, findlark_searchable(Title), findlark_searchable(Keywords),
+           findlark_searchable(Description), findlark_searchable(Text) FROM IndexData;
+UPDATE SearchText SET FoldsFurther = CAST(findlark_folds_further(Text) AS INTEGER);
+CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Keywords, Description, Text, content='SearchText',
+                                               content_rowid='Row', tokenize='trigram');
+INSERT INTO SearchTrigrams(SearchTrigrams) VALUES('rebuild');
+)sql";
 
 } // namespace
 
@@ -142,8 +170,13 @@ bool IndexDatabase::release(bool commit) {
         return true;
     bool committed = !commit;
     try {
-        if (commit && m_connection->inTransaction())
+        if (commit && m_connection->inTransaction()) {
+            // Inside the run's transaction: a run that fails here leaves the previous index whole.
+            m_connection->defineFunction("findlark_searchable", searchable);
+            m_connection->defineFunction("findlark_folds_further", foldsFurther);
+            m_connection->executeScript(kSearchTables);
             m_connection->commitTrans();
+        }
         committed = true;
     } catch (const DatabaseError& error) {
         // The run's rows are gone and the previous ones stay; the user was told they were stored.

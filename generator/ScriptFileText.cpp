@@ -17,11 +17,11 @@ std::string line(std::string_view text) {
     return result;
 }
 
-std::string quotesEscaped(const std::string& text) {
+std::string quotesEscaped(const std::string& text, Quoting quoting) {
     std::string result;
     result.reserve(text.size() + 8);
     for (const char c : text) {
-        if (c == '"')
+        if (c == '"' || (quoting == Quoting::Php && (c == '\\' || c == '$')))
             result += '\\';
         result += c;
     }
@@ -45,25 +45,15 @@ std::string faceText(const std::string& face) {
     return result;
 }
 
-std::string numberLine(std::string_view name, int value, std::string_view comment) {
-    return line(std::string(name) + "=" + std::to_string(value) + "; " + std::string(comment));
+// The name of a variable as the script file's language spells it.
+std::string variable(std::string_view prefix, std::string_view name) {
+    return std::string(prefix) + std::string(name);
 }
 
-std::string faceLine(std::string_view name, const std::string& face) {
-    return line(std::string(name) + "='" + faceText(face) + "'; //default face: 'arial'");
-}
-
-std::string colourLine(std::string_view name, int colour, std::string_view defaultColour) {
-    return line(std::string(name) + "='#" + ColourText(colour) + "'; //default color: '" +
-                std::string(defaultColour) + "'");
-}
-
-std::string sizeLine(std::string_view name, int size, std::string_view defaultSize) {
-    return line(std::string(name) + "=" + std::to_string(size) + "; //default size: '" +
-                std::string(defaultSize) + "'");
-}
-
-std::string behaviourLines(const ProfileSettings& p) {
+std::string behaviourLines(const ProfileSettings& p, std::string_view prefix) {
+    const auto numberLine = [prefix](std::string_view name, int value, std::string_view comment) {
+        return line(variable(prefix, name) + "=" + std::to_string(value) + "; " + std::string(comment));
+    };
     const std::string_view output = "//0: not output,1: output";
     return numberLine("MatchingStrategy", p.MatchingStrategy,
                       "//0:Use all words,1:Use any words,2:Use exact phrase") +
@@ -79,7 +69,18 @@ std::string behaviourLines(const ProfileSettings& p) {
            numberLine("NoPoweredBy", p.NoPoweredBy, "//0: has Powered By info,1: no");
 }
 
-std::string lookLines(const ProfileSettings& p) {
+std::string lookLines(const ProfileSettings& p, std::string_view prefix) {
+    const auto faceLine = [prefix](std::string_view name, const std::string& face) {
+        return line(variable(prefix, name) + "='" + faceText(face) + "'; //default face: 'arial'");
+    };
+    const auto colourLine = [prefix](std::string_view name, int colour, std::string_view defaultColour) {
+        return line(variable(prefix, name) + "='#" + ColourText(colour) + "'; //default color: '" +
+                    std::string(defaultColour) + "'");
+    };
+    const auto sizeLine = [prefix](std::string_view name, int size, std::string_view defaultSize) {
+        return line(variable(prefix, name) + "=" + std::to_string(size) + "; //default size: '" +
+                    std::string(defaultSize) + "'");
+    };
     return sizeLine("ResultTitleSize", p.ResultTitleSize, "3") +
            faceLine("ResultTitleFace", p.ResultTitleFace) +
            colourLine("ResultTitleColor", p.ResultTitleColor, "#0000FF") +
@@ -100,11 +101,11 @@ std::string GeneratorComment() {
            ") -- Add a search tool to your website. -->" + std::string(kScriptLineBreak);
 }
 
-ResultPageHalves SplitResultPage(const std::vector<std::string>& lines, bool withComment) {
+ResultPageHalves SplitResultPage(const std::vector<std::string>& lines, bool withComment, Quoting quoting) {
     ResultPageHalves halves;
     bool markerFound = false;
     for (const std::string& raw : lines) {
-        const std::string text = quotesEscaped(raw) + std::string(kScriptLineBreak);
+        const std::string text = quotesEscaped(raw, quoting) + std::string(kScriptLineBreak);
         if (markerFound) {
             halves.second += text;
             continue;
@@ -123,17 +124,19 @@ ResultPageHalves SplitResultPage(const std::vector<std::string>& lines, bool wit
     return halves;
 }
 
-std::string TranslationBlock() {
-    return line("//Translate search result info into your language") +
-           line("StrYourSearch=\"Your search:\"; //Your search:") +
-           line("StrNewSearch=\"New Search\"; //New Search") +
-           line("StrCloseWindow=\"Close Window\"; //Close Window") + line("StrFind=\"Find\"; //Find") +
-           line("StrItems=\"items\"; //items") + line("strResultPage=\"Result Page\"; //Result Page") +
-           line("strPrevious=\"Previous\"; //Previous") + line("strNext=\"Next\"; //Next") + line("");
+std::string TranslationBlock(std::string_view prefix) {
+    const auto text = [prefix](std::string_view name, std::string_view value) {
+        return line(variable(prefix, name) + "=\"" + std::string(value) + "\"; //" + std::string(value));
+    };
+    return line("//Translate search result info into your language") + text("StrYourSearch", "Your search:") +
+           text("StrNewSearch", "New Search") + text("StrCloseWindow", "Close Window") +
+           text("StrFind", "Find") + text("StrItems", "items") + text("strResultPage", "Result Page") +
+           text("strPrevious", "Previous") + text("strNext", "Next") + line("");
 }
 
-std::string OptionsBlock(const ProfileSettings& profile) {
-    return line("//Options for the search engine") + behaviourLines(profile) + lookLines(profile) + line("");
+std::string OptionsBlock(const ProfileSettings& profile, std::string_view prefix) {
+    return line("//Options for the search engine") + behaviourLines(profile, prefix) +
+           lookLines(profile, prefix) + line("");
 }
 
 std::string SearchFunctionsLine(const std::vector<std::string>& searchFuncLines) {
@@ -161,6 +164,29 @@ std::string ScriptText(bool asp, const ProfileSettings& profile, const std::vect
     text += SearchFunctionsLine(searchFuncLines);
     if (asp)
         text += line("</script>") + line("");
+    return text;
+}
+
+// search.php, line by line:
+//   "<?php"
+//   the translation block and the options block, each variable written as "$Name=..." with the same
+//   values and comments as in the other variants (each block ends with its empty line)
+//   "$SearchFileName="search.php"; //search file's name", then an empty line
+//   "$PreSearResultHTML="<first half>";" and "$StepSearResultHTML="<second half>";", the halves quoted
+//     for PHP (backslash, "$" and the double quote escaped; each line ending in the \r\n escape)
+//   an empty line, then every line of SearchFuncPHP.dat, each followed by a line break.
+// PHP's "//" comments and the engines' own variable names keep the file readable beside search.asp.
+std::string PhpScriptText(const ProfileSettings& profile, const std::vector<std::string>& resultLines,
+                          const std::vector<std::string>& phpLines) {
+    std::string text = line("<?php");
+    text += TranslationBlock("$") + OptionsBlock(profile, "$");
+    text += line("$SearchFileName=\"search.php\"; //search file's name") + line("");
+    const ResultPageHalves halves = SplitResultPage(resultLines, false, Quoting::Php);
+    text += line("$PreSearResultHTML=\"" + halves.first + "\";");
+    text += line("$StepSearResultHTML=\"" + halves.second + "\";");
+    text += line("");
+    for (const std::string& part : phpLines)
+        text += line(part);
     return text;
 }
 

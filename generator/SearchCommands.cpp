@@ -1,7 +1,9 @@
 #include "generator/SearchCommands.h"
 
 #include "app/InputPrompt.h"
+#include "app/MessageService.h"
 #include "app/Settings.h"
+#include "platform/PreviewServer.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -30,10 +32,30 @@ bool OnMakeSearchFile(GeneratorInputs& inputs, Shell& shell) {
     return true;
 }
 
+bool OpenPreview(GeneratorInputs& inputs, Shell& shell, PreviewServer& preview) {
+    std::string error;
+    const auto address = preview.start(OutputFolder(inputs.profile), error);
+    if (!address) {
+        inputs.messages.showMessage(error);
+        return false;
+    }
+    shell.open(*address + "search.html");
+    return true;
+}
+
 bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt) {
+    // One server for the program's life: Run again serves the (possibly new) output folder in its place.
+    static PhpPreviewServer server;
+    return OnRunSearchFile(inputs, shell, prompt, server);
+}
+
+bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt, PreviewServer& preview) {
     if (!GenerateSearchFiles(inputs))
         return false;
-    if (IsAspVariant(inputs.profile)) {
+    const SearchVariant variant = VariantOf(inputs.profile);
+    if (variant == SearchVariant::Php) {
+        OpenPreview(inputs, shell, preview);
+    } else if (variant == SearchVariant::Asp) {
         runServerPage(inputs, shell, prompt);
     } else {
         const char* page = inputs.profile.OutputWindowType == 2 ? "FrameSearch.html" : "search.html";

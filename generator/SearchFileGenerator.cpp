@@ -23,6 +23,8 @@ const char* const kNotForJavaScript =
     "Please open the \"Options\" dialog and select a right Template for using.";
 const char* const kNotForAsp = "Current you select \"%s\" for template,it's not for ASP.\n"
                                "Please open the \"Options\" dialog and select a right Template for using.";
+const char* const kNotForPhp = "Current you select \"%s\" for template,it's not for PHP.\n"
+                               "Please open the \"Options\" dialog and select a right Template for using.";
 const char* const kSystemFileDamaged = "The system file is damaged!\nYou must reinstall this software.";
 const char* const kIndexFirst =
     "To make or run the search engine you must index a folder or website first.\n"
@@ -55,7 +57,7 @@ bool isOneOf(const std::string& name, std::initializer_list<const char*> names) 
 class Generation {
 public:
     explicit Generation(GeneratorInputs& inputs)
-        : m_in(inputs), m_asp(IsAspVariant(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
+        : m_in(inputs), m_variant(VariantOf(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
           m_template(inputs.paths.templateFolder + "/" + inputs.profile.SelTemplateName + "/"),
           m_output(OutputFolder(inputs.profile)) {}
 
@@ -82,27 +84,39 @@ private:
 
     std::string searchFunc() const { return m_program + "SearchFunc.dat"; }
     std::string searchFuncAsp() const { return m_program + "SearchFuncASP.dat"; }
+    std::string searchFuncPhp() const { return m_program + "SearchFuncPHP.dat"; }
     const std::string& database() const { return m_in.paths.databasePath; }
-    std::string scriptName() const { return m_asp ? "search.asp" : "searchfunc.js"; }
+    std::string scriptName() const { return ScriptFileName(m_variant); }
+    bool is(SearchVariant variant) const { return m_variant == variant; }
+    // The two server-side variants share the index database.
+    bool usesDatabase() const { return !is(SearchVariant::JavaScript); }
 
+    // Each built-in template names the page its form asks, so it serves one variant only.
     bool checkTemplateKind() {
         const std::string& name = m_in.profile.SelTemplateName;
-        if (!m_asp && isOneOf(name, {"Simple-ASP", "Advanced-ASP"}))
+        if (is(SearchVariant::JavaScript) &&
+            isOneOf(name, {"Simple-ASP", "Advanced-ASP", "Simple-PHP", "Advanced-PHP"}))
             return refuse(FillMessage(kNotForJavaScript, name));
-        if (m_asp && isOneOf(name, {"Simple", "Menubar", "Advanced"}))
+        if (is(SearchVariant::Asp) &&
+            isOneOf(name, {"Simple", "Menubar", "Advanced", "Simple-PHP", "Advanced-PHP"}))
             return refuse(FillMessage(kNotForAsp, name));
+        if (is(SearchVariant::Php) &&
+            isOneOf(name, {"Simple", "Menubar", "Advanced", "Simple-ASP", "Advanced-ASP"}))
+            return refuse(FillMessage(kNotForPhp, name));
         return true;
     }
 
+    // The PHP page carries its own search code and needs no browser functions.
     bool checkSupportFiles() {
-        if (!exists(searchFunc()) || (m_asp && !exists(searchFuncAsp())))
-            return refuse(kSystemFileDamaged);
-        return true;
+        const bool present = is(SearchVariant::Php) ? exists(searchFuncPhp())
+                                                    : exists(searchFunc()) && (!is(SearchVariant::Asp) ||
+                                                                               exists(searchFuncAsp()));
+        return present || refuse(kSystemFileDamaged);
     }
 
     bool checkIndex() {
         // A data file without its trailer (a run killed by an older version) is no index to publish.
-        const bool made = m_asp ? exists(database()) : IsCompleteIndexData(m_in.paths.indexDataPath);
+        const bool made = usesDatabase() ? exists(database()) : IsCompleteIndexData(m_in.paths.indexDataPath);
         if (!made)
             return refuse(kIndexFirst);
         return true;
@@ -129,29 +143,33 @@ private:
     }
 
     void removeFrameFiles() {
-        if (!m_asp && m_in.profile.OutputWindowType == 2)
+        if (is(SearchVariant::JavaScript) && m_in.profile.OutputWindowType == 2)
             return;
         removeFromOutput("FrameSearch.html");
         removeFromOutput("result.html");
     }
 
     bool copyIndex() {
-        const std::string from = m_asp ? database() : m_in.paths.indexDataPath;
-        const std::string to = m_output + (m_asp ? "IndexData.mdb" : "webdata.js");
+        const std::string from = usesDatabase() ? database() : m_in.paths.indexDataPath;
+        const std::string to = m_output + (usesDatabase() ? "IndexData.mdb" : "webdata.js");
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(to, error)) && fs::equivalent(from, to, error))
             return true;
         return FileReplace::withCopy(from, to);
     }
 
+    // What another variant made here would be a second, stale search engine.
     void removeStaleFiles() {
-        if (m_asp) {
+        if (!is(SearchVariant::JavaScript)) {
             removeFromOutput("searchfunc.js");
             removeFromOutput("webdata.js");
-        } else {
-            removeFromOutput("search.asp");
-            removeFromOutput("IndexData.mdb");
         }
+        if (!is(SearchVariant::Asp))
+            removeFromOutput("search.asp");
+        if (!usesDatabase())
+            removeFromOutput("IndexData.mdb");
+        if (!is(SearchVariant::Php))
+            removeFromOutput("search.php");
     }
 
     // The output folder may be the template's folder or the program folder; the files the
@@ -161,7 +179,7 @@ private:
         std::error_code error;
         for (const std::string& kept :
              {m_template + "search.html", m_template + "result.html", m_template + "FrameSearch.html",
-              database(), m_in.paths.indexDataPath, searchFunc(), searchFuncAsp()}) {
+              database(), m_in.paths.indexDataPath, searchFunc(), searchFuncAsp(), searchFuncPhp()}) {
             if (fs::equivalent(path, kept, error))
                 return;
         }
@@ -170,17 +188,24 @@ private:
 
     // The whole script file is put together first and then replaces the published one in one step.
     bool writeScriptFile() {
-        std::vector<std::string> searchFuncLines;
+        std::vector<std::string> codeLines;
         std::vector<std::string> resultLines;
-        const bool searchFuncRead = TextFile::readLines(searchFunc(), searchFuncLines);
+        const bool codeRead =
+            TextFile::readLines(is(SearchVariant::Php) ? searchFuncPhp() : searchFunc(), codeLines);
         const bool resultRead = TextFile::readLines(m_template + "result.html", resultLines);
-        if (!searchFuncRead || !resultRead)
+        if (!codeRead || !resultRead)
             return fail();
-        if (m_asp)
-            m_in.profile.NoNewSearchLink = 1; // the server-side page has no "New Search" link
-        std::string text = ScriptFileText::ScriptText(m_asp, m_in.profile, resultLines, searchFuncLines);
-        if (m_asp && !appendServerCode(text))
-            return fail();
+        if (usesDatabase())
+            m_in.profile.NoNewSearchLink = 1; // a server-side page has no "New Search" link
+        std::string text;
+        if (is(SearchVariant::Php)) {
+            text = ScriptFileText::PhpScriptText(m_in.profile, resultLines, codeLines);
+        } else {
+            const bool asp = is(SearchVariant::Asp);
+            text = ScriptFileText::ScriptText(asp, m_in.profile, resultLines, codeLines);
+            if (asp && !appendServerCode(text))
+                return fail();
+        }
         return FileReplace::withText(m_output + scriptName(), text) || fail();
     }
 
@@ -196,7 +221,7 @@ private:
     }
 
     GeneratorInputs& m_in;
-    const bool m_asp;
+    const SearchVariant m_variant;
     const std::string m_program;  // ends in "/"
     const std::string m_template; // the selected template's folder, ending in "/"
     const std::string m_output;   // ends in "/"
@@ -204,8 +229,27 @@ private:
 
 } // namespace
 
-bool IsAspVariant(const ProfileSettings& profile) {
-    return profile.ScriptType != ScriptTypes::JavaScript;
+SearchVariant VariantOf(const ProfileSettings& profile) {
+    switch (profile.ScriptType) {
+    case ScriptTypes::JavaScript:
+        return SearchVariant::JavaScript;
+    case ScriptTypes::Php:
+        return SearchVariant::Php;
+    default:
+        return SearchVariant::Asp;
+    }
+}
+
+std::string ScriptFileName(SearchVariant variant) {
+    switch (variant) {
+    case SearchVariant::JavaScript:
+        return "searchfunc.js";
+    case SearchVariant::Php:
+        return "search.php";
+    case SearchVariant::Asp:
+        break;
+    }
+    return "search.asp";
 }
 
 std::string OutputFolder(const ProfileSettings& profile) {

@@ -128,6 +128,34 @@ void Connection::execute(const std::string& sql) {
         fail();
 }
 
+void Connection::executeScript(const std::string& sql) {
+    requireOpen();
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail();
+}
+
+namespace {
+
+void callTextFunction(sqlite3_context* context, int /*argc: always 1*/, sqlite3_value** argv) {
+    const auto function = reinterpret_cast<Connection::TextFunction>(sqlite3_user_data(context));
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::string_view text =
+        bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_value_bytes(argv[0])))
+              : std::string_view();
+    const std::string result = function(text);
+    sqlite3_result_text64(context, result.data(), result.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+} // namespace
+
+void Connection::defineFunction(const std::string& name, TextFunction function) {
+    requireOpen();
+    if (sqlite3_create_function_v2(m_db, name.c_str(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   reinterpret_cast<void*>(function), callTextFunction, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        fail();
+}
+
 void Connection::requireOpen() const {
     if (!m_db)
         misuse("the connection is not open");

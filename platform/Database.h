@@ -52,6 +52,13 @@ public:
     // Waits until a closed database file is on the disk.
     static void syncFile(const std::string& path);
 
+    // Runs statements that take no values (schema changes, INSERT ... SELECT), one after another.
+    void executeScript(const std::string& sql);
+    // Makes a one-argument text function available to this connection's SQL under `name`; NULL reads as
+    // an empty text. The function must not throw.
+    using TextFunction = std::string (*)(std::string_view);
+    void defineFunction(const std::string& name, TextFunction function);
+
 private:
     friend class Recordset;
 

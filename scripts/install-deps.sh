@@ -9,6 +9,8 @@ if [[ "${1:-}" == "--tests" ]]; then
     # package test builds the .deb (cpack computes its Depends with dpkg-shlibdeps and finds the programs
     # with file) and validates its metainfo with appstreamcli.
     packages+=(chromium sqlite3-doc sqlite3 dpkg-dev file appstream)
+    # The PHP tests serve search.php with PHP's built-in server.
+    packages+=(php-cli php-sqlite3)
     # The ASP tests install their npm packages with npm ci; some node builds bring npm along.
     command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi

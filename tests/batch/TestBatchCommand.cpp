@@ -266,3 +266,69 @@ TEST_F(Batch, AKilledRunLeavesThePreviousIndex) {
 }
 
 } // namespace
+
+TEST_F(Batch, PreviewServesThePhpEngineUntilInterrupted) {
+    if (system("command -v php >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "php is not installed";
+    // The support files and templates the build made.
+    for (const char* name : {"SearchFunc.dat", "SearchFuncPHP.dat"})
+        fs::copy_file(fs::path(FINDLARK_PROGRAM_DIR) / name, program.path() / name);
+    fs::copy(fs::path(FINDLARK_PROGRAM_DIR) / "Template", program.path() / "Template",
+             fs::copy_options::recursive);
+    site.write("a.htm", "<title>Lanterns</title>brass lanterns");
+    testsupport::TempDir output;
+    const std::vector<std::string> settings = {"--set", "ScriptType=2",
+                                               "--set", "SelTemplateName=Simple-PHP",
+                                               "--set", "OutputPath=" + output.str() + "/"};
+    std::vector<std::string> index = {"index-folder", site.str(), "--quiet"};
+    index.insert(index.end(), settings.begin(), settings.end());
+    ASSERT_EQ(run(index), BatchStatus::Finished) << stderrText();
+
+    out = std::make_unique<Capture>();
+    err = std::make_unique<Capture>();
+    std::FILE* printed = out->file();
+    std::string page;
+    std::atomic<bool> done{false};
+    std::thread visitor([&] {
+        // Once the address is printed, search through it, then interrupt.
+        while (!done && std::ftell(printed) <= 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (done)
+            return;
+        const std::string address = stdoutText();
+        const int port = testsupport::PortOf(address.substr(0, address.find("/search.html")) + "/");
+        page = testsupport::LoopbackGet(port, "/search.php?q=lanterns");
+        std::raise(SIGINT);
+    });
+    std::vector<std::string> preview = {"preview"};
+    preview.insert(preview.end(), settings.begin(), settings.end());
+    const int status = run(preview, false);
+    done = true;
+    visitor.join();
+    EXPECT_EQ(status, BatchStatus::Finished) << stderrText();
+    EXPECT_EQ(stdoutText().rfind("http://127.0.0.1:", 0), 0u) << stdoutText();
+    EXPECT_NE(page.find("<span class=\"fl-count\">Find 1 items</span>"), std::string::npos) << page;
+    // The server ended with the command.
+    const std::string address = stdoutText();
+    EXPECT_EQ(testsupport::LoopbackGet(
+                  testsupport::PortOf(address.substr(0, address.find("/search.html")) + "/"), "/search.html"),
+              "");
+
+    // The other variants have nothing to serve: the browser's page is printed, ASP is refused.
+    std::vector<std::string> javaScript = {"preview",
+                                           "--set",
+                                           "ScriptType=0",
+                                           "--set",
+                                           "SelTemplateName=Simple",
+                                           "--set",
+                                           "OutputPath=" + output.str() + "/"};
+    index[0] = "index-folder";
+    index.insert(index.end(), {"--set", "ScriptType=0"});
+    ASSERT_EQ(run(index), BatchStatus::Finished) << stderrText();
+    EXPECT_EQ(run(javaScript), BatchStatus::Finished) << stderrText();
+    EXPECT_EQ(stdoutText(), output.str() + "/search.html\n");
+    javaScript[2] = "ScriptType=1";
+    javaScript[4] = "SelTemplateName=Simple-ASP";
+    EXPECT_EQ(run(javaScript), BatchStatus::Failed);
+    EXPECT_NE(stderrText().find("needs a web server with ASP"), std::string::npos);
+}

@@ -49,9 +49,11 @@ export class Program {
         fs.copyFileSync(files.executable, this.executable);
         fs.chmodSync(this.executable, 0o755);
         fs.copyFileSync(files.searchFunc, path.join(this.dir, "SearchFunc.dat"));
-        // The server-side code, for the ASP variant, is made beside SearchFunc.dat.
-        const serverCode = path.join(path.dirname(files.searchFunc), "SearchFuncASP.dat");
-        if (fs.existsSync(serverCode)) fs.copyFileSync(serverCode, path.join(this.dir, "SearchFuncASP.dat"));
+        // The server-side code of the ASP and PHP variants is made beside SearchFunc.dat.
+        for (const name of ["SearchFuncASP.dat", "SearchFuncPHP.dat"]) {
+            const serverCode = path.join(path.dirname(files.searchFunc), name);
+            if (fs.existsSync(serverCode)) fs.copyFileSync(serverCode, path.join(this.dir, name));
+        }
         fs.copyFileSync(files.database, path.join(this.dir, "IndexData.mdb"));
         fs.cpSync(files.templates, path.join(this.dir, "Template"), { recursive: true });
         this.config = path.join(this.root, "config");

@@ -28,6 +28,7 @@ protected:
     GeneratorFixture() : paths(AppPaths::forProgramFolder(program.folder())) {
         program.write("SearchFunc.dat", "%76ar%20a%3D1%3B\r\n%0Afunction%20f%28%29%7B%7D\n");
         program.write("SearchFuncASP.dat", "<%\r\nResponse.Write(\"x\")\n%>");
+        program.write("SearchFuncPHP.dat", "echo 'x';\r\n\necho \"$y\";");
         program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
         writeTemplate("Mine");
         profile = ProfileSettings::defaults(program.folder());
@@ -56,9 +57,7 @@ protected:
         return testsupport::readFile(output.path() / name);
     }
     bool inOutput(const std::string& name) const { return std::filesystem::exists(output.path() / name); }
-    std::string scriptFile() const {
-        return outputFile(IsAspVariant(profile) ? "search.asp" : "searchfunc.js");
-    }
+    std::string scriptFile() const { return outputFile(ScriptFileName(VariantOf(profile))); }
 
     // Every file below a folder, by its path relative to the folder.
     static std::set<std::string> filesBelow(const std::filesystem::path& folder) {

@@ -406,3 +406,25 @@ TEST_F(IndexDatabaseTest, RunStartedOnOneThreadIsFinishedOnAnother) {
     EXPECT_EQ(rows().size(), 1200u);
     EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"IndexData.mdb"});
 }
+
+TEST_F(IndexDatabaseTest, ClosingARunPreparesTheSearchTablesBesideTheRows) {
+    runOf("old", 3);
+    ASSERT_TRUE(startRun(database));
+    EXPECT_TRUE(database.AddRecord(7, "a.htm", "Caf&eacute; \\\"\xC3\x89T&Eacute;\\\"",
+                                   "Line\\nTWO &amp;lt; \xE2\x80\x99s", "", "OΔΥΣΣΕΥΣ", ""));
+    EXPECT_TRUE(database.AddRecord(8, "b.htm", "", "", "", "", ""));
+    ASSERT_TRUE(database.CloseDatabase(kAccess));
+    const std::string path = folder.databasePath();
+    // The rows of the run before are gone from the search tables too; the design's table is unchanged.
+    EXPECT_EQ(storedRows(path).size(), 2u);
+    EXPECT_EQ(
+        queryRows(path, "SELECT ID, Title, Keywords, Description, Text FROM SearchText ORDER BY Row"),
+        (std::vector<Row>{{"7", "caf\xC3\xA9 \"\xC3\xA9t\xC3\xA9\"", "", "oδυσσευσ", "line\ntwo &lt; 's"},
+                          {"8", "", "", "", ""}}));
+    // The trigram index finds a folded word inside another, in the column asked for only.
+    EXPECT_EQ(
+        cell(path, "SELECT count(*) FROM SearchTrigrams WHERE SearchTrigrams MATCH '{Title} : \"afé\"'"),
+        "1");
+    EXPECT_EQ(cell(path, "SELECT count(*) FROM SearchTrigrams WHERE SearchTrigrams MATCH '{Text} : \"afé\"'"),
+              "0");
+}

@@ -6,6 +6,7 @@
 
 #include "app/InputPrompt.h"
 #include "generator/SearchCommands.h"
+#include "platform/PreviewServer.h"
 #include "platform/Shell.h"
 #include "tests/generator/GeneratorFixture.h"
 #include "tests/support/TestDoubles.h"
@@ -17,6 +18,24 @@ namespace {
 using testsupport::RecordingShell;
 using testsupport::ScriptedPrompt;
 
+// Records the folders it is asked to serve; fails with `failure` when that is set.
+class FakePreview : public PreviewServer {
+public:
+    std::optional<std::string> start(const std::string& folder, std::string& error) override {
+        served.push_back(folder);
+        if (failure) {
+            error = *failure;
+            return std::nullopt;
+        }
+        return "http://127.0.0.1:4321/";
+    }
+    void stop() override {}
+    bool running() const override { return !served.empty() && !failure; }
+
+    std::vector<std::string> served;
+    std::optional<std::string> failure;
+};
+
 class SearchCommandsTest : public GeneratorFixture {
 protected:
     bool make() {
@@ -25,12 +44,13 @@ protected:
     }
     bool run() {
         GeneratorInputs in = inputs();
-        return OnRunSearchFile(in, shell, prompt);
+        return OnRunSearchFile(in, shell, prompt, preview);
     }
     std::string outputFolder() const { return output.str() + "/"; }
 
     RecordingShell shell;
     ScriptedPrompt prompt;
+    FakePreview preview;
 };
 
 TEST_F(SearchCommandsTest, MakeOpensTheOutputFolderOnlyAfterSuccess) {
@@ -92,8 +112,24 @@ TEST_F(SearchCommandsTest, CancelledOrEmptyAddressOpensNothing) {
     EXPECT_TRUE(inOutput("search.asp")); // the files were made all the same
 }
 
+TEST_F(SearchCommandsTest, RunServesThePhpEngineOnThePreviewServer) {
+    profile.ScriptType = ScriptTypes::Php;
+    EXPECT_TRUE(run()) << messageList();
+    EXPECT_EQ(preview.served, std::vector<std::string>{outputFolder()});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://127.0.0.1:4321/search.html"});
+    EXPECT_TRUE(prompt.asked.empty());
+    EXPECT_TRUE(inOutput("search.php"));
+
+    // A server that cannot start says why and opens nothing; the files stay made.
+    shell.opened.clear();
+    preview.failure = PhpPreviewServer::kNoPhp;
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(messageList(), std::string("[") + PhpPreviewServer::kNoPhp + "]");
+}
+
 TEST_F(SearchCommandsTest, RunDoesNothingMoreWhenGenerationIsRefused) {
-    for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp}) {
+    for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp, ScriptTypes::Php}) {
         profile.ScriptType = scriptType;
         profile.SelTemplateName = "Gone";
         prompt.answer = "http://x/";
@@ -101,7 +137,8 @@ TEST_F(SearchCommandsTest, RunDoesNothingMoreWhenGenerationIsRefused) {
     }
     EXPECT_TRUE(shell.opened.empty());
     EXPECT_TRUE(prompt.asked.empty());
-    EXPECT_EQ(messages.messages().size(), 2u);
+    EXPECT_TRUE(preview.served.empty());
+    EXPECT_EQ(messages.messages().size(), 3u);
 }
 
 } // namespace

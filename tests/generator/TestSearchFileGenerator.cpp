@@ -152,12 +152,14 @@ TEST_F(SearchFileGeneratorTest, EachVariantLeavesItsFileSet) {
         {1, 0, with({"search.asp", "IndexData.mdb"})},
         {1, 1, with({"search.asp", "IndexData.mdb"})},
         {1, 2, with({"search.asp", "IndexData.mdb"})},
+        {2, 0, with({"search.php", "IndexData.mdb"})},
+        {2, 2, with({"search.php", "IndexData.mdb"})},
     };
     for (const FileSetCase& c : cases) {
         SCOPED_TRACE("script type " + std::to_string(c.scriptType) + ", window type " +
                      std::to_string(c.windowType));
         // Leftovers of both variants and of the user; the template's copies are overwritten.
-        for (const char* name : {"search.asp", "IndexData.mdb", "searchfunc.js", "webdata.js",
+        for (const char* name : {"search.asp", "search.php", "IndexData.mdb", "searchfunc.js", "webdata.js",
                                  "FrameSearch.html", "result.html", "search.html"})
             output.write(name, "old");
         output.write("user.txt", "mine");
@@ -192,13 +194,117 @@ TEST_F(SearchFileGeneratorTest, SwitchingVariantsRemovesTheOtherVariantsFiles) {
     EXPECT_TRUE(inOutput("searchfunc.js"));
     EXPECT_TRUE(inOutput("webdata.js"));
 
-    profile.ScriptType = ScriptTypes::Asp;
+    profile.ScriptType = ScriptTypes::Php;
     ASSERT_TRUE(generate()) << messageList();
     EXPECT_FALSE(inOutput("searchfunc.js"));
     EXPECT_FALSE(inOutput("webdata.js"));
+    EXPECT_TRUE(inOutput("search.php"));
+    EXPECT_TRUE(inOutput("IndexData.mdb"));
+
+    profile.ScriptType = ScriptTypes::Asp;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_FALSE(inOutput("search.php"));
+    EXPECT_FALSE(inOutput("searchfunc.js"));
+    EXPECT_FALSE(inOutput("webdata.js"));
     EXPECT_TRUE(inOutput("search.asp"));
+
+    profile.ScriptType = ScriptTypes::Php;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_FALSE(inOutput("search.asp"));
+    EXPECT_TRUE(inOutput("IndexData.mdb"));
+
+    profile.ScriptType = ScriptTypes::JavaScript;
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_FALSE(inOutput("search.php"));
+    EXPECT_FALSE(inOutput("IndexData.mdb"));
     // The database beside the program is copied, never moved.
     EXPECT_TRUE(fs::exists(program.databasePath()));
+}
+
+TEST_F(SearchFileGeneratorTest, EachVariantRefusesTheOtherVariantsTemplates) {
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {ScriptTypes::JavaScript, {"Simple-ASP", "Advanced-ASP", "Simple-PHP", "Advanced-PHP"}},
+        {ScriptTypes::Asp, {"Simple", "Menubar", "Advanced", "Simple-PHP", "Advanced-PHP"}},
+        {ScriptTypes::Php, {"Simple", "Menubar", "Advanced", "Simple-ASP", "Advanced-ASP"}},
+    };
+    const char* const variantNames[] = {"JavaScript", "ASP", "PHP"};
+    for (const auto& [scriptType, refused] : cases) {
+        profile.ScriptType = scriptType;
+        for (const std::string& name : refused) {
+            SCOPED_TRACE(name);
+            profile.SelTemplateName = name;
+            expectRefusal("Current you select \"" + name + "\" for template,it's not for " +
+                          variantNames[scriptType] +
+                          ".\nPlease open the \"Options\" dialog and select a right Template for using.");
+        }
+    }
+    // The PHP variant needs its own code only: the browser functions may be missing.
+    profile.ScriptType = ScriptTypes::Php;
+    profile.SelTemplateName = "Mine";
+    fs::remove(program.str("SearchFunc.dat"));
+    EXPECT_TRUE(generate()) << messageList();
+    fs::remove(program.str("SearchFuncPHP.dat"));
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messages.messages().back(), kSystemFileDamaged);
+}
+
+TEST_F(SearchFileGeneratorTest, PhpScriptFileHasItsExactLayout) {
+    profile.ScriptType = ScriptTypes::Php;
+    profile.NoNewSearchLink = 0;
+    profile.ResultTitleFace = "it's";
+    writeResultPage(
+        "<form action=\"search.php\">\r\n<b class='x'>C:\\dir $HOME {$x}</b><%CONTENT%><i>\"end\"</i>\n"
+        "<p>\\n</p>");
+    ASSERT_TRUE(generate()) << messageList();
+    const std::string expected = crlf({
+        "<?php",
+        "//Translate search result info into your language",
+        R"($StrYourSearch="Your search:"; //Your search:)",
+        R"($StrNewSearch="New Search"; //New Search)",
+        R"($StrCloseWindow="Close Window"; //Close Window)",
+        R"($StrFind="Find"; //Find)",
+        R"($StrItems="items"; //items)",
+        R"($strResultPage="Result Page"; //Result Page)",
+        R"($strPrevious="Previous"; //Previous)",
+        R"($strNext="Next"; //Next)",
+        "",
+        "//Options for the search engine",
+        "$MatchingStrategy=0; //0:Use all words,1:Use any words,2:Use exact phrase",
+        "$SearchStrategy=0; //0:search all text,1:Search title,2:Search keywords,3:Search description",
+        "$OutPutWindowType=0; //0:same window,1:new window,2:use frame",
+        "$OutPutResultTitle=1; //0: not output,1: output",
+        "$OutPutResultText=1; //0: not output,1: output",
+        "$OutPutResultUrl=1; //0: not output,1: output",
+        "$OutPutResultInfo=1; //0: not output,1: output",
+        "$NoNewSearchLink=1; //0: has New Search link,1: no",
+        "$NoHorizLine=0; //0: has Horizontal lines,1: no",
+        "$NoPoweredBy=0; //0: has Powered By info,1: no",
+        "$ResultTitleSize=3; //default size: '3'",
+        R"($ResultTitleFace='it\'s'; //default face: 'arial')",
+        "$ResultTitleColor='#0000ff'; //default color: '#0000FF'",
+        "$ResultTextSize=2; //default size: '2'",
+        "$ResultTextFace='arial'; //default face: 'arial'",
+        "$ResultTextColor='#000000'; //default color: '#000000'",
+        "$ResultUrlSize=2; //default size: '2'",
+        "$ResultUrlFace='arial'; //default face: 'arial'",
+        "$ResultUrlColor='#008000'; //default color: '#008000'",
+        "$ResultInfoSize=2; //default size: '2'",
+        "$ResultInfoFace='arial'; //default face: 'arial'",
+        "$ResultInfoColor='#000000'; //default color: '#000000'",
+        "$HitTitleColor='#cc0033'; //default color: '#CC0033'",
+        "$HitTextColor='#cc0033'; //default color: '#CC0033'",
+        "",
+        R"($SearchFileName="search.php"; //search file's name)",
+        "",
+        R"($PreSearResultHTML="<form action=\"search.php\">\r\n<b class='x'>C:\\dir \$HOME {\$x}</b>";)",
+        R"($StepSearResultHTML="<i>\"end\"</i>\r\n<p>\\n</p>\r\n";)",
+        "",
+        "echo 'x';",
+        "",
+        R"(echo "$y";)",
+    });
+    EXPECT_EQ(scriptFile(), expected);
+    EXPECT_EQ(profile.NoNewSearchLink, 1);
 }
 
 TEST_F(SearchFileGeneratorTest, JavaScriptScriptFileHasItsExactLayout) {

@@ -1,5 +1,11 @@
 #include "tests/support/TestSupport.h"
 
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -144,6 +150,35 @@ std::string sourceDir() {
 }
 std::string buildProgramDir() {
     return FINDLARK_PROGRAM_DIR;
+}
+
+std::string LoopbackGet(int port, const std::string& path) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return "";
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    std::string response;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+        if (send(fd, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
+            char buffer[65536];
+            ssize_t n = 0;
+            while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0)
+                response.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    return response;
+}
+
+int PortOf(const std::string& address) {
+    const size_t colon = address.rfind(':');
+    if (colon == std::string::npos || address.compare(0, 7, "http://") != 0)
+        return -1;
+    return std::atoi(address.c_str() + colon + 1);
 }
 
 } // namespace testsupport

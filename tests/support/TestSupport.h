@@ -52,6 +52,13 @@ private:
 
 std::string readFile(const std::filesystem::path& path);
 
+// The whole response (status line, headers, body) to "GET <path>" on 127.0.0.1:<port>, or "" when nothing
+// listens there.
+std::string LoopbackGet(int port, const std::string& path);
+
+// The port of an address such as "http://127.0.0.1:8080/...", or -1.
+int PortOf(const std::string& address);
+
 // One row of a query's result; NULL as nothing.
 using DbRow = std::vector<std::optional<std::string>>;
 // Runs a query on a connection of its own, outside the code under test (read-only unless flags say

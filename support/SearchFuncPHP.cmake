@@ -1,0 +1,22 @@
+# The server-side search code of the PHP variant (SearchFuncPHP.dat), appended to search.php: the
+# folding table made by findlark_foldtable, then the readable sources in searchphp/ in file-name order.
+# Included by support/CMakeLists.txt, in its scope.
+add_executable(findlark_foldtable MakeFoldTable.cpp)
+target_link_libraries(findlark_foldtable PRIVATE findlark_generator)
+set(fold_table ${CMAKE_CURRENT_BINARY_DIR}/fold-table.php)
+add_custom_command(OUTPUT ${fold_table}
+    COMMAND findlark_foldtable ${fold_table}
+    DEPENDS findlark_foldtable
+    COMMENT "Writing the PHP folding table")
+
+file(GLOB searchphp_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php)
+list(SORT searchphp_sources)
+string(REPLACE ";" "|" searchphp_list "${fold_table};${searchphp_sources}")
+add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat "-DINPUTS=${searchphp_list}"
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/JoinPhp.cmake
+    DEPENDS ${fold_table} ${searchphp_sources} ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/JoinPhp.cmake
+    COMMENT "Joining the PHP search code"
+    VERBATIM)
+list(APPEND FINDLARK_SUPPORT_OUTPUTS ${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat)
+install(FILES ${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat DESTINATION ${FINDLARK_INSTALL_DIR})
