@@ -122,21 +122,24 @@ TEST_F(OptionsSheet, ScriptPageEnablesTheDatabaseForServerPagesAndKeepsUnknownTy
     open();
     auto* access = child<QRadioButton>("databaseAccess");
     EXPECT_FALSE(access->isEnabled());
-    EXPECT_TRUE(child<QRadioButton>("scriptPhp")->isHidden());
+    EXPECT_FALSE(child<QRadioButton>("scriptPhp")->isHidden());
     click("scriptAsp");
     EXPECT_TRUE(access->isEnabled());
     click("scriptJavaScript");
     EXPECT_FALSE(access->isEnabled());
-    sheet->reject();
+    click("scriptPhp");
+    EXPECT_TRUE(access->isEnabled());
+    sheet->accept();
+    EXPECT_EQ(settings.profile.ScriptType, 2);
 
-    settings.profile.ScriptType = 2;
+    settings.profile.ScriptType = 3;
     settings.profile.DatabaseType = 2;
     open();
-    for (const char* name : {"scriptJavaScript", "scriptAsp", "databaseAccess"})
+    for (const char* name : {"scriptJavaScript", "scriptAsp", "scriptPhp", "databaseAccess"})
         EXPECT_FALSE(child<QRadioButton>(name)->isChecked()) << name;
     EXPECT_TRUE(child<QRadioButton>("databaseAccess")->isEnabled());
     sheet->accept();
-    EXPECT_EQ(settings.profile.ScriptType, 2);
+    EXPECT_EQ(settings.profile.ScriptType, 3);
     EXPECT_EQ(settings.profile.DatabaseType, 2);
 }
 
