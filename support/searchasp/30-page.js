@@ -88,8 +88,14 @@
         if (query.matchers.length) {
             try {
                 connection = F.server.openDatabase();
-                found = F.server.candidates(connection, query, request.strategy);
-                hits = F.search(F.indexFor(found.records), query, request.strategy);
+                var prepared = F.server.preparedSearch(connection, query, request.strategy);
+                if (prepared) {
+                    found = prepared.found;
+                    hits = prepared.hits;
+                } else {
+                    found = F.server.candidates(connection, query, request.strategy);
+                    hits = F.search(F.indexFor(found.records), query, request.strategy);
+                }
                 completeShownHits(connection, found, hits, F.pageInfo(hits.length, request.page));
             } catch (e) {
                 F.server.closeDatabase(connection);
