@@ -1,6 +1,7 @@
 #include "generator/IndexDatabase.h"
 
 #include "app/MessageService.h"
+#include "app/Settings.h"
 #include "generator/SearchText.h"
 #include "platform/Database.h"
 
@@ -54,12 +55,10 @@ std::string foldsFurther(std::string_view folded) {
     return SearchText::FoldsFurther(folded);
 }
 
-// The searched fields of every row, decoded and case-folded once here rather than by every request of the
-// PHP search page, plus a trigram index over them that finds the rows holding a word anywhere, even
-// inside other words. Folding is per character, so a word found in a folded field is also found by the
-// trigram index, whose own folding cannot undo ours: the index only narrows the rows, the folded text
-// decides. IndexData keeps its rows and columns, so the ASP page reads the file as before.
-constexpr const char* kSearchTables = R"sql(
+// The searched fields of every row, decoded and case-folded once here rather than by every request of a
+// server-side search page. IndexData keeps its rows and columns, so a page that knows nothing of these
+// tables reads the file as before.
+constexpr const char* kSearchText = R"sql(
 DROP TABLE IF EXISTS SearchTrigrams;
 DROP TABLE IF EXISTS SearchText;
 CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
@@ -68,6 +67,14 @@ INSERT INTO SearchText (Row, ID, Title, Keywords, Description, Text)
     SELECT rowid, ID, findlark_searchable(Title), findlark_searchable(Keywords),
            findlark_searchable(Description), findlark_searchable(Text) FROM IndexData;
 UPDATE SearchText SET FoldsFurther = CAST(findlark_folds_further(Text) AS INTEGER);
+)sql";
+
+// For the PHP page, a trigram index over the prepared text that finds the rows holding a word anywhere,
+// even inside other words. Folding is per character, so a word found in a folded field is also found by
+// the index, whose own folding cannot undo ours: the index only narrows the rows, the folded text
+// decides. The ASP page needs only the text (a server's ODBC driver may lack FTS5), and building the
+// index takes most of a run's closing time, so only PHP runs make it.
+constexpr const char* kSearchTrigrams = R"sql(
 CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Keywords, Description, Text, content='SearchText',
                                                content_rowid='Row', tokenize='trigram');
 INSERT INTO SearchTrigrams(SearchTrigrams) VALUES('rebuild');
@@ -174,7 +181,9 @@ bool IndexDatabase::release(bool commit) {
             // Inside the run's transaction: a run that fails here leaves the previous index whole.
             m_connection->defineFunction("findlark_searchable", searchable);
             m_connection->defineFunction("findlark_folds_further", foldsFurther);
-            m_connection->executeScript(kSearchTables);
+            m_connection->executeScript(kSearchText);
+            if (m_scriptType == ScriptTypes::Php)
+                m_connection->executeScript(kSearchTrigrams);
             m_connection->commitTrans();
         }
         committed = true;
