@@ -200,3 +200,16 @@ bool IndexDatabase::release(bool commit) {
 void IndexDatabase::report(const char* format, const std::string& errorText) {
     m_messages.showMessage(FillMessage(format, errorText));
 }
+
+bool IndexDatabase::HasTrigramIndex(const std::string& databasePath) {
+    Connection connection;
+    try {
+        connection.open(databasePath);
+        connection.executeScript("SELECT 1 FROM SearchTrigrams LIMIT 0;");
+    } catch (const DatabaseError&) {
+        connection.close();
+        return false;
+    }
+    connection.close();
+    return true;
+}

@@ -25,6 +25,10 @@ public:
     // failed: the rows of the run before are kept.
     bool CloseDatabase(int databaseType);
 
+    // True when the database at the path holds the trigram index the PHP page searches; only PHP runs
+    // make it.
+    static bool HasTrigramIndex(const std::string& databasePath);
+
 private:
     bool isJavaScript() const;
     // Closes the recordset and the connection, committing the run when asked (a failure is reported) and

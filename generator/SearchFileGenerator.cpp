@@ -8,6 +8,7 @@
 #include "app/MessageService.h"
 #include "app/Settings.h"
 #include "generator/FolderCopy.h"
+#include "generator/IndexDatabase.h"
 #include "generator/ScriptFileText.h"
 #include "index/IndexDataFile.h"
 #include "platform/FileReplace.h"
@@ -116,7 +117,10 @@ private:
 
     bool checkIndex() {
         // A data file without its trailer (a run killed by an older version) is no index to publish.
-        const bool made = usesDatabase() ? exists(database()) : IsCompleteIndexData(m_in.paths.indexDataPath);
+        // The PHP page searches a trigram index that only PHP runs make: an index from an ASP run is none.
+        const bool made = is(SearchVariant::Php) ? IndexDatabase::HasTrigramIndex(database())
+                          : usesDatabase()       ? exists(database())
+                                                 : IsCompleteIndexData(m_in.paths.indexDataPath);
         if (!made)
             return refuse(kIndexFirst);
         return true;

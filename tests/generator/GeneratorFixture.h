@@ -30,6 +30,11 @@ protected:
         program.write("SearchFuncASP.dat", "<%\r\nResponse.Write(\"x\")\n%>");
         program.write("SearchFuncPHP.dat", "echo 'x';\r\n\necho \"$y\";");
         program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
+        // The database as a PHP run leaves it: with the trigram index that page searches.
+        testsupport::queryRows(
+            program.databasePath(),
+            "CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Text, tokenize='trigram')",
+            SQLITE_OPEN_READWRITE);
         writeTemplate("Mine");
         profile = ProfileSettings::defaults(program.folder());
         profile.SelTemplateName = "Mine";

@@ -526,6 +526,15 @@ TEST_F(SearchFileGeneratorTest, LinksInTheOutputFolderAreReplacedNeverWrittenThr
         EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "a temporary file was left behind";
 }
 
+TEST_F(SearchFileGeneratorTest, ThePhpPageNeedsAnIndexMadeByAPhpRun) {
+    profile.ScriptType = ScriptTypes::Php;
+    profile.SelTemplateName = "Mine";
+    testsupport::queryRows(program.databasePath(), "DROP TABLE SearchTrigrams", SQLITE_OPEN_READWRITE);
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(messageList(), "[" + kIndexFirst + "]");
+    EXPECT_FALSE(inOutput("search.php"));
+}
+
 TEST_F(SearchFileGeneratorTest, OnlyAWholeIndexIsPublished) {
     output.write("webdata.js", "index of an earlier run");
     for (const std::string cut :
