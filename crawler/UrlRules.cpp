@@ -241,7 +241,7 @@ std::optional<RequestUrl> SplitRequestUrl(std::string_view url) {
             c = '/';
     }
     if (path.empty())
-        path = "/";
+        path.assign(1, '/');
     path = removeDotSegments(path);
     // Servers answer a folder address without its slash with a redirect, which the fetch does not follow.
     if (queryAt == npos && path.size() > 1 && path.back() != '/' && path.find('.') == npos)

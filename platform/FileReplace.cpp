@@ -10,7 +10,11 @@ namespace FileReplace {
 namespace {
 
 fs::path temporaryBeside(const fs::path& target) {
-    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()));
+    std::string name(1, '.');
+    name += target.filename().string();
+    name += ".tmp-";
+    name += std::to_string(::getpid());
+    return target.parent_path() / name;
 }
 
 bool moveIntoPlace(const fs::path& temporary, const fs::path& target) {
