@@ -114,7 +114,8 @@ describe("window type 0: the same window", () => {
         await waitForResults(page, { when: "r.query === 'wick'" });
         await page.click("a.fl-new-search");
         await page.waitFor(onSearchPage, { what: "the search page" });
-        assert.equal(await page.evaluate(() => document.activeElement.id), "q");
+        await page.waitFor(() => document.activeElement && document.activeElement.id === "q",
+            { what: "the search field to take the focus" });
         // The restored search page still searches in place.
         await page.type("#q", "glass", { enter: true });
         await waitForResults(page, { when: "r.query === 'glass'" });
