@@ -16,13 +16,9 @@
     NAMES[F.KEYWORDS] = "Keywords";
     NAMES[F.DESCRIPTION] = "Description";
 
-    // As the browser engine ranks (see its search functions).
-    var WEIGHTS = [];
-    WEIGHTS[F.TITLE] = 1000;
-    WEIGHTS[F.KEYWORDS] = 100;
-    WEIGHTS[F.DESCRIPTION] = 100;
-    WEIGHTS[F.TEXT] = 10;
-    var COUNT_LIMIT = 100;
+    // The browser engine's own ranking constants, so both rank alike.
+    var WEIGHTS = F.WEIGHTS;
+    var COUNT_LIMIT = F.COUNT_LIMIT;
 
     function hasPreparedText(connection) {
         var rows = F.server.rowsOf(connection, "SELECT CAST(count(*) AS TEXT) FROM sqlite_master " +

@@ -143,6 +143,8 @@
     F.SEARCH_TITLE = SEARCH_TITLE;
     F.SEARCH_KEYWORDS = SEARCH_KEYWORDS;
     F.SEARCH_DESCRIPTION = SEARCH_DESCRIPTION;
+    F.WEIGHTS = WEIGHTS;
+    F.COUNT_LIMIT = COUNT_LIMIT;
     F.fieldsFor = fieldsFor;
     F.search = search;
     F.matchersFound = matchersFound;
