@@ -58,7 +58,7 @@ for (const file of ["findlark", "SearchFunc.dat", "IndexData.mdb", "Template"]) 
     }
 }
 const pagefindBin = path.join(here, "node_modules", ".bin", "pagefind");
-if (!fs.existsSync(pagefindBin)) fail(`Pagefind is not installed: run (cd ${path.relative(process.cwd(), here) || "."} && npm ci)`);
+if (!fs.existsSync(pagefindBin)) fail(`Pagefind is not installed: run (cd ${here} && npm ci)`);
 
 process.env.FINDLARK_PROGRAM_DIR = build;
 const { Program, tempDir } = await import(pathToFileURL(path.join(root, "tests/browser/fixture.mjs")).href);
