@@ -18,7 +18,10 @@
     var PUNCTUATION = "!\"'(),\\-./:;<=>?\\[\\\\\\]^_`{|}~*\\u00A1\\u00AB\\u00B7\\u00BB\\u00BF" +
         "\\u2010-\\u2027\\u2030-\\u205E\\u3000-\\u303F\\uFF01\\uFF02\\uFF07-\\uFF0A\\uFF0C-\\uFF0F" +
         "\\uFF1A-\\uFF1F\\uFF3B-\\uFF3F\\uFF5B-\\uFF65";
-    var EDGES = new RegExp("^[" + PUNCTUATION + "]+|[" + PUNCTUATION + "]+$", "g");
+    // The underscore stays at a word's ends too: it is part of names
+    // ("__init__", "_private").
+    var EDGE_PUNCTUATION = PUNCTUATION.replace("^_`", "^`");
+    var EDGES = new RegExp("^[" + EDGE_PUNCTUATION + "]+|[" + EDGE_PUNCTUATION + "]+$", "g");
     var PHRASE_GAP = "[" + F.BLANK_CLASS + PUNCTUATION + "]+";
     var BLANKS = new RegExp("[" + F.BLANK_CLASS + "]+");
     var LAST_BLANK = new RegExp("[" + F.BLANK_CLASS + "][^" + F.BLANK_CLASS + "]*$");

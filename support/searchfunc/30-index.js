@@ -60,6 +60,7 @@
         this.records = records || NO_RECORD;
         this.length = length;
         this.corpora = [];
+        this.wordIndexes = [];
         this.shown = [];
         for (var f = 0; f < FIELD_COUNT; f++) this.shown.push([]);
         this.forget();
@@ -121,43 +122,243 @@
 
     // The part of a scan that falls within the sorted record numbers.
     function restrict(found, within) {
-        var records = [], counts = [];
+        var records = [], kinds = [];
         for (var a = 0, b = 0; a < found.records.length && b < within.length;) {
             if (found.records[a] < within[b]) a++;
             else if (found.records[a] > within[b]) b++;
             else {
                 records.push(found.records[a]);
-                counts.push(found.counts[a]);
+                kinds.push(found.kinds[a]);
                 a++;
                 b++;
             }
         }
-        return { records: records, counts: counts };
+        return { records: records, kinds: kinds };
     }
 
     // The records whose field holds the matcher, in record order, with its
-    // number of occurrences in each, counted up to limit:
-    // { records: [...], counts: [...] }. With `within` (sorted record
-    // numbers) only those records are looked at.
-    Index.prototype.find = function (field, matcher, limit, within) {
-        var key = field + "," + limit + "," + matcherKey(matcher);
+    // occurrences in each counted by kind (F.countKinds):
+    // { records: [...], kinds: [[whole, start, inside], ...] }. With
+    // `within` (sorted record numbers) only those records are looked at.
+    Index.prototype.find = function (field, matcher, within) {
+        var key = field + "," + matcherKey(matcher);
         var kept = this.scans.get(key);
         if (kept) return within ? restrict(kept, within) : kept;
+        var words = completeWords(this, field);
+        var pieces = words ? piecesOf(matcher.folded) : [];
+        if (pieces.length) {
+            if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
+                var all = words.find(matcher.folded);
+                this.scans.set(key, all);
+                return within ? restrict(all, within) : all;
+            }
+            // Other matchers are counted in the records whose words hold
+            // every piece of them.
+            var holding = words.recordsHolding(pieces);
+            within = within ? intersect(within, holding) : holding;
+            return this.scan(field, matcher, within);
+        }
+        var result = this.scan(field, matcher, within);
+        // Only a scan of every record can answer for any later search.
+        if (!within) this.scans.set(key, result);
+        return result;
+    };
+
+    Index.prototype.scan = function (field, matcher, within) {
         var texts = this.corpus(field);
-        var records = [], counts = [];
+        var records = [], kinds = [];
         var n = within ? within.length : this.length;
         for (var k = 0; k < n; k++) {
             var i = within ? within[k] : k;
-            var count = F.countAll(texts[i], matcher, limit);
-            if (count) {
+            var found = F.countKinds(texts[i], matcher);
+            if (found[0] || found[1] || found[2]) {
                 records.push(i);
-                counts.push(count);
+                kinds.push(found);
             }
         }
-        var found = { records: records, counts: counts };
-        // Only a scan of every record can answer for any later search.
-        if (!within) this.scans.set(key, found);
-        return found;
+        return { records: records, kinds: kinds };
+    };
+
+    // The word index of a field: every word (a run of word characters, see
+    // 35-rank.js) of the folded text, with the records that hold it and how
+    // often (at most COUNT_CAP, which is all the ranking counts). Built in
+    // slices after the field is folded (prepareWords), it answers a word
+    // from its vocabulary instead of a pass over tens of megabytes of text:
+    // a word of the query can only occur inside words of the text, so the
+    // words that hold it, and their counts, give exactly what a scan would.
+    var COUNT_CAP = 100;
+    var WORD_RUN = null;
+
+    function WordIndex() {
+        this.done = 0;
+        this.ids = {};
+        this.words = [];
+        this.postings = [];
+        this.joined = null;
+        this.starts = null;
+    }
+
+    WordIndex.prototype.add = function (record, folded) {
+        var counts = {}, order = [], m;
+        WORD_RUN.lastIndex = 0;
+        while ((m = WORD_RUN.exec(folded)) !== null) {
+            var key = "#" + m[0];
+            if (counts[key] === undefined) {
+                counts[key] = 0;
+                order.push(m[0]);
+            }
+            counts[key]++;
+        }
+        for (var k = 0; k < order.length; k++) {
+            var word = order[k];
+            var id = this.ids["#" + word];
+            if (id === undefined) {
+                id = this.ids["#" + word] = this.words.length;
+                this.words.push(word);
+                this.postings.push([]);
+            }
+            this.postings[id].push(record * 128 + Math.min(counts["#" + word], COUNT_CAP));
+        }
+    };
+
+    // The vocabulary as one string, each word between two separators, to
+    // find every word holding a piece with indexOf.
+    WordIndex.prototype.vocabulary = function () {
+        if (this.joined === null) {
+            this.starts = [];
+            var at = 1;
+            for (var k = 0; k < this.words.length; k++) {
+                this.starts.push(at);
+                at += this.words[k].length + 1;
+            }
+            this.joined = "\u0001" + this.words.join("\u0001") + "\u0001";
+        }
+        return this.joined;
+    };
+
+    WordIndex.prototype.wordAt = function (position) {
+        var low = 0, high = this.starts.length - 1;
+        while (low < high) {
+            var mid = (low + high + 1) >> 1;
+            if (this.starts[mid] <= position) low = mid;
+            else high = mid - 1;
+        }
+        return low;
+    };
+
+    // Calls visit(id, at) for every word that holds the piece, with the
+    // places of the piece in the word, from the left without overlap.
+    WordIndex.prototype.eachHolding = function (piece, visit) {
+        var text = this.vocabulary();
+        var at = text.indexOf(piece, 1);
+        while (at >= 0) {
+            var id = this.wordAt(at);
+            var word = this.words[id];
+            var places = [], from = 0, p;
+            while ((p = word.indexOf(piece, from)) >= 0) {
+                places.push(p);
+                from = p + piece.length;
+            }
+            visit(id, word, places);
+            at = text.indexOf(piece, this.starts[id] + word.length + 1);
+        }
+    };
+
+    // The records whose words hold every piece, sorted.
+    WordIndex.prototype.recordsHolding = function (pieces) {
+        var result = null;
+        for (var k = 0; k < pieces.length; k++) {
+            var seen = {}, records = [], postings = this.postings;
+            this.eachHolding(pieces[k], function (id) {
+                var list = postings[id];
+                for (var j = 0; j < list.length; j++) {
+                    var record = Math.floor(list[j] / 128);
+                    if (!seen[record]) {
+                        seen[record] = true;
+                        records.push(record);
+                    }
+                }
+            });
+            records.sort(function (a, b) { return a - b; });
+            result = result === null ? records : intersect(result, records);
+        }
+        return result || [];
+    };
+
+    function intersect(a, b) {
+        var out = [];
+        for (var i = 0, j = 0; i < a.length && j < b.length;) {
+            if (a[i] < b[j]) i++;
+            else if (a[i] > b[j]) j++;
+            else {
+                out.push(a[i]);
+                i++;
+                j++;
+            }
+        }
+        return out;
+    }
+
+    // A word matcher made of word characters only: its occurrences by kind
+    // in every record, from the words that hold it.
+    WordIndex.prototype.find = function (needle) {
+        var kinds = {}, records = [], postings = this.postings;
+        this.eachHolding(needle, function (id, word, places) {
+            var whole = 0, start = 0, inside = 0;
+            for (var k = 0; k < places.length; k++) {
+                if (places[k] > 0) inside++;
+                else if (needle.length === word.length) whole++;
+                else start++;
+            }
+            var list = postings[id];
+            for (var j = 0; j < list.length; j++) {
+                var record = Math.floor(list[j] / 128), times = list[j] % 128;
+                var here = kinds[record];
+                if (!here) {
+                    here = kinds[record] = [0, 0, 0];
+                    records.push(record);
+                }
+                here[0] += whole * times;
+                here[1] += start * times;
+                here[2] += inside * times;
+            }
+        });
+        records.sort(function (a, b) { return a - b; });
+        var list = [];
+        for (var r = 0; r < records.length; r++) list.push(kinds[records[r]]);
+        return { records: records, kinds: list };
+    };
+
+    // The runs of word characters of a folded matcher.
+    function piecesOf(folded) {
+        var pieces = [], m;
+        WORD_RUN.lastIndex = 0;
+        while ((m = WORD_RUN.exec(folded)) !== null) pieces.push(m[0]);
+        return pieces;
+    }
+
+    // Builds the word index of up to `budget` more records of a folded field;
+    // true once all are done. Only the browser page calls it, while idle.
+    Index.prototype.prepareWords = function (field, budget) {
+        if (!this.prepare(field, budget)) return false;
+        if (WORD_RUN === null) WORD_RUN = new RegExp("[^" + F.NON_WORD_CLASS + "]+", "g");
+        var words = this.wordIndexes[field];
+        if (!words) words = this.wordIndexes[field] = new WordIndex();
+        var texts = this.corpora[field];
+        var end = Math.min(this.length, words.done + Math.max(1, budget));
+        for (var i = words.done; i < end; i++) words.add(i, texts[i]);
+        words.done = end;
+        return end >= this.length;
+    };
+
+    function completeWords(index, field) {
+        var words = index.wordIndexes[field];
+        return words && words.done >= index.length ? words : null;
+    }
+
+    // The length of the folded field, which the ranking weighs.
+    Index.prototype.foldedLength = function (i, field) {
+        return this.foldedText(i, field).length;
     };
 
     // One Index per data array, so that the prepared fields survive between

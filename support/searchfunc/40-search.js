@@ -12,27 +12,6 @@
         [F.DESCRIPTION]
     ];
 
-    // Ranking. A page's rank is decided by, in this order:
-    //   1. how many of the query's matchers (words, or the phrase) it contains,
-    //      more first;
-    //   2. its weight, larger first:
-    //        weight = sum over matchers m and searched fields f of
-    //                 W[f] * n / (n + 1),   n = occurrences of m in f (at most 100)
-    //      with W = 1000 for the title, 100 for keywords and description, 10 for
-    //      the text. n / (n + 1) grows with every further hit but stays below 1,
-    //      so one hit in the title (500) outweighs any number of hits in the
-    //      other fields (below 100 + 100 + 10), and one hit in the keywords or
-    //      the description (50) outweighs any number in the text (below 10);
-    //   3. its position in the index, earlier first (ties keep index order).
-    // Counting stops at 100 so that a one-letter query on a big site cannot
-    // make a search walk every occurrence of "e".
-    var WEIGHTS = [];
-    WEIGHTS[F.TITLE] = 1000;
-    WEIGHTS[F.KEYWORDS] = 100;
-    WEIGHTS[F.DESCRIPTION] = 100;
-    WEIGHTS[F.TEXT] = 10;
-    var COUNT_LIMIT = 100;
-
     function fieldsFor(strategy) {
         return FIELDS_BY_STRATEGY[strategy] || FIELDS_BY_STRATEGY[SEARCH_ALL];
     }
@@ -41,86 +20,136 @@
         return (b.matched - a.matched) || (b.weight - a.weight) || (a.index - b.index);
     }
 
-    // Longer words first: they are usually the rarer ones, and when every
-    // word must occur, each later word is looked for only in the pages that
-    // hold all the earlier ones.
-    function scanOrder(matchers) {
-        var order = [];
-        for (var k = 0; k < matchers.length; k++) order.push(k);
-        order.sort(function (a, b) { return (matchers[b].folded.length - matchers[a].folded.length) || (a - b); });
-        return order;
-    }
-
-    // Pages whose weights are equal must tie (and keep index order), but
-    // sums of the same terms in another order can differ in their last
-    // bits: rounding far below any real difference makes them equal again.
+    // Scores that are equal must tie (and keep index order), but sums of the
+    // same terms in another order can differ in their last bits: rounding
+    // far below any real difference makes them equal again.
     function roundWeight(w) {
         return Math.round(w * 1e6) / 1e6;
     }
 
-    function byNumber(a, b) {
-        return a - b;
+    // The parts of the index's titles that most of them share, made once.
+    function sharedParts(index) {
+        if (!index.sharedParts) index.sharedParts = F.sharedTitleParts(index.corpus(F.TITLE));
+        return index.sharedParts;
+    }
+
+    // Record i's title as the ranking reads it, kept for the next query.
+    function topicOf(index, shared, i) {
+        if (index.topicsOf !== shared) {
+            index.topicsOf = shared;
+            index.topics = [];
+        }
+        var topic = index.topics[i];
+        if (topic === undefined) topic = index.topics[i] = F.topicTitle(index.foldedText(i, F.TITLE), shared);
+        return topic;
+    }
+
+    // The text a field is scored on: the title without its shared parts.
+    function scoredText(index, shared, i, field) {
+        return field === F.TITLE ? topicOf(index, shared, i) : index.foldedText(i, field);
+    }
+
+    // Adds the pair bonus to the first hits and orders them again.
+    function addPairBonus(index, shared, hits, pairs, fields, factors) {
+        var count = Math.min(hits.length, F.RANK.PAIR_WINDOW);
+        for (var h = 0; h < count; h++) {
+            var i = hits[h].index, bonus = 0;
+            for (var f = 0; f < fields.length; f++) bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
+            if (bonus) hits[h].weight = roundWeight(hits[h].weight + factors[i] * bonus);
+        }
+        var first = hits.slice(0, count).sort(byRank);
+        for (h = 0; h < count; h++) hits[h] = first[h];
     }
 
     // Searches the index for a parsed query. Returns the hits, best first, as
-    // { index, matched, weight } (see the ranking above). The same search
-    // again (another page of its results, Back) is answered from memory.
-    function search(index, query, strategy) {
+    // { index, matched, weight } (weight is the score of the ranking in
+    // 35-rank.js). The ranking weighs a matcher by the share of all records
+    // that hold it and reads titles without the parts most of them share; a
+    // server page that searches only the candidate records of its database
+    // passes what those are for the whole index as `whole`: { total, shared,
+    // holding: [records holding each matcher] }. The same search again
+    // (another page of its results, Back) is answered from memory.
+    function search(index, query, strategy, whole) {
         var matchers = query.matchers;
         if (!matchers.length || !index.length) return [];
         var fields = fieldsFor(strategy);
         var needAll = query.matching === F.MATCH_ALL;
-        var key = [strategy, needAll ? 1 : 0];
+        var key = [strategy, query.matching];
         for (var m = 0; m < matchers.length; m++) {
             key.push(matchers[m].pattern ? "p" + matchers[m].pattern.source : "w" + matchers[m].folded);
         }
         key = key.join("\u0000");
-        var kept = index.searches.get(key);
+        var kept = whole ? null : index.searches.get(key);
         if (kept) return kept.slice(0);
 
-        var weight = [], matched = [], lastMatcher = [];
-        var i, j, f;
+        var shared = whole ? whole.shared : sharedParts(index);
+        var total = whole ? whole.total : index.length;
+        var score = [], matched = [], lastMatcher = [];
+        var i, j, f, k;
         for (i = 0; i < index.length; i++) {
-            weight.push(0);
+            score.push(0);
             matched.push(0);
             lastMatcher.push(-1);
         }
-        var order = needAll ? scanOrder(matchers) : null;
-        var within = null;
-        for (var step = 0; step < matchers.length; step++) {
-            var k = order ? order[step] : step;
-            var pages = [];
+        var founds = [], holding = [];
+        for (k = 0; k < matchers.length; k++) {
+            // The matcher's records in each field, and how many hold it.
+            var here = founds[k] = [], seen = {}, holders = 0;
             for (f = 0; f < fields.length; f++) {
-                var fieldWeight = WEIGHTS[fields[f]];
-                var found = index.find(fields[f], matchers[k], COUNT_LIMIT, within);
+                var found = here[f] = index.find(fields[f], matchers[k], null);
                 for (j = 0; j < found.records.length; j++) {
-                    var record = found.records[j], n = found.counts[j];
-                    weight[record] += fieldWeight * n / (n + 1);
-                    if (lastMatcher[record] !== k) {
-                        lastMatcher[record] = k;
-                        matched[record]++;
-                        pages.push(record);
+                    if (!seen[found.records[j]]) {
+                        seen[found.records[j]] = true;
+                        holders++;
                     }
                 }
             }
-            if (needAll) {
-                // Every word must match: one that matches nowhere ends the search.
-                if (!pages.length) {
-                    index.searches.set(key, []);
-                    return [];
+            // Every word must match: one that matches nowhere ends the search.
+            if (needAll && !holders) {
+                if (!whole) index.searches.set(key, []);
+                return [];
+            }
+            holding.push(whole ? whole.holding[k] : holders);
+        }
+        for (k = 0; k < matchers.length; k++) {
+            var rarity = F.rarity(total, holding[k]);
+            for (f = 0; f < fields.length; f++) {
+                var field = fields[f], inField = founds[k][f];
+                for (j = 0; j < inField.records.length; j++) {
+                    var record = inField.records[j], kinds = inField.kinds[j], length;
+                    if (field === F.TITLE) {
+                        var topic = topicOf(index, shared, record);
+                        kinds = F.countKinds(topic, matchers[k]);
+                        length = topic.length;
+                    } else {
+                        length = index.foldedLength(record, field);
+                    }
+                    score[record] += rarity * F.fieldScore(field, kinds, length);
+                    if (lastMatcher[record] !== k) {
+                        lastMatcher[record] = k;
+                        matched[record]++;
+                    }
                 }
-                within = pages.sort(byNumber);
             }
         }
         var wanted = needAll ? matchers.length : 1;
-        var hits = [];
+        var words = F.queryWords(query);
+        var hits = [], factors = {};
         for (i = 0; i < index.length; i++) {
-            if (matched[i] >= wanted) hits.push({ index: i, matched: matched[i], weight: roundWeight(weight[i]) });
+            if (matched[i] < wanted) continue;
+            // The title's own signals: the exact title, the pieces of a
+            // dotted name, and whether there is a title at all.
+            var topicTitle = topicOf(index, shared, i);
+            var bonus = (F.isExactTitle(topicTitle, words) ? F.RANK.EXACT : 0) + F.pieceScore(topicTitle, query);
+            var factor = factors[i] = F.isUntitled(index.foldedText(i, F.TITLE)) ? F.RANK.UNTITLED : 1;
+            hits.push({ index: i, matched: matched[i], weight: roundWeight(factor * (score[i] + bonus)) });
         }
         // Array sort need not be stable in older engines; byRank never
         // returns 0 for two different pages, so stability does not matter.
         hits.sort(byRank);
-        index.searches.set(key, hits);
+        var pairs = F.pairMatchers(query);
+        if (pairs.length) addPairBonus(index, shared, hits, pairs, fields, factors);
+        if (!whole) index.searches.set(key, hits);
         return hits.slice(0);
     }
 
@@ -143,8 +172,6 @@
     F.SEARCH_TITLE = SEARCH_TITLE;
     F.SEARCH_KEYWORDS = SEARCH_KEYWORDS;
     F.SEARCH_DESCRIPTION = SEARCH_DESCRIPTION;
-    F.WEIGHTS = WEIGHTS;
-    F.COUNT_LIMIT = COUNT_LIMIT;
     F.fieldsFor = fieldsFor;
     F.search = search;
     F.matchersFound = matchersFound;
