@@ -101,6 +101,12 @@
         return folded.length >= this.length;
     };
 
+    // Takes a field's folded text as already made (a server page reads it
+    // from its database), one string per record.
+    Index.prototype.useFolded = function (field, folded) {
+        this.corpora[field] = folded;
+    };
+
     // The folded field of every record.
     Index.prototype.corpus = function (field) {
         this.prepare(field, this.length);
