@@ -155,6 +155,13 @@
         if (pieces.length) {
             if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
                 var all = words.find(matcher.folded);
+                // The ranking counts only the first occurrences in a record;
+                // which kinds those are, only the text can tell.
+                var texts = this.corpora[field];
+                for (var j = 0; j < all.records.length; j++) {
+                    var kinds = all.kinds[j];
+                    if (kinds[0] + kinds[1] + kinds[2] >= F.COUNT_LIMIT) all.kinds[j] = F.countKinds(texts[all.records[j]], matcher);
+                }
                 this.scans.set(key, all);
                 return within ? restrict(all, within) : all;
             }
@@ -187,13 +194,18 @@
 
     // The word index of a field: every word (a run of word characters, see
     // 35-rank.js) of the folded text, with the records that hold it and how
-    // often (at most COUNT_CAP, which is all the ranking counts). Built in
+    // often (at most COUNT_CAP: a record with more is counted in its text).
+    // Built in
     // slices after the field is folded (prepareWords), it answers a word
     // from its vocabulary instead of a pass over tens of megabytes of text:
     // a word of the query can only occur inside words of the text, so the
     // words that hold it, and their counts, give exactly what a scan would.
     var COUNT_CAP = 100;
     var WORD_RUN = null;
+    // The work of one step of prepareWords, per record of its budget: the
+    // characters read for words, and the words joined into the vocabulary.
+    var CHARS_PER_RECORD = 2048;
+    var JOIN_STEP = 256;
 
     function WordIndex() {
         this.done = 0;
@@ -202,42 +214,72 @@
         this.postings = [];
         this.joined = null;
         this.starts = null;
+        this.pieces = [];
+        this.startRecord();
     }
 
-    WordIndex.prototype.add = function (record, folded) {
-        var counts = {}, order = [], m;
-        WORD_RUN.lastIndex = 0;
-        while ((m = WORD_RUN.exec(folded)) !== null) {
+    // A record's words are counted where its text was left last time, so
+    // that one very long page takes several slices rather than one long one.
+    WordIndex.prototype.startRecord = function () {
+        this.at = 0;
+        this.counts = {};
+        this.order = [];
+    };
+
+    // Reads words of the record from where it was left, up to about `chars`
+    // characters further; true when the record is done.
+    WordIndex.prototype.readWords = function (record, folded, chars) {
+        var limit = this.at + chars, m;
+        WORD_RUN.lastIndex = this.at;
+        while (WORD_RUN.lastIndex < limit && (m = WORD_RUN.exec(folded)) !== null) {
             var key = "#" + m[0];
-            if (counts[key] === undefined) {
-                counts[key] = 0;
-                order.push(m[0]);
+            if (this.counts[key] === undefined) {
+                this.counts[key] = 0;
+                this.order.push(m[0]);
             }
-            counts[key]++;
+            this.counts[key]++;
         }
-        for (var k = 0; k < order.length; k++) {
-            var word = order[k];
+        if (m !== null && WORD_RUN.lastIndex !== 0 && WORD_RUN.lastIndex < folded.length) {
+            this.at = WORD_RUN.lastIndex;
+            return false;
+        }
+        for (var k = 0; k < this.order.length; k++) {
+            var word = this.order[k];
             var id = this.ids["#" + word];
             if (id === undefined) {
                 id = this.ids["#" + word] = this.words.length;
                 this.words.push(word);
                 this.postings.push([]);
             }
-            this.postings[id].push(record * 128 + Math.min(counts["#" + word], COUNT_CAP));
+            this.postings[id].push(record * 128 + Math.min(this.counts["#" + word], COUNT_CAP));
         }
+        this.startRecord();
+        return true;
+    };
+
+    // Joins up to `count` more words of the vocabulary; true once all are.
+    WordIndex.prototype.joinWords = function (count) {
+        if (this.joined !== null) return true;
+        var from = this.pieces.length * JOIN_STEP;
+        if (from >= this.words.length) return true;
+        var end = Math.min(this.words.length, from + Math.max(1, count) * JOIN_STEP);
+        for (; from < end; from += JOIN_STEP) this.pieces.push(this.words.slice(from, from + JOIN_STEP).join("\u0001"));
+        return this.pieces.length * JOIN_STEP >= this.words.length;
     };
 
     // The vocabulary as one string, each word between two separators, to
     // find every word holding a piece with indexOf.
     WordIndex.prototype.vocabulary = function () {
         if (this.joined === null) {
+            while (!this.joinWords(this.words.length));
             this.starts = [];
             var at = 1;
             for (var k = 0; k < this.words.length; k++) {
                 this.starts.push(at);
                 at += this.words[k].length + 1;
             }
-            this.joined = "\u0001" + this.words.join("\u0001") + "\u0001";
+            this.joined = "\u0001" + this.pieces.join("\u0001") + "\u0001";
+            this.pieces = null;
         }
         return this.joined;
     };
@@ -351,10 +393,17 @@
         var words = this.wordIndexes[field];
         if (!words) words = this.wordIndexes[field] = new WordIndex();
         var texts = this.corpora[field];
-        var end = Math.min(this.length, words.done + Math.max(1, budget));
-        for (var i = words.done; i < end; i++) words.add(i, texts[i]);
-        words.done = end;
-        return end >= this.length;
+        var chars = Math.max(1, budget) * CHARS_PER_RECORD;
+        while (words.done < this.length && chars > 0) {
+            var before = words.at;
+            if (words.readWords(words.done, texts[words.done], chars)) {
+                chars -= texts[words.done].length - before;
+                words.done++;
+            } else {
+                chars = 0;
+            }
+        }
+        return words.done >= this.length && words.joinWords(budget);
     };
 
     function completeWords(index, field) {

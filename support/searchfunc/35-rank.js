@@ -31,23 +31,41 @@
         return endsWord ? WHOLE : START;
     }
 
-    // The matcher's occurrences in folded text, taken from the left without
-    // overlap, counted by kind: [whole, start, inside].
+    // The matcher's first occurrences in folded text, at most COUNT_LIMIT of
+    // them, taken from the left without overlap, counted by kind: [whole,
+    // start, inside]. The limit keeps a search for a common word from
+    // walking every one of its places in a big site. Words are the common
+    // case and the hot loop of a search that has no word index yet, so their
+    // ends are tested once and the text's characters only where it matters.
     function countKinds(folded, matcher) {
         var kinds = [0, 0, 0];
+        if (matcher.words) {
+            var next = F.nextPhrase(folded, matcher, 0);
+            for (var taken = 0; next && taken < COUNT_LIMIT; taken++) {
+                kinds[kindOf(folded, next[0], next[1])]++;
+                next = F.nextPhrase(folded, matcher, next[1]);
+            }
+            return kinds;
+        }
         if (matcher.pattern) {
             var re = matcher.pattern, m;
             re.lastIndex = 0;
-            while ((m = re.exec(folded)) !== null) kinds[kindOf(folded, m.index, m.index + m[0].length)]++;
+            for (var n = 0; n < COUNT_LIMIT && (m = re.exec(folded)) !== null; n++) {
+                kinds[kindOf(folded, m.index, m.index + m[0].length)]++;
+            }
             re.lastIndex = 0;
             return kinds;
         }
         var needle = matcher.folded, length = needle.length;
         if (!length) return kinds;
+        var opensWord = isWordUnit(needle.charCodeAt(0)), closesWord = isWordUnit(needle.charCodeAt(length - 1));
         var at = folded.indexOf(needle);
-        while (at >= 0) {
-            kinds[kindOf(folded, at, at + length)]++;
-            at = folded.indexOf(needle, at + length);
+        for (var count = 0; at >= 0 && count < COUNT_LIMIT; count++) {
+            var end = at + length;
+            if (opensWord && at > 0 && isWordUnit(folded.charCodeAt(at - 1))) kinds[INSIDE]++;
+            else if (closesWord && end < folded.length && isWordUnit(folded.charCodeAt(end))) kinds[START]++;
+            else kinds[WHOLE]++;
+            at = folded.indexOf(needle, end);
         }
         return kinds;
     }
@@ -66,8 +84,8 @@
     //                       whole words of the title), for each such matcher
     //                     + PAIR * sum over fields f of W[f] * p / (p + 1))
     //      where
-    //        tf   = whole + 0.8 * start + 0.2 * inside: the matcher's
-    //               occurrences in the field by kind, each count at most 100;
+    //        tf   = whole + 0.8 * start + 0.2 * inside: the matcher's first
+    //               100 occurrences in the field, counted by kind;
     //               a whole word outranks the start of one, which outranks a
     //               match inside one;
     //        len  = the field's length in characters;
@@ -78,9 +96,9 @@
     //               after the other stand together, in that order;
     //        T    = 1, or 0.5 for a record without a title (a plain-text
     //               file, which usually repeats a page that has one);
-    //        K = 2, W = 2 for the title, keywords and description and 1 for
-    //        the text; B = 0.5 and P = 32 characters for the title and the
-    //        keywords, P = 128 for the description, B = 0.4 and P = 8192
+    //        K = 2, W = 1.5 for the title, keywords and description and 1
+    //        for the text; B = 0.5 and P = 32 characters for the title and
+    //        the keywords, P = 128 for the description, B = 0.2 and P = 4096
     //        for the text; EXACT 4, PIECE 4, PAIR 2.
     //      This is BM25 per field: a further hit is worth less than the one
     //      before, and a hit in a short field more than one in a long page.
@@ -92,18 +110,18 @@
     // again among themselves. A bonus only raises a score, so none of them
     // falls behind a hit outside the window.
     var WEIGHTS = [], LENGTH_PIVOT = [], LENGTH_SHARE = [];
-    WEIGHTS[F.TITLE] = 2;
-    WEIGHTS[F.KEYWORDS] = 2;
-    WEIGHTS[F.DESCRIPTION] = 2;
+    WEIGHTS[F.TITLE] = 1.5;
+    WEIGHTS[F.KEYWORDS] = 1.5;
+    WEIGHTS[F.DESCRIPTION] = 1.5;
     WEIGHTS[F.TEXT] = 1;
     LENGTH_PIVOT[F.TITLE] = 32;
     LENGTH_PIVOT[F.KEYWORDS] = 32;
     LENGTH_PIVOT[F.DESCRIPTION] = 128;
-    LENGTH_PIVOT[F.TEXT] = 8192;
+    LENGTH_PIVOT[F.TEXT] = 4096;
     LENGTH_SHARE[F.TITLE] = 0.5;
     LENGTH_SHARE[F.KEYWORDS] = 0.5;
     LENGTH_SHARE[F.DESCRIPTION] = 0.5;
-    LENGTH_SHARE[F.TEXT] = 0.4;
+    LENGTH_SHARE[F.TEXT] = 0.2;
     var SATURATION = 2;
     var KIND_WORTH = [1, 0.8, 0.2];
     var COUNT_LIMIT = 100;
@@ -123,7 +141,7 @@
     // The score of a matcher's occurrences in one field.
     function fieldScore(field, kinds, length) {
         var tf = 0;
-        for (var k = 0; k < 3; k++) tf += RANK.KIND_WORTH[k] * Math.min(kinds[k], COUNT_LIMIT);
+        for (var k = 0; k < 3; k++) tf += RANK.KIND_WORTH[k] * kinds[k];
         if (tf === 0) return 0;
         var share = RANK.LENGTH_SHARE[field];
         var norm = 1 - share + share * length / RANK.LENGTH_PIVOT[field];
@@ -197,25 +215,35 @@
         return kept.length && kept.length < parts.length ? kept.join(" - ") : foldedTitle;
     }
 
+    // The pieces (runs of word characters) of each matcher that has more
+    // than one: "os.path.join" has os, path and join.
     var PIECE_RUN = new RegExp("[^" + NON_WORD_CLASS + "]+", "g");
-    function pieceScore(topic, query) {
-        var total = 0;
+    function queryPieces(query) {
+        var all = [];
         for (var m = 0; m < query.matchers.length; m++) {
             var pieces = query.matchers[m].folded.match(PIECE_RUN) || [];
-            if (pieces.length < 2) continue;
-            var got = 0;
+            if (pieces.length > 1) all.push(pieces);
+        }
+        return all;
+    }
+
+    // PIECE for each matcher of several pieces, times the share of its
+    // pieces that are whole words of the title.
+    function pieceScore(topic, allPieces) {
+        var total = 0;
+        for (var m = 0; m < allPieces.length; m++) {
+            var pieces = allPieces[m], got = 0;
             for (var k = 0; k < pieces.length; k++) {
-                var kinds = countKinds(topic, { folded: pieces[k], pattern: null });
-                if (kinds[0]) got++;
+                if (countKinds(topic, { folded: pieces[k], pattern: null })[WHOLE]) got++;
             }
             total += RANK.PIECE * got / pieces.length;
         }
         return total;
     }
 
-    function isExactTitle(foldedTitle, wanted) {
+    // Whether one of the title's parts (titleParts) is the query's words.
+    function isExactTitle(parts, wanted) {
         if (wanted === "") return false;
-        var parts = titleParts(foldedTitle);
         for (var k = 0; k < parts.length; k++) {
             if (parts[k] === wanted) return true;
         }
@@ -248,12 +276,15 @@
     F.NON_WORD_CLASS = NON_WORD_CLASS;
     F.isWordUnit = isWordUnit;
     F.countKinds = countKinds;
+    F.COUNT_LIMIT = COUNT_LIMIT;
     F.RANK = RANK;
     F.fieldScore = fieldScore;
     F.rarity = rarity;
     F.queryWords = queryWords;
     F.isExactTitle = isExactTitle;
     F.pieceScore = pieceScore;
+    F.queryPieces = queryPieces;
+    F.titleParts = titleParts;
     F.sharedTitleParts = sharedTitleParts;
     F.topicTitle = topicTitle;
     F.isUntitled = isUntitled;

@@ -33,15 +33,24 @@
         return index.sharedParts;
     }
 
-    // Record i's title as the ranking reads it, kept for the next query.
-    function topicOf(index, shared, i) {
-        if (index.topicsOf !== shared) {
-            index.topicsOf = shared;
-            index.topics = [];
+    // What the ranking reads of record i's title, kept for the next query:
+    // the title without its shared parts, that title's parts, and whether
+    // the record has a title at all.
+    function titleOf(index, shared, i) {
+        if (index.titlesOf !== shared) {
+            index.titlesOf = shared;
+            index.titles = [];
         }
-        var topic = index.topics[i];
-        if (topic === undefined) topic = index.topics[i] = F.topicTitle(index.foldedText(i, F.TITLE), shared);
-        return topic;
+        var title = index.titles[i];
+        if (title === undefined) {
+            var folded = index.foldedText(i, F.TITLE), topic = F.topicTitle(folded, shared);
+            title = index.titles[i] = { topic: topic, parts: F.titleParts(topic), untitled: F.isUntitled(folded) };
+        }
+        return title;
+    }
+
+    function topicOf(index, shared, i) {
+        return titleOf(index, shared, i).topic;
     }
 
     // The text a field is scored on: the title without its shared parts.
@@ -133,15 +142,15 @@
             }
         }
         var wanted = needAll ? matchers.length : 1;
-        var words = F.queryWords(query);
+        var words = F.queryWords(query), pieces = F.queryPieces(query);
         var hits = [], factors = {};
         for (i = 0; i < index.length; i++) {
             if (matched[i] < wanted) continue;
             // The title's own signals: the exact title, the pieces of a
             // dotted name, and whether there is a title at all.
-            var topicTitle = topicOf(index, shared, i);
-            var bonus = (F.isExactTitle(topicTitle, words) ? F.RANK.EXACT : 0) + F.pieceScore(topicTitle, query);
-            var factor = factors[i] = F.isUntitled(index.foldedText(i, F.TITLE)) ? F.RANK.UNTITLED : 1;
+            var title = titleOf(index, shared, i);
+            var bonus = (F.isExactTitle(title.parts, words) ? F.RANK.EXACT : 0) + F.pieceScore(title.topic, pieces);
+            var factor = factors[i] = title.untitled ? F.RANK.UNTITLED : 1;
             hits.push({ index: i, matched: matched[i], weight: roundWeight(factor * (score[i] + bonus)) });
         }
         // Array sort need not be stable in older engines; byRank never

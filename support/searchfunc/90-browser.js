@@ -445,11 +445,12 @@
 
     // While the visitor reads the search page and types, the index is made
     // ready for the search it will most likely get (the fields of the
-    // default strategy, or all of them when the page offers a choice), in
-    // slices short enough to keep the page responsive. A search that comes
-    // first finishes the work itself.
+    // default strategy, or all of them when the page offers a choice):
+    // folded, then indexed by word, in slices short enough to keep the page
+    // responsive. A search that comes first folds what it needs itself and
+    // scans; the word index then takes over once it is complete.
     var SLICE_MS = 12;
-    var SLICE_RECORDS = 32;
+    var SLICE_RECORDS = 8;
 
     function prepareWhileIdle() {
         if (typeof arrFiles === "undefined") return;
@@ -463,7 +464,7 @@
         function slice() {
             var until = new Date().getTime() + SLICE_MS;
             while (next < fields.length && new Date().getTime() < until) {
-                if (index.prepare(fields[next], SLICE_RECORDS)) next++;
+                if (index.prepareWords(fields[next], SLICE_RECORDS)) next++;
             }
             if (next < fields.length) window.setTimeout(slice, 0);
         }
