@@ -33,6 +33,8 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
         body: "<p>The harbor scripts call os.path.join and path.join; join the path.</p>" }),
     "cafe.html": page({ title: "Caf\u00e9 Cr\u00e8me \u2014 Harbor Works", keywords: "caf\u00e9, stra\u00dfe",
         body: "<p>The harbor caf\u00e9 on the Hafenstra\u00dfe serves cr\u00e8me and \u03c3\u03bf\u03c6\u03af\u03b1.</p>" }),
+    "workshop.html": page({ title: "Lantern workshop", body: "<p>The workshop works on every lantern.</p>" }),
+    "oil.html": page({ title: "Lamp oil", body: "<p>Harbor Works sells lamp oil; the oil works in every lantern.</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
 });
@@ -55,7 +57,7 @@ const SITES = [
         dir: rankingSite,
         queries: ["lantern", "lanterns", "night walk", "walk night", "harbor", "harbor lantern", "harbor works",
             "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
-            "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a"]
+            "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil"]
     }
 ];
 
