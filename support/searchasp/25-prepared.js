@@ -3,8 +3,10 @@
 // The indexer keeps, beside IndexData, each row's searched fields decoded
 // and case-folded as the browser engine folds them (the table SearchText).
 // With it a request folds only the query: SQLite picks the rows that hold
-// every word (instr on folded text is exact, as indexOf is in the browser),
-// the search functions rank those rows from their folded text, and only the
+// its words (all or any; instr on folded text is exact, as indexOf is in the
+// browser), the search functions rank those rows from their folded text
+// (reading it costs more than the old counts in SQL did, but the ranking
+// tells a whole word from part of one, which SQL cannot), and only the
 // rows of the page shown are read and decoded in full. An index written
 // before SearchText existed has no such table; the caller then searches the
 // way it always did.
