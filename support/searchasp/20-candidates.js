@@ -84,16 +84,21 @@
         return ["", "", "", "", "", ""];
     }
 
-    // The rows that may match, in index order, with the searched fields
-    // filled in: { records, keys }, records as webdata.js's arrFiles has
-    // them, keys to fetch a whole row by.
+    // The rows that may match, in index order, with the searched fields and
+    // the title (the ranking reads it whatever is searched) filled in:
+    // { records, keys }, records as webdata.js's arrFiles has them, keys to
+    // fetch a whole row by.
     function candidates(connection, query, strategy) {
         var fields = F.fieldsFor(strategy);
         var values = [];
         var where = condition(query, fields, values);
+        var read = [F.TITLE];
+        for (var s = 0; s < fields.length; s++) {
+            if (fields[s] !== F.TITLE) read.push(fields[s]);
+        }
         // Numbers as text: JScript cannot take the 64-bit integers SQLite hands out.
         var columns = ["CAST(rowid AS TEXT)", "CAST(ID AS TEXT)"];
-        for (var f = 0; f < fields.length; f++) columns.push(NAMES[fields[f]]);
+        for (var f = 0; f < read.length; f++) columns.push(NAMES[read[f]]);
         // In table order, which needs no sort: sorting by ID in SQL would
         // make SQLite copy every candidate's text once more. Index order is
         // restored below.
@@ -104,7 +109,7 @@
         var records = [], keys = [];
         for (var r = 0; r < rows.length; r++) {
             var record = emptyRecord();
-            for (var c = 0; c < fields.length; c++) record[fields[c]] = F.server.stored(rows[r][c + 2]);
+            for (var c = 0; c < read.length; c++) record[read[c]] = F.server.stored(rows[r][c + 2]);
             records.push(record);
             keys.push(String(rows[r][0]));
         }

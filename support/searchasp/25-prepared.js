@@ -3,37 +3,31 @@
 // The indexer keeps, beside IndexData, each row's searched fields decoded
 // and case-folded as the browser engine folds them (the table SearchText).
 // With it a request folds only the query: SQLite picks the rows that hold
-// every word (instr on folded text is exact, as indexOf is in the browser),
-// counts the words in each field, and only the rows of the page shown are
-// read and decoded in full. The counts give the same matched matchers and
-// the same weights as the browser engine, summed in its order, so the hits
-// rank as they do there. An index written before SearchText existed has no
-// such table; the caller then searches the way it always did.
+// its words (all or any; instr on folded text is exact, as indexOf is in the
+// browser), the search functions rank those rows from their folded text
+// (reading it costs more than the old counts in SQL did, but the ranking
+// tells a whole word from part of one, which SQL cannot), and only the
+// rows of the page shown are read and decoded in full. An index written
+// before SearchText existed has no such table; the caller then searches the
+// way it always did.
+//
+// The browser engine ranks a page against the whole index: a word's worth
+// falls with the share of pages holding it, and the parts of a title that
+// most titles share (the site's name) are not read. Counting those over the
+// whole table here, rather than over the candidate rows, makes the hits rank
+// as they do there.
 (function (F) {
     var NAMES = [];
     NAMES[F.TITLE] = "Title";
     NAMES[F.TEXT] = "Text";
     NAMES[F.KEYWORDS] = "Keywords";
     NAMES[F.DESCRIPTION] = "Description";
-
-    // The browser engine's own ranking constants, so both rank alike.
-    var WEIGHTS = F.WEIGHTS;
-    var COUNT_LIMIT = F.COUNT_LIMIT;
+    var RANKED_FIELDS = [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT];
 
     function hasPreparedText(connection) {
         var rows = F.server.rowsOf(connection, "SELECT CAST(count(*) AS TEXT) FROM sqlite_master " +
             "WHERE type = 'table' AND name = ?", ["SearchText"]);
         return rows.length > 0 && String(rows[0][0]) !== "0";
-    }
-
-    // The occurrences of the parameter in a column, taken from the left
-    // without overlap (as the browser engine counts them), at most
-    // COUNT_LIMIT. Byte lengths: a blob knows its length, while a text's
-    // characters would have to be counted; a match of whole UTF-8
-    // characters removes the same bytes either way.
-    function countSql(column) {
-        return "ifnull(min(" + COUNT_LIMIT + ", (length(CAST(" + column + " AS BLOB)) - length(CAST(replace(" +
-            column + ", ?, '') AS BLOB))) / length(CAST(? AS BLOB))), 0)";
     }
 
     // A phrase's words, each of which the field must hold for the phrase to
@@ -57,15 +51,15 @@
         return "(" + parts.join(" AND ") + ")";
     }
 
-    // The order in which the browser engine adds up a page's weight: the
-    // matchers as typed, or longest first when all must match.
-    function scanOrder(matchers, needAll) {
-        var order = [];
-        for (var k = 0; k < matchers.length; k++) order.push(k);
-        if (needAll) {
-            order.sort(function (a, b) { return (matchers[b].folded.length - matchers[a].folded.length) || (a - b); });
-        }
-        return order;
+    // Whether any of the searched fields can hold the matcher.
+    function anyFieldSql(fields, matcher, values) {
+        var anyField = [];
+        for (var f = 0; f < fields.length; f++) anyField.push(presenceSql(NAMES[fields[f]], matcher, values));
+        return "(" + anyField.join(" OR ") + ")";
+    }
+
+    function textOf(value) {
+        return value === null || value === undefined ? "" : String(value);
     }
 
     function recordNumber(value) {
@@ -78,95 +72,99 @@
         return (recordNumber(a.id) - recordNumber(b.id)) || (a.row - b.row);
     }
 
-    function byRank(a, b) {
-        return (b.matched - a.matched) || (b.weight - a.weight) || (a.index - b.index);
-    }
-
     function emptyRecord() {
         return ["", "", "", "", "", ""];
     }
 
+    // Whether the phrase stands in one of the searched fields of a candidate.
+    function holdsPhrase(candidate, fields, matcher) {
+        for (var f = 0; f < fields.length; f++) {
+            if (F.countAll(candidate.folded[fields[f]], matcher, 1) > 0) return true;
+        }
+        return false;
+    }
+
+    // What the ranking needs of the whole table: { total, shared, holding }
+    // as F.search takes it. A word's rows are counted by SQLite in one pass;
+    // a phrase comes only in a phrase search, as its one matcher, so its
+    // rows are the candidates in which the phrase itself stands.
+    function wholeTable(connection, matchers, fields, candidates) {
+        var values = [], counts = ["CAST(count(*) AS TEXT)"];
+        for (var m = 0; m < matchers.length; m++) {
+            if (!matchers[m].pattern) {
+                counts.push("CAST(ifnull(sum(CASE WHEN " + anyFieldSql(fields, matchers[m], values) +
+                    " THEN 1 ELSE 0 END), 0) AS TEXT)");
+            }
+        }
+        var numbers = String(F.server.rowsOf(connection, "SELECT " + counts.join(" || ' ' || ") +
+            " FROM SearchText", values)[0][0]).split(" ");
+        var holding = [], at = 1;
+        for (m = 0; m < matchers.length; m++) {
+            if (matchers[m].pattern) {
+                var rows = 0;
+                for (var c = 0; c < candidates.length; c++) {
+                    if (holdsPhrase(candidates[c], fields, matchers[m])) rows++;
+                }
+                holding.push(rows);
+            } else {
+                holding.push(parseFloat(numbers[at++]));
+            }
+        }
+        var titles = F.server.rowsOf(connection, "SELECT Title FROM SearchText", []);
+        var folded = [];
+        for (var t = 0; t < titles.length; t++) folded.push(textOf(titles[t][0]));
+        return { total: parseFloat(numbers[0]), shared: F.sharedTitleParts(folded), holding: holding };
+    }
+
     // Searches SearchText for a parsed query. Returns { found, hits } as the
-    // caller would get them from the browser engine's search over the
-    // candidate rows (found.records holds empty records, to be completed for
-    // the hits shown), or null when the database has no prepared text.
+    // caller would get them from the browser engine's search of the whole
+    // index (found.records holds empty records, to be completed for the hits
+    // shown), or null when the database has no prepared text.
     function preparedSearch(connection, query, strategy) {
         if (!hasPreparedText(connection)) return null;
         var matchers = query.matchers;
         var fields = F.fieldsFor(strategy);
         var needAll = query.matching === F.MATCH_ALL;
-        var m, f;
+        var m, f, r;
 
-        // One text column for the numbers of a row (reading a field through
-        // ADO costs more than SQLite joining a few numbers):
-        // "row id count count ...", a count per word and field; the ID is
-        // empty when NULL. A phrase's fields come as further columns, and
-        // only where they hold all its words.
-        var numberValues = [], textValues = [], whereValues = [];
-        var numbers = ["CAST(Row AS TEXT)", "ifnull(CAST(ID AS TEXT), '')"];
-        var texts = [];
-        for (m = 0; m < matchers.length; m++) {
-            for (f = 0; f < fields.length; f++) {
-                var column = NAMES[fields[f]];
-                if (matchers[m].pattern) {
-                    texts.push("CASE WHEN " + presenceSql(column, matchers[m], textValues) + " THEN " + column + " ELSE '' END");
-                } else {
-                    numbers.push(countSql(column));
-                    numberValues.push(matchers[m].folded, matchers[m].folded);
-                }
-            }
+        // The searched fields and the title, which the ranking reads whatever
+        // is searched; numbers as text, as JScript cannot take SQLite's
+        // 64-bit integers.
+        var read = [F.TITLE];
+        for (f = 0; f < fields.length; f++) {
+            if (fields[f] !== F.TITLE) read.push(fields[f]);
         }
-        var terms = [];
-        for (m = 0; m < matchers.length; m++) {
-            var anyField = [];
-            for (f = 0; f < fields.length; f++) anyField.push(presenceSql(NAMES[fields[f]], matchers[m], whereValues));
-            terms.push("(" + anyField.join(" OR ") + ")");
-        }
-        var sql = "SELECT " + [numbers.join(" || ' ' || ")].concat(texts).join(", ") + " FROM SearchText WHERE " +
-            terms.join(needAll ? " AND " : " OR ");
-        var rows = F.server.rowsOf(connection, sql, numberValues.concat(textValues, whereValues));
+        var columns = ["CAST(Row AS TEXT)", "ifnull(CAST(ID AS TEXT), '')"];
+        for (f = 0; f < read.length; f++) columns.push(NAMES[read[f]]);
+        var values = [], terms = [];
+        for (m = 0; m < matchers.length; m++) terms.push(anyFieldSql(fields, matchers[m], values));
+        var rows = F.server.rowsOf(connection, "SELECT " + columns.join(", ") + " FROM SearchText WHERE " +
+            terms.join(needAll ? " AND " : " OR "), values);
 
+        var found = { records: [], keys: [] };
+        if (!rows.length) return { found: found, hits: [] };
         var candidates = [];
-        for (var r = 0; r < rows.length; r++) {
-            var parts = String(rows[r][0]).split(" ");
-            var counts = [], at = 2, t = 1;
-            for (m = 0; m < matchers.length; m++) {
-                var perField = [];
-                for (f = 0; f < fields.length; f++) {
-                    if (matchers[m].pattern) {
-                        var text = rows[r][t++];
-                        perField.push(text ? F.countAll(String(text), matchers[m], COUNT_LIMIT) : 0);
-                    } else {
-                        perField.push(parseFloat(parts[at++]));
-                    }
-                }
-                counts.push(perField);
-            }
-            candidates.push({ row: parseFloat(parts[0]), key: parts[0], id: parts[1], counts: counts });
+        for (r = 0; r < rows.length; r++) {
+            var folded = [];
+            for (f = 0; f < RANKED_FIELDS.length; f++) folded[RANKED_FIELDS[f]] = "";
+            for (f = 0; f < read.length; f++) folded[read[f]] = textOf(rows[r][f + 2]);
+            var key = String(rows[r][0]);
+            candidates.push({ row: parseFloat(key), key: key, id: String(rows[r][1]), folded: folded });
         }
         candidates.sort(byIndexOrder);
 
-        var order = scanOrder(matchers, needAll);
-        var wanted = needAll ? matchers.length : 1;
-        var found = { records: [], keys: [] }, hits = [];
+        var texts = [];
+        for (f = 0; f < RANKED_FIELDS.length; f++) texts[RANKED_FIELDS[f]] = [];
         for (var i = 0; i < candidates.length; i++) {
             found.records.push(emptyRecord());
             found.keys.push(candidates[i].key);
-            var weight = 0, matched = 0;
-            for (var step = 0; step < order.length; step++) {
-                var here = candidates[i].counts[order[step]], any = false;
-                for (f = 0; f < fields.length; f++) {
-                    var n = here[f];
-                    if (n > 0) {
-                        weight += WEIGHTS[fields[f]] * n / (n + 1);
-                        any = true;
-                    }
-                }
-                if (any) matched++;
-            }
-            if (matched >= wanted) hits.push({ index: i, matched: matched, weight: Math.round(weight * 1e6) / 1e6 });
+            for (f = 0; f < RANKED_FIELDS.length; f++) texts[RANKED_FIELDS[f]].push(candidates[i].folded[RANKED_FIELDS[f]]);
         }
-        hits.sort(byRank);
+        // An index of the candidates alone, for this request: the page
+        // renders from its own index of the completed records.
+        var index = new F.Index(found.records, candidates.length);
+        for (f = 0; f < RANKED_FIELDS.length; f++) index.useFolded(RANKED_FIELDS[f], texts[RANKED_FIELDS[f]]);
+        var hits = F.search(index, query, strategy, wholeTable(connection, matchers, fields, candidates));
         return { found: found, hits: hits };
     }
 

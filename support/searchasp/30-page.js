@@ -93,6 +93,10 @@
                     found = prepared.found;
                     hits = prepared.hits;
                 } else {
+                    // Without SearchText the whole table would have to be
+                    // decoded and folded to know how many pages hold each
+                    // word and what most titles share, so an older index is
+                    // ranked by its candidate rows alone.
                     found = F.server.candidates(connection, query, request.strategy);
                     hits = F.search(F.indexFor(found.records), query, request.strategy);
                 }

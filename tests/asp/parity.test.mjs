@@ -4,10 +4,40 @@
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
+import path from "node:path";
 import {
     Program, addBareTemplate, makeBoth, javaScriptEngine, javaScriptResults, aspHost, aspResults, hitLinks,
-    resultCount, query, sampleSite, realSite
+    resultCount, query, sampleSite, realSite, tempDir, writeSite, page
 } from "./fixture.mjs";
+
+// Pages that set the ranking's signals against each other: a whole word
+// against the start or inside of one, two words together against apart, an
+// exact title, the site's name after a dash on most titles, a dotted name,
+// a plain-text file without a title, a word on every page, and letters
+// beyond ASCII. The search page ranks rows it has not all read, so what it
+// counts over the whole table must be what the browser counts.
+const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
+    "index.html": page({ title: "Harbor Works", body: "<p>Welcome to the harbor. Lanterns, walks and tools.</p>" }),
+    "lantern.html": page({ title: "Lantern \u2014 Harbor Works",
+        body: "<p>A lantern for the harbor night walk. The lantern burns oil.</p>" }),
+    "lanterns.html": page({ title: "Lanterns and lanternmakers \u2014 Harbor Works",
+        body: "<p>Old sublanterns and lanternlight at the harbor.</p>" }),
+    "walk.html": page({ title: "Night walk \u2014 Harbor Works", keywords: "walk, night",
+        body: "<p>The night walk leaves the harbor at nine.</p>" }),
+    "apart.html": page({ title: "Evenings \u2014 Harbor Works", keywords: "night walk, a walk at night, harbor walk",
+        description: "A walk by the harbor, late at night.",
+        body: "<p>Every night we walk. A walk at night, the harbor walk, night after night.</p>" }),
+    "path.html": page({ title: "os.path.join \u2014 Harbor Works",
+        body: "<p>Joining a path in the harbor scripts: os.path.join(a, b).</p>" }),
+    "scripts.html": page({ title: "Scripts | Harbor Works",
+        body: "<p>The harbor scripts call os.path.join and path.join; join the path.</p>" }),
+    "cafe.html": page({ title: "Caf\u00e9 Cr\u00e8me \u2014 Harbor Works", keywords: "caf\u00e9, stra\u00dfe",
+        body: "<p>The harbor caf\u00e9 on the Hafenstra\u00dfe serves cr\u00e8me and \u03c3\u03bf\u03c6\u03af\u03b1.</p>" }),
+    "workshop.html": page({ title: "Lantern workshop", body: "<p>The workshop works on every lantern.</p>" }),
+    "oil.html": page({ title: "Lamp oil", body: "<p>Harbor Works sells lamp oil; the oil works in every lantern.</p>" }),
+    "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
+    "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
+});
 
 const SITES = [
     {
@@ -21,6 +51,13 @@ const SITES = [
         dir: realSite,
         queries: ["sqlite", "select", "virtual table", "journal mode", "the", "pragma", "fts5", "json", "WAL",
             "collate nocase", "[", "%", "a_b", "x'", "xyzzyplugh", "r-tree index", "\u00e9", "k"]
+    },
+    {
+        name: "a site that sets the ranking's signals against each other",
+        dir: rankingSite,
+        queries: ["lantern", "lanterns", "night walk", "walk night", "harbor", "harbor lantern", "harbor works",
+            "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
+            "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil"]
     }
 ];
 
@@ -32,7 +69,10 @@ before(async () => {
     host = await aspHost();
 });
 
-after(() => program?.remove());
+after(() => {
+    program?.remove();
+    fs.rmSync(path.dirname(rankingSite), { recursive: true, force: true });
+});
 
 for (const site of SITES) {
     describe(site.name, { skip: !fs.existsSync(site.dir) && `${site.dir} is missing` }, () => {

@@ -12,7 +12,12 @@ import {
     query, sampleSite, tempDir
 } from "./fixture.mjs";
 
-const QUERIES = ["lantern", "harbor lantern", "e", "pier wind", "Tuesday hello", "don't", "zzzyzzy"];
+// An index without SearchText ranks by its candidate rows alone (see
+// 30-page.js), so a query whose words are rarer in the whole index than
+// among the candidates ("lantern co.") may order its hits otherwise there;
+// these do not.
+const QUERIES = ["lantern", "harbor lantern", "e", "pier wind", "Tuesday hello", "don't", "zzzyzzy", "night walk",
+    "walk night", "product catalogue", "brass compass", "the"];
 
 let program, host, out, engine;
 
