@@ -85,18 +85,28 @@ var Findlark = Findlark || {};
     }
 
     // Decodes character references once: "&amp;lt;" becomes the text "&lt;",
-    // never "<". Unknown names stay as written.
+    // never "<". Unknown names stay as written. The text between references
+    // is copied once, by the final join: a large page holds thousands of
+    // them.
+    var REFERENCE_WINDOW = 40;
     function decodeReferences(s) {
         s = s == null ? "" : String(s);
-        if (s.indexOf("&") < 0) return s;
-        var pieces = s.split("&");
-        for (var k = 1; k < pieces.length; k++) {
-            var piece = pieces[k];
-            var m = REFERENCE.exec(piece);
+        var amp = s.indexOf("&");
+        if (amp < 0) return s;
+        var out = [], from = 0;
+        while (amp >= 0) {
+            var m = REFERENCE.exec(s.substring(amp + 1, amp + 1 + REFERENCE_WINDOW));
+            // A run of digits as long as the window may go on beyond it.
+            if (m && m[0].length === REFERENCE_WINDOW) m = REFERENCE.exec(s.substring(amp + 1));
             var value = m ? referenceValue(m) : null;
-            pieces[k] = value === null ? "&" + piece : value + piece.substring(m[0].length);
+            if (value !== null) {
+                out.push(s.substring(from, amp), value);
+                from = amp + 1 + m[0].length;
+            }
+            amp = s.indexOf("&", amp + 1);
         }
-        return pieces.join("");
+        out.push(s.substring(from));
+        return out.join("");
     }
 
     // Composed and decomposed accents must compare equal, so text goes
