@@ -92,6 +92,34 @@ function fl_kind_of($s, $start, $end)
     return $ends ? FL_WHOLE : FL_START;
 }
 
+// Whether the character beside a match is a word character: the one ending just before byte $at
+// ($before) or the one starting at it. Text is mostly ASCII, which a table answers.
+function fl_is_word_beside($s, $at, $before)
+{
+    static $ascii = null;
+    if ($ascii === null) {
+        $ascii = array();
+        for ($c = 0; $c < 128; $c++) {
+            $ascii[$c] = fl_is_word_code($c);
+        }
+    }
+    $b = ord($s[$before ? $at - 1 : $at]);
+    if ($b < 0x80) {
+        return $ascii[$b];
+    }
+    return fl_is_word_code($before ? fl_code_before($s, $at) : fl_code_at($s, $at));
+}
+
+function fl_is_borderless($word)
+{
+    for ($k = 1, $n = strlen($word); $k < $n; $k++) {
+        if (substr($word, 0, $k) === substr($word, -$k)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The matcher's occurrences in folded text, taken from the left without overlap, counted by kind:
 // array(whole, start, inside). Counting stops once every kind has reached what the ranking counts.
 function fl_count_kinds($folded, $matcher)
@@ -111,13 +139,47 @@ function fl_count_kinds($folded, $matcher)
     if ($size === 0) {
         return $kinds;
     }
+    // A word's first and last characters are those of every match (fl_kind_of step by step): only the
+    // characters beside a match decide its kind.
+    static $plans = array();
+    if (!isset($plans[$needle])) {
+        $firstWord = fl_is_word_code(fl_code_at($needle, 0));
+        $lastWord = fl_is_word_code(fl_code_before($needle, $size));
+        // A word no end of which is also its start ("sqlite", not "that") can occur only apart from
+        // itself, so every occurrence is one of those taken from the left, and PCRE counts each kind.
+        $word = '[^' . FL_NON_WORD_CLASS . ']';
+        $quoted = preg_quote($needle, '/');
+        $plans[$needle] = array($firstWord, $lastWord, fl_is_borderless($needle),
+            $firstWord ? '/(?<=' . $word . ')' . $quoted . '/u' : null,
+            $lastWord ? '/' . ($firstWord ? '(?<!' . $word . ')' : '') . $quoted . '(?=' . $word . ')/u' : null);
+    }
+    list($firstWord, $lastWord, $borderless, $insidePattern, $startPattern) = $plans[$needle];
+    $total = substr_count($folded, $needle);
+    if ($total === 0) {
+        return $kinds;
+    }
+    if ($borderless) {
+        $inside = $insidePattern === null ? 0 : preg_match_all($insidePattern, $folded);
+        $start = $startPattern === null ? 0 : preg_match_all($startPattern, $folded);
+        if ($inside !== false && $start !== false) {
+            return array($total - $inside - $start, $start, $inside);
+        }
+    }
+    $length = strlen($folded);
     $at = strpos($folded, $needle);
     while ($at !== false) {
-        $kinds[fl_kind_of($folded, $at, $at + $size)]++;
+        $end = $at + $size;
+        if ($firstWord && $at > 0 && fl_is_word_beside($folded, $at, true)) {
+            $kinds[FL_INSIDE]++;
+        } elseif ($lastWord && $end < $length && fl_is_word_beside($folded, $end, false)) {
+            $kinds[FL_START]++;
+        } else {
+            $kinds[FL_WHOLE]++;
+        }
         if ($kinds[0] >= FL_COUNT_LIMIT && $kinds[1] >= FL_COUNT_LIMIT && $kinds[2] >= FL_COUNT_LIMIT) {
             break;
         }
-        $at = strpos($folded, $needle, $at + $size);
+        $at = strpos($folded, $needle, $end);
     }
     return $kinds;
 }

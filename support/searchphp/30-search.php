@@ -235,12 +235,30 @@ function fl_search($db, $query, $strategy, $wanted = 0)
         unset($hit['terms']);
     }
     unset($hit);
-    usort($hits, 'fl_by_rank');
+    fl_sort_hits($hits);
     $pairs = fl_pair_matchers($query);
     if ($pairs) {
         fl_add_pair_bonus($db, $hits, $pairs, $fields);
     }
     return $hits;
+}
+
+// Orders the hits as fl_by_rank does, by keys (a comparison function called for every pair of a few
+// thousand hits would take longer than the whole search).
+function fl_sort_hits(&$hits)
+{
+    $matched = array();
+    $weight = array();
+    $id = array();
+    $row = array();
+    foreach ($hits as $hit) {
+        $matched[] = $hit['matched'];
+        $weight[] = $hit['weight'];
+        $id[] = $hit['id'] === null ? PHP_INT_MIN : $hit['id'];
+        $row[] = $hit['row'];
+    }
+    array_multisort($matched, SORT_DESC, SORT_NUMERIC, $weight, SORT_DESC, SORT_NUMERIC, $id, SORT_ASC, SORT_NUMERIC,
+        $row, SORT_ASC, SORT_NUMERIC, $hits);
 }
 
 // Adds the pair bonus to the first hits and orders them again.
