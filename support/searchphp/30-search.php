@@ -101,9 +101,8 @@ function fl_holding_count($db, $matcher, $fields)
 }
 
 // Searches the index for a parsed query. Returns every hit in rank order, each as array('row', 'id',
-// 'matched', 'weight', 'found' => which matchers occur). $wanted, the number of hits the page shows,
-// is no longer needed: every hit's weight is exact.
-function fl_search($db, $query, $strategy, $wanted = 0)
+// 'matched', 'weight', 'found' => which matchers occur).
+function fl_search($db, $query, $strategy)
 {
     $matchers = $query['matchers'];
     if (!$matchers) {
