@@ -7,15 +7,20 @@ const FL_MATCH_ALL = 0;
 const FL_MATCH_ANY = 1;
 const FL_MATCH_PHRASE = 2;
 
-// Sentence punctuation, brackets and quotes: stripped from the ends of a word, and allowed with blanks
-// between the words of a phrase.
+// Sentence punctuation, brackets and quotes: allowed with blanks between the words of a phrase, and
+// stripped from the ends of a word, except the underscore, which is part of names ("__init__").
 const FL_PUNCTUATION = '!"\'(),\-.\/:;<=>?\[\\\\\]^_`{|}~*\x{A1}\x{AB}\x{B7}\x{BB}\x{BF}\x{2010}-\x{2027}'
     . '\x{2030}-\x{205E}\x{3000}-\x{303F}\x{FF01}\x{FF02}\x{FF07}-\x{FF0A}\x{FF0C}-\x{FF0F}\x{FF1A}-\x{FF1F}'
     . '\x{FF3B}-\x{FF3F}\x{FF5B}-\x{FF65}';
 
 function fl_strip_edges($word)
 {
-    return preg_replace('/^[' . FL_PUNCTUATION . ']+|[' . FL_PUNCTUATION . ']+$/u', '', $word);
+    static $edges = null;
+    if ($edges === null) {
+        $edge = str_replace('^_`', '^`', FL_PUNCTUATION);
+        $edges = '/^[' . $edge . ']+|[' . $edge . ']+$/u';
+    }
+    return preg_replace($edges, '', $word);
 }
 
 // Cuts an over-long query at the last blank before the limit, so that no word is searched for in a

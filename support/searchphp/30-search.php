@@ -3,21 +3,33 @@
 //
 // The database holds, beside the table IndexData, each row's searched fields decoded and case-folded
 // (SearchText) and a trigram index over them (SearchTrigrams), both made by the indexer when its run
-// ended. The trigram index narrows the rows to those that can hold a word; SQLite then counts the word
-// in the folded text, so a request reads no page text itself except for phrases and the hits it shows.
-// Ranking follows the browser engine: more of the query's matchers first, then the weight
-//     sum over matchers and searched fields of W[field] * n / (n + 1), n = occurrences (at most 100),
-// W = 1000 for the title, 100 for keywords and description, 10 for the text; then index order.
+// ended. The trigram index narrows the rows to those that can hold the query's words; their folded
+// fields are then read and weighed here exactly as the browser engine weighs them (35-rank.js), so
+// that both engines show the same hits in the same order. A page's rank is decided by, in this order:
+//   1. how many of the query's matchers (words, or the phrase) it holds, more first;
+//   2. its score, higher first:
+//        T * (sum over matchers m of R(m) * sum over searched fields f of
+//               W[f] * tf * (K + 1) / (tf + K * (1 - B[f] + B[f] * len / P[f]))
+//             + EXACT if the title, or a part of it between separators, is the query's words
+//             + PIECE * share of a dotted matcher's pieces ("os.path.join") that are whole title words
+//             + PAIR * sum over fields f of W[f] * p / (p + 1))
+//      with tf = whole + 0.8 * start + 0.2 * inside (the matcher's occurrences in the field by where
+//      they stand among its words, each count at most 100), len the field's length in UTF-16 units,
+//      R(m) = ln(1 + (N - n + 0.5) / (n + 0.5)) for N rows of which n hold m in a searched field,
+//      p the places where two words typed one after the other stand together, T = 0.5 for a page
+//      without a title and 1 otherwise, and the constants of 25-rank.php. Titles are weighed without
+//      the parts most titles share (the site's name in "Topic - Site");
+//   3. index order.
+// The pair bonus needs each hit's text again, so it is added only to the first FL_PAIR_WINDOW hits,
+// which are then ordered again among themselves (a bonus only raises a score).
 
 const FL_SEARCH_ALL = 0;
-const FL_COUNT_LIMIT = 100;
 const FL_FIELDS_BY_STRATEGY = array(
     array('Title', 'Keywords', 'Description', 'Text'),
     array('Title'),
     array('Keywords'),
     array('Description')
 );
-const FL_WEIGHTS = array('Title' => 1000, 'Keywords' => 100, 'Description' => 100, 'Text' => 10);
 const FL_DATABASE_FILE = 'IndexData.mdb';
 
 function fl_fields_for($strategy)
@@ -69,56 +81,28 @@ function fl_trigram_query($matcher, $fields)
     return $terms ? implode(' AND ', $terms) : null;
 }
 
-// Longer matchers first when all must match (as the browser engine scans them; the order of the sums
-// decides the last bits of a weight).
-function fl_scan_order($matchers, $needAll)
+// How many rows hold the word in one of the fields. The trigram index narrows them (it folds as far as
+// the engines do or further, so it never loses a row); SQLite confirms each in the folded text.
+function fl_holding_count($db, $matcher, $fields)
 {
-    $order = array_keys($matchers);
-    if ($needAll) {
-        usort($order, function ($a, $b) use ($matchers) {
-            $d = fl_length($matchers[$b]['folded']) - fl_length($matchers[$a]['folded']);
-            return $d ? $d : $a - $b;
-        });
+    $values = array(':w' => $matcher['folded']);
+    $held = array();
+    foreach ($fields as $field) {
+        $held[] = "instr($field, :w) > 0";
     }
-    return $order;
-}
-
-// The SQL that counts a word (the parameter $name) in a field, as the browser engine counts it: the
-// occurrences taken from the left without overlap, at most FL_COUNT_LIMIT.
-function fl_count_sql($field, $name)
-{
-    // Byte lengths: a blob knows its length, a text's characters would be counted twice over.
-    return "min(" . FL_COUNT_LIMIT . ", (length(CAST($field AS BLOB)) - length(CAST(replace($field, $name, '') AS BLOB)))"
-        . " / length(CAST($name AS BLOB)))";
-}
-
-// The weight of a row from its counts, summed in the browser engine's order (matcher by matcher in scan
-// order, field by field), and rounded as it rounds.
-function fl_weight($counts, $order, $fields)
-{
-    $weight = 0.0;
-    foreach ($order as $k) {
-        foreach ($fields as $f => $field) {
-            $n = $counts[$k][$f];
-            if ($n > 0) {
-                $weight += FL_WEIGHTS[$field] * $n / ($n + 1);
-            }
-        }
+    $where = '(' . implode(' OR ', $held) . ')';
+    $match = fl_trigram_query($matcher, $fields);
+    if ($match !== null) {
+        $values[':q'] = $match;
+        $where = 'Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :q) AND ' . $where;
     }
-    // Rounding far below any real difference makes equal sums of terms in another order tie.
-    return floor($weight * 1e6 + 0.5) / 1e6;
+    $rows = fl_rows($db, 'SELECT count(*) FROM SearchText WHERE ' . $where, $values);
+    return (int) $rows[0][0];
 }
 
-// Searches the index for a parsed query. Returns the hits, each as array('row', 'id', 'matched',
-// 'weight', 'found' => which matchers occur); the first $wanted of them are exactly the browser engine's
-// first hits in its order, the others follow in no particular order.
-//
-// Counting a common word in the text of every page is what a request would spend its time on, and
-// only the order needs those counts: the text's share of a weight is below 10 per matcher, while a hit
-// in a title is worth 500 or more. So for words the text is first only asked whether it holds them,
-// the pages are taken in the order of the highest weight each could reach, and their text is counted
-// until no page left could still reach the hits wanted.
-function fl_search($db, $query, $strategy, $wanted)
+// Searches the index for a parsed query. Returns every hit in rank order, each as array('row', 'id',
+// 'matched', 'weight', 'found' => which matchers occur).
+function fl_search($db, $query, $strategy)
 {
     $matchers = $query['matchers'];
     if (!$matchers) {
@@ -126,47 +110,30 @@ function fl_search($db, $query, $strategy, $wanted)
     }
     $fields = fl_fields_for($strategy);
     $needAll = $query['matching'] === FL_MATCH_ALL;
-    $hasPhrase = false;
-    foreach ($matchers as $matcher) {
-        $hasPhrase = $hasPhrase || $matcher['pattern'] !== null;
+    $least = $needAll ? count($matchers) : 1;
+    $total = (int) fl_rows($db, 'SELECT count(*) FROM SearchText', array())[0][0];
+    if ($total === 0) {
+        return array();
     }
-    // Phrases are matched by a pattern on the text itself, so their rows are read whole.
-    $deferText = !$hasPhrase && in_array('Text', $fields, true);
-    $values = array();
-    $columns = array('Row', 'ID');
-    foreach ($matchers as $k => $matcher) {
-        if ($matcher['pattern'] !== null) {
-            continue;
-        }
-        $values[':w' . $k] = $matcher['folded'];
-        foreach ($fields as $field) {
-            if (!$deferText || $field !== 'Text') {
-                $columns[] = fl_count_sql($field, ":w$k");
-                continue;
+    // The parts most titles share, from every title, read once and only when a title has parts.
+    $sharedParts = null;
+    $shared = function () use ($db, $total, &$sharedParts) {
+        if ($sharedParts === null) {
+            $titles = array();
+            foreach ($db->query('SELECT Title FROM SearchText', PDO::FETCH_NUM) as $row) {
+                $titles[] = (string) $row[0];
             }
-            // Whether the text holds the word: the trigram index knows without reading the text, except
-            // for the few texts it folds further than the engines do, which are read.
-            $term = fl_trigram_term($matcher['folded']);
-            if ($term === null) {
-                $columns[] = "instr(Text, :w$k) > 0";
-            } else {
-                $values[':t' . $k] = '{Text} : ' . $term;
-                $columns[] = "CASE WHEN FoldsFurther THEN instr(Text, :w$k) > 0 "
-                    . "ELSE Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :t$k) END";
-            }
+            $sharedParts = fl_shared_title_parts($titles, $total);
         }
-    }
-    if ($hasPhrase) {
-        foreach ($fields as $field) {
-            $columns[] = $field;
-        }
-    }
+        return $sharedParts;
+    };
+
     $conditions = array();
-    $matches = array();
+    $values = array();
     foreach ($matchers as $k => $matcher) {
         $match = fl_trigram_query($matcher, $fields);
         if ($match !== null) {
-            $matches[':q' . $k] = $match;
+            $values[':q' . $k] = $match;
             $conditions[] = "Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :q$k)";
         }
     }
@@ -175,113 +142,159 @@ function fl_search($db, $query, $strategy, $wanted)
     $where = '';
     if ($conditions && ($needAll || count($conditions) === count($matchers))) {
         $where = ' WHERE ' . implode($needAll ? ' AND ' : ' OR ', $conditions);
-        $values = array_merge($values, $matches);
+    } else {
+        $values = array();
     }
-    $rows = fl_rows($db, 'SELECT ' . implode(', ', $columns) . ' FROM SearchText' . $where, $values);
+    // The title is read whatever is searched: it decides the untitled factor and the title signals.
+    $columns = array_values(array_unique(array_merge(array('Title'), $fields)));
+    $statement = $db->prepare('SELECT Row, ID, ' . implode(', ', $columns) . ' FROM SearchText' . $where);
+    $statement->execute($values);
 
-    $order = fl_scan_order($matchers, $needAll);
-    $least = $needAll ? count($matchers) : 1;
-    $textField = array_search('Text', $fields, true);
-    // The most a text can add for one matcher: 100 occurrences.
-    $textMost = FL_WEIGHTS['Text'] * FL_COUNT_LIMIT / (FL_COUNT_LIMIT + 1);
+    // Rows are read one at a time (a large site's text would not fit in memory at once); what the
+    // score needs of each is kept: the matchers' counts by kind and the fields' lengths.
+    $holders = array_fill(0, count($matchers), 0);
     $hits = array();
-    foreach ($rows as $row) {
-        $counts = array();
-        $at = 2;
-        foreach ($matchers as $k => $matcher) {
-            if ($matcher['pattern'] === null) {
-                $counts[$k] = array_map('intval', array_slice($row, $at, count($fields)));
-                $at += count($fields);
-            }
+    while (($row = $statement->fetch(PDO::FETCH_NUM)) !== false) {
+        $texts = array();
+        foreach ($columns as $c => $name) {
+            $texts[$name] = (string) $row[2 + $c];
         }
-        foreach ($matchers as $k => $matcher) {
-            if ($matcher['pattern'] !== null) {
-                $counts[$k] = array();
-                foreach ($fields as $f => $field) {
-                    $counts[$k][$f] = fl_count_all((string) $row[$at + $f], $matcher, FL_COUNT_LIMIT);
-                }
-            }
-        }
-        $matched = 0;
+        $topic = null;
+        $lengths = array();
+        $terms = array();
         $found = array();
-        foreach ($order as $k) {
-            $found[$k] = max($counts[$k]) > 0;
-            $matched += $found[$k] ? 1 : 0;
+        $matched = 0;
+        foreach ($matchers as $k => $matcher) {
+            $here = false;
+            foreach ($fields as $field) {
+                $kinds = fl_count_kinds($texts[$field], $matcher);
+                if (!$kinds[0] && !$kinds[1] && !$kinds[2]) {
+                    continue;
+                }
+                $here = true;
+                // The title counts where the whole of it holds the matcher, and is weighed without its
+                // shared parts.
+                if ($field === 'Title') {
+                    if ($topic === null) {
+                        $topic = fl_topic_title($texts['Title'], $shared);
+                    }
+                    $kinds = fl_count_kinds($topic, $matcher);
+                    $length = fl_length($topic);
+                } else {
+                    if (!isset($lengths[$field])) {
+                        $lengths[$field] = fl_length($texts[$field]);
+                    }
+                    $length = $lengths[$field];
+                }
+                $terms[] = array($k, $field, $kinds, $length);
+            }
+            $found[$k] = $here;
+            if ($here) {
+                $matched++;
+                $holders[$k]++;
+            } elseif ($needAll) {
+                break;
+            }
         }
         if ($matched < $least) {
             continue;
         }
-        $hit = array('row' => (int) $row[0], 'id' => $row[1] === null ? null : (int) $row[1], 'matched' => $matched,
-            'found' => $found, 'counts' => $counts);
-        if ($deferText) {
-            // Until the text is counted: the highest weight the row can reach.
-            $most = $counts;
-            foreach ($order as $k) {
-                $most[$k][$textField] = $most[$k][$textField] ? FL_COUNT_LIMIT : 0;
-            }
-            $hit['weight'] = fl_weight($most, $order, $fields) + 1e-6;
-            $hit['exact'] = false;
-        } else {
-            $hit['weight'] = fl_weight($counts, $order, $fields);
-            $hit['exact'] = true;
+        if ($topic === null) {
+            $topic = fl_topic_title($texts['Title'], $shared);
         }
-        $hits[] = $hit;
+        $hits[] = array('row' => (int) $row[0], 'id' => $row[1] === null ? null : (int) $row[1],
+            'matched' => $matched, 'found' => $found, 'terms' => $terms, 'topic' => $topic,
+            'factor' => fl_is_untitled($texts['Title']) ? FL_RANK_UNTITLED : 1);
     }
-    usort($hits, 'fl_by_rank');
-    if (!$deferText) {
-        return $hits;
+    $statement = null;
+    if (!$hits) {
+        return array();
     }
-    return fl_count_texts($db, $matchers, $order, $fields, $textField, $hits, $wanted);
+
+    // The rows read hold every row that holds a matcher, except when all of several words must match:
+    // then only those that hold all of them were read, and the others are counted apart.
+    $holding = $holders;
+    if ($needAll && count($matchers) > 1) {
+        foreach ($matchers as $k => $matcher) {
+            $holding[$k] = fl_holding_count($db, $matcher, $fields);
+        }
+    }
+    $rarity = array();
+    foreach ($matchers as $k => $matcher) {
+        $rarity[$k] = fl_rarity($total, $holding[$k]);
+    }
+    $words = fl_query_words($query);
+    foreach ($hits as &$hit) {
+        $score = 0;
+        foreach ($hit['terms'] as $term) {
+            $score += $rarity[$term[0]] * fl_field_score($term[1], $term[2], $term[3]);
+        }
+        $bonus = (fl_is_exact_title($hit['topic'], $words) ? FL_RANK_EXACT : 0) + fl_piece_score($hit['topic'], $query);
+        $hit['weight'] = fl_round_weight($hit['factor'] * ($score + $bonus));
+        unset($hit['terms']);
+    }
+    unset($hit);
+    fl_sort_hits($hits);
+    $pairs = fl_pair_matchers($query);
+    if ($pairs) {
+        fl_add_pair_bonus($db, $hits, $pairs, $fields);
+    }
+    return $hits;
 }
 
-// Counts the text of the hits in order of the highest weight they can reach, a batch at a time, until
-// the first $wanted exact hits are known to be above every hit not yet counted.
-function fl_count_texts($db, $matchers, $order, $fields, $textField, $hits, $wanted)
+// Orders the hits as fl_by_rank does, by keys (a comparison function called for every pair of a few
+// thousand hits would take longer than the whole search).
+function fl_sort_hits(&$hits)
 {
-    $wanted = min($wanted, count($hits));
-    $exact = array();
-    $next = 0;
-    $total = count($hits);
-    while ($next < $total) {
-        if (count($exact) >= $wanted && $wanted > 0) {
-            usort($exact, 'fl_by_rank');
-            $last = $exact[$wanted - 1];
-            if (fl_by_rank($last, $hits[$next]) < 0) {
-                break;
-            }
-        } elseif ($wanted === 0) {
-            break;
-        }
-        $batch = array_slice($hits, $next, 50);
-        $next += count($batch);
-        $values = array();
-        $columns = array('Row');
-        foreach ($matchers as $k => $matcher) {
-            $values[':w' . $k] = $matcher['folded'];
-            $columns[] = fl_count_sql('Text', ":w$k");
-        }
+    $matched = array();
+    $weight = array();
+    $id = array();
+    $row = array();
+    foreach ($hits as $hit) {
+        $matched[] = $hit['matched'];
+        $weight[] = $hit['weight'];
+        $id[] = $hit['id'] === null ? PHP_INT_MIN : $hit['id'];
+        $row[] = $hit['row'];
+    }
+    array_multisort($matched, SORT_DESC, SORT_NUMERIC, $weight, SORT_DESC, SORT_NUMERIC, $id, SORT_ASC, SORT_NUMERIC,
+        $row, SORT_ASC, SORT_NUMERIC, $hits);
+}
+
+// Adds the pair bonus to the first hits and orders them again.
+function fl_add_pair_bonus($db, &$hits, $pairs, $fields)
+{
+    $count = min(count($hits), FL_PAIR_WINDOW);
+    $others = array_values(array_diff($fields, array('Title')));
+    $texts = array();
+    if ($others) {
         $marks = array();
-        foreach ($batch as $j => $hit) {
-            $values[':r' . $j] = $hit['row'];
-            $marks[] = ':r' . $j;
+        $values = array();
+        for ($h = 0; $h < $count; $h++) {
+            $marks[] = ':r' . $h;
+            $values[':r' . $h] = $hits[$h]['row'];
         }
-        $counted = array();
-        foreach (fl_rows($db, 'SELECT ' . implode(', ', $columns) . ' FROM SearchText WHERE Row IN (' . implode(', ', $marks) . ')', $values) as $row) {
-            $counted[(int) $row[0]] = $row;
-        }
-        foreach ($batch as $hit) {
-            $k1 = 1;
-            foreach ($matchers as $k => $matcher) {
-                $hit['counts'][$k][$textField] = isset($counted[$hit['row']]) ? (int) $counted[$hit['row']][$k1] : 0;
-                $k1++;
+        $sql = 'SELECT Row, ' . implode(', ', $others) . ' FROM SearchText WHERE Row IN (' . implode(', ', $marks) . ')';
+        $statement = $db->prepare($sql);
+        $statement->execute($values);
+        while (($row = $statement->fetch(PDO::FETCH_NUM)) !== false) {
+            foreach ($others as $c => $field) {
+                $texts[(int) $row[0]][$field] = (string) $row[1 + $c];
             }
-            $hit['weight'] = fl_weight($hit['counts'], $order, $fields);
-            $hit['exact'] = true;
-            $exact[] = $hit;
         }
     }
-    usort($exact, 'fl_by_rank');
-    return array_merge($exact, array_slice($hits, $next));
+    for ($h = 0; $h < $count; $h++) {
+        $bonus = 0;
+        foreach ($fields as $field) {
+            $text = $field === 'Title' ? $hits[$h]['topic'] : (isset($texts[$hits[$h]['row']][$field]) ? $texts[$hits[$h]['row']][$field] : '');
+            $bonus += fl_pair_score($field, $text, $pairs);
+        }
+        if ($bonus) {
+            $hits[$h]['weight'] = fl_round_weight($hits[$h]['weight'] + $hits[$h]['factor'] * $bonus);
+        }
+    }
+    $first = array_slice($hits, 0, $count);
+    usort($first, 'fl_by_rank');
+    array_splice($hits, 0, $count, $first);
 }
 
 // Index order is the order of the browser engine's array: by record number (rows without one first,

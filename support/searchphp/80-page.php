@@ -78,8 +78,7 @@ function fl_content_html($request, $query, $options, $strings)
     if ($query['matchers']) {
         try {
             $db = fl_open_database();
-            // Only the hits up to the end of the page shown need their exact order.
-            $hits = fl_search($db, $query, $request['strategy'], FL_PAGE_SIZE * min($request['page'], PHP_INT_MAX / FL_PAGE_SIZE));
+            $hits = fl_search($db, $query, $request['strategy']);
             $info = fl_page_info(count($hits), $request['page']);
             for ($k = $info['first']; $k < $info['last']; $k++) {
                 $records[$hits[$k]['row']] = fl_whole_record($db, $hits[$k]['row']);

@@ -5,10 +5,48 @@
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
+import path from "node:path";
 import {
     Program, PhpServer, addBareTemplate, makeBoth, javaScriptEngine, javaScriptResults, phpResults, hitLinks,
-    resultCount, query, sampleSite, realSite
+    resultCount, query, sampleSite, realSite, tempDir, writeSite, page
 } from "./fixture.mjs";
+
+// A site made for the ranking's signals: most titles end in the site's name, words stand whole, at
+// the start of a word or inside one, together or apart; a dotted name, a name with underscores, an
+// untitled text file, accents and a character beyond U+FFFF next to a match.
+const SUFFIX = " \u2014 Lamplight Docs";
+const utf8Page = (fields) => page(fields).replace("<head>", "<head><meta charset=\"utf-8\">");
+const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
+    "index.html": utf8Page({ title: "Welcome" + SUFFIX, body: "<p>Lamplight docs: keys, paths and colours.</p>" }),
+    "os-path.html": utf8Page({ title: "os.path.join" + SUFFIX, body: "<p>os.path.join joins the parts of a path.</p>" }),
+    "paths.html": utf8Page({ title: "Paths and files" + SUFFIX, keywords: "path, join",
+        body: "<p>Call os.path.join, or join a path by hand; os.path.join again. Joining is easy.</p>" }),
+    "init.html": utf8Page({ title: "__init__ methods" + SUFFIX,
+        body: "<p>def __init__(self): the initializer. Files named __init__.py; _private names; init.</p>" }),
+    "foreign.html": utf8Page({ title: "Foreign key" + SUFFIX, description: "A foreign key links two tables.",
+        body: "<p>The foreign key of a row names a key of another table.</p>" }),
+    "keyword.html": utf8Page({ title: "Keywords" + SUFFIX,
+        body: "<p>keyword keywords monkey donkey keyword key; a foreign table and a key.</p>" }),
+    "apart.html": utf8Page({ title: "Red things" + SUFFIX, body: "<p>Red lanterns and green glass: the green is not red.</p>" }),
+    "together.html": utf8Page({ title: "Colours" + SUFFIX, body: "<p>Red green, red-green and red; green.</p>" }),
+    "accents.html": utf8Page({ title: "Caf\u00e9 \u00fcn\u00efc\u00f6d\u00e9" + SUFFIX,
+        body: "<p>Na\u00efve caf\u00e9: \u{1D49C}key and key\u{1D49C}, \u{1D49C} key, \u00c9T\u00c9 \u00e9t\u00e9 stra\u00dfe.</p>" }),
+    "compass.html": utf8Page({ title: "Brass compass" + SUFFIX, body: "<p>A compass of brass.</p>" }),
+    "catalogue.html": utf8Page({ title: "Catalogue" + SUFFIX,
+        body: "<p>Brass compass, brass compass, brass compass and a brass lantern.</p>" }),
+    "about.html": utf8Page({ title: "About", body: "<p>Lamplight Docs are written by hand. Keys and a key.</p>" }),
+    "notes.txt": "Foreign key notes: key, key, key. Red green. Lamplight.\n",
+    // Pairs of pages alike but for one signal, the first in index order the one it must put second.
+    "exact-1.html": utf8Page({ title: "Brass compass, brass compass" + SUFFIX, body: "<p>A set.</p>" }),
+    "pair-1.html": utf8Page({ title: "Lamps one" + SUFFIX, body: "<p>Amber lamps and glow.</p>" }),
+    "pair-2.html": utf8Page({ title: "Lamps two" + SUFFIX, body: "<p>Amber glow and lamps.</p>" }),
+    "rare-1.html": utf8Page({ title: "Sparks one" + SUFFIX, body: "<p>ember ember ember, then flint.</p>" }),
+    "rare-2.html": utf8Page({ title: "Sparks two" + SUFFIX, body: "<p>flint flint flint, then ember.</p>" }),
+    "rare-3.html": utf8Page({ title: "Embers" + SUFFIX, body: "<p>ember</p>" }),
+    "rare-4.html": utf8Page({ title: "More embers" + SUFFIX, body: "<p>ember, ember</p>" }),
+    "units-1.html": utf8Page({ title: "Inkwell \u00e9\u00e9\u00e9" + SUFFIX, body: "<p>nib \u00e9\u00e9\u00e9 a\u00e9quill</p>" }),
+    "units-2.html": utf8Page({ title: "Inkwell abc" + SUFFIX, body: "<p>nib abc \u{1D49C}quill</p>" })
+});
 
 const SITES = [
     {
@@ -24,6 +62,14 @@ const SITES = [
         queries: ["sqlite", "select", "virtual table", "journal mode", "the", "pragma", "fts5", "json", "WAL",
             "collate nocase", "[", "%", "a_b", "x'", "xyzzyplugh", "r-tree index", "\u00e9", "k", "\"quoted\" words",
             "of the"]
+    },
+    {
+        name: "the ranking site",
+        dir: rankingSite,
+        queries: ["key", "foreign key", "key foreign", "red green", "green red", "os.path.join", "path join",
+            "__init__", "_private", "init", "lamplight", "lamplight docs", "brass compass", "caf\u00e9", "\u{1D49C}",
+            "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
+            "inkwell", "nib", "quill"]
     }
 ];
 
@@ -34,7 +80,10 @@ before(() => {
     addBareTemplate(program);
 });
 
-after(() => program?.remove());
+after(() => {
+    program?.remove();
+    fs.rmSync(path.dirname(rankingSite), { recursive: true, force: true });
+});
 
 for (const site of SITES) {
     describe(site.name, { skip: !fs.existsSync(site.dir) && `${site.dir} is missing` }, () => {
