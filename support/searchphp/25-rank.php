@@ -18,9 +18,9 @@ const FL_WHOLE = 0;
 const FL_START = 1;
 const FL_INSIDE = 2;
 
-const FL_RANK_WEIGHTS = array('Title' => 2, 'Keywords' => 2, 'Description' => 2, 'Text' => 1);
-const FL_RANK_PIVOT = array('Title' => 32, 'Keywords' => 32, 'Description' => 128, 'Text' => 8192);
-const FL_RANK_SHARE = array('Title' => 0.5, 'Keywords' => 0.5, 'Description' => 0.5, 'Text' => 0.4);
+const FL_RANK_WEIGHTS = array('Title' => 1.5, 'Keywords' => 1.5, 'Description' => 1.5, 'Text' => 1);
+const FL_RANK_PIVOT = array('Title' => 32, 'Keywords' => 32, 'Description' => 128, 'Text' => 4096);
+const FL_RANK_SHARE = array('Title' => 0.5, 'Keywords' => 0.5, 'Description' => 0.5, 'Text' => 0.2);
 const FL_RANK_SATURATION = 2;
 const FL_KIND_WORTH = array(1, 0.8, 0.2);
 const FL_COUNT_LIMIT = 100;
@@ -120,15 +120,15 @@ function fl_is_borderless($word)
     return true;
 }
 
-// The matcher's occurrences in folded text, taken from the left without overlap, counted by kind:
-// array(whole, start, inside). Counting stops once every kind has reached what the ranking counts.
+// The matcher's first occurrences in folded text, at most FL_COUNT_LIMIT of them, taken from the left
+// without overlap, counted by kind: array(whole, start, inside).
 function fl_count_kinds($folded, $matcher)
 {
     $kinds = array(0, 0, 0);
     if ($matcher['pattern'] !== null) {
         $m = array();
         if (preg_match_all($matcher['pattern'], $folded, $m, PREG_OFFSET_CAPTURE)) {
-            foreach ($m[0] as $hit) {
+            foreach (array_slice($m[0], 0, FL_COUNT_LIMIT) as $hit) {
                 $kinds[fl_kind_of($folded, $hit[1], $hit[1] + strlen($hit[0]))]++;
             }
         }
@@ -158,7 +158,8 @@ function fl_count_kinds($folded, $matcher)
     if ($total === 0) {
         return $kinds;
     }
-    if ($borderless) {
+    // Beyond the limit only the first occurrences count, which only the loop below knows.
+    if ($borderless && $total <= FL_COUNT_LIMIT) {
         $inside = $insidePattern === null ? 0 : preg_match_all($insidePattern, $folded);
         $start = $startPattern === null ? 0 : preg_match_all($startPattern, $folded);
         if ($inside !== false && $start !== false) {
@@ -176,7 +177,7 @@ function fl_count_kinds($folded, $matcher)
         } else {
             $kinds[FL_WHOLE]++;
         }
-        if ($kinds[0] >= FL_COUNT_LIMIT && $kinds[1] >= FL_COUNT_LIMIT && $kinds[2] >= FL_COUNT_LIMIT) {
+        if ($kinds[0] + $kinds[1] + $kinds[2] >= FL_COUNT_LIMIT) {
             break;
         }
         $at = strpos($folded, $needle, $end);
@@ -189,7 +190,7 @@ function fl_field_score($field, $kinds, $length)
 {
     $tf = 0;
     for ($k = 0; $k < 3; $k++) {
-        $tf += FL_KIND_WORTH[$k] * min($kinds[$k], FL_COUNT_LIMIT);
+        $tf += FL_KIND_WORTH[$k] * $kinds[$k];
     }
     if ($tf == 0) {
         return 0;
