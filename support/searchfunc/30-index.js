@@ -155,13 +155,6 @@
         if (pieces.length) {
             if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
                 var all = words.find(matcher.folded);
-                // The ranking counts only the first occurrences in a record;
-                // which kinds those are, only the text can tell.
-                var texts = this.corpora[field];
-                for (var j = 0; j < all.records.length; j++) {
-                    var kinds = all.kinds[j];
-                    if (kinds[0] + kinds[1] + kinds[2] >= F.COUNT_LIMIT) all.kinds[j] = F.countKinds(texts[all.records[j]], matcher);
-                }
                 this.scans.set(key, all);
                 return within ? restrict(all, within) : all;
             }
@@ -194,8 +187,7 @@
 
     // The word index of a field: every word (a run of word characters, see
     // 35-rank.js) of the folded text, with the records that hold it and how
-    // often (at most COUNT_CAP: a record with more is counted in its text).
-    // Built in
+    // often (at most COUNT_CAP, as many as the ranking counts of a kind). Built in
     // slices after the field is folded (prepareWords), it answers a word
     // from its vocabulary instead of a pass over tens of megabytes of text:
     // a word of the query can only occur inside words of the text, so the

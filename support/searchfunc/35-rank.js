@@ -31,17 +31,22 @@
         return endsWord ? WHOLE : START;
     }
 
-    // The matcher's first occurrences in folded text, at most COUNT_LIMIT of
-    // them, taken from the left without overlap, counted by kind: [whole,
-    // start, inside]. The limit keeps a search for a common word from
-    // walking every one of its places in a big site. Words are the common
+    // The matcher's occurrences in folded text, taken from the left without
+    // overlap, counted by kind: [whole, start, inside]. The ranking counts at
+    // most COUNT_LIMIT of each kind, so counting stops once every kind has
+    // that many (which the word index knows without reading the text; see
+    // Index.find). Words are the common
     // case and the hot loop of a search that has no word index yet, so their
     // ends are tested once and the text's characters only where it matters.
+    function enough(kinds) {
+        return kinds[0] >= COUNT_LIMIT && kinds[1] >= COUNT_LIMIT && kinds[2] >= COUNT_LIMIT;
+    }
+
     function countKinds(folded, matcher) {
         var kinds = [0, 0, 0];
         if (matcher.words) {
             var next = F.nextPhrase(folded, matcher, 0);
-            for (var taken = 0; next && taken < COUNT_LIMIT; taken++) {
+            while (next && !enough(kinds)) {
                 kinds[kindOf(folded, next[0], next[1])]++;
                 next = F.nextPhrase(folded, matcher, next[1]);
             }
@@ -50,9 +55,7 @@
         if (matcher.pattern) {
             var re = matcher.pattern, m;
             re.lastIndex = 0;
-            for (var n = 0; n < COUNT_LIMIT && (m = re.exec(folded)) !== null; n++) {
-                kinds[kindOf(folded, m.index, m.index + m[0].length)]++;
-            }
+            while (!enough(kinds) && (m = re.exec(folded)) !== null) kinds[kindOf(folded, m.index, m.index + m[0].length)]++;
             re.lastIndex = 0;
             return kinds;
         }
@@ -60,7 +63,7 @@
         if (!length) return kinds;
         var opensWord = isWordUnit(needle.charCodeAt(0)), closesWord = isWordUnit(needle.charCodeAt(length - 1));
         var at = folded.indexOf(needle);
-        for (var count = 0; at >= 0 && count < COUNT_LIMIT; count++) {
+        while (at >= 0 && !enough(kinds)) {
             var end = at + length;
             if (opensWord && at > 0 && isWordUnit(folded.charCodeAt(at - 1))) kinds[INSIDE]++;
             else if (closesWord && end < folded.length && isWordUnit(folded.charCodeAt(end))) kinds[START]++;
@@ -84,8 +87,8 @@
     //                       whole words of the title), for each such matcher
     //                     + PAIR * sum over fields f of W[f] * p / (p + 1))
     //      where
-    //        tf   = whole + 0.8 * start + 0.2 * inside: the matcher's first
-    //               100 occurrences in the field, counted by kind;
+    //        tf   = whole + 0.8 * start + 0.2 * inside: the matcher's
+    //               occurrences in the field by kind, each count at most 100;
     //               a whole word outranks the start of one, which outranks a
     //               match inside one;
     //        len  = the field's length in characters;
@@ -141,7 +144,7 @@
     // The score of a matcher's occurrences in one field.
     function fieldScore(field, kinds, length) {
         var tf = 0;
-        for (var k = 0; k < 3; k++) tf += RANK.KIND_WORTH[k] * kinds[k];
+        for (var k = 0; k < 3; k++) tf += RANK.KIND_WORTH[k] * Math.min(kinds[k], COUNT_LIMIT);
         if (tf === 0) return 0;
         var share = RANK.LENGTH_SHARE[field];
         var norm = 1 - share + share * length / RANK.LENGTH_PIVOT[field];

@@ -120,15 +120,15 @@ function fl_is_borderless($word)
     return true;
 }
 
-// The matcher's first occurrences in folded text, at most FL_COUNT_LIMIT of them, taken from the left
-// without overlap, counted by kind: array(whole, start, inside).
+// The matcher's occurrences in folded text, taken from the left without overlap, counted by kind:
+// array(whole, start, inside). Counting stops once every kind has reached what the ranking counts.
 function fl_count_kinds($folded, $matcher)
 {
     $kinds = array(0, 0, 0);
     if ($matcher['pattern'] !== null) {
         $m = array();
         if (preg_match_all($matcher['pattern'], $folded, $m, PREG_OFFSET_CAPTURE)) {
-            foreach (array_slice($m[0], 0, FL_COUNT_LIMIT) as $hit) {
+            foreach ($m[0] as $hit) {
                 $kinds[fl_kind_of($folded, $hit[1], $hit[1] + strlen($hit[0]))]++;
             }
         }
@@ -158,8 +158,7 @@ function fl_count_kinds($folded, $matcher)
     if ($total === 0) {
         return $kinds;
     }
-    // Beyond the limit only the first occurrences count, which only the loop below knows.
-    if ($borderless && $total <= FL_COUNT_LIMIT) {
+    if ($borderless) {
         $inside = $insidePattern === null ? 0 : preg_match_all($insidePattern, $folded);
         $start = $startPattern === null ? 0 : preg_match_all($startPattern, $folded);
         if ($inside !== false && $start !== false) {
@@ -177,7 +176,7 @@ function fl_count_kinds($folded, $matcher)
         } else {
             $kinds[FL_WHOLE]++;
         }
-        if ($kinds[0] + $kinds[1] + $kinds[2] >= FL_COUNT_LIMIT) {
+        if ($kinds[0] >= FL_COUNT_LIMIT && $kinds[1] >= FL_COUNT_LIMIT && $kinds[2] >= FL_COUNT_LIMIT) {
             break;
         }
         $at = strpos($folded, $needle, $end);
@@ -190,7 +189,7 @@ function fl_field_score($field, $kinds, $length)
 {
     $tf = 0;
     for ($k = 0; $k < 3; $k++) {
-        $tf += FL_KIND_WORTH[$k] * $kinds[$k];
+        $tf += FL_KIND_WORTH[$k] * min($kinds[$k], FL_COUNT_LIMIT);
     }
     if ($tf == 0) {
         return 0;
