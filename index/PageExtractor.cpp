@@ -271,8 +271,12 @@ void HtmlScanner::skipHidden() {
     const size_t n = m_s.size();
     size_t i = m_i;
     if (m_state == InTag) {
-        while (i < n && m_s[i] != '<' && m_s[i] != '>')
-            ++i;
+        // The tag's end is found first; a "<" can only come before it if the tag is left open.
+        const char* at = m_s.data() + i;
+        const void* close = std::memchr(at, '>', n - i);
+        const size_t end = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
+        const void* open = std::memchr(at, '<', end - i);
+        i = open ? static_cast<size_t>(static_cast<const char*>(open) - m_s.data()) : end;
     } else {
         const void* found = std::memchr(m_s.data() + i, '<', n - i);
         i = found ? static_cast<size_t>(static_cast<const char*>(found) - m_s.data()) : n;
