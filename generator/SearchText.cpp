@@ -255,19 +255,25 @@ char32_t foldCodePoint(char32_t code) {
     return (lower > 0xFFFF) == (code > 0xFFFF) ? lower : code;
 }
 
+// Folding keeps every character's length in UTF-16 units, so the result is written in place of a copy,
+// and ASCII, most of any page, is folded without a look into the Unicode tables.
 QString foldCase(const QString& text) {
-    QString out;
-    out.reserve(text.size());
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
     for (qsizetype k = 0; k < text.size(); ++k) {
         const QChar c = text[k];
-        if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            to[k] = QChar(unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit);
+        } else if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
             const char32_t folded = foldCodePoint(QChar::surrogateToUcs4(c, text[k + 1]));
-            out += fromCodePoint(folded);
+            to[k] = QChar(QChar::highSurrogate(folded));
+            to[k + 1] = QChar(QChar::lowSurrogate(folded));
             ++k;
         } else if (c.isSurrogate()) {
-            out += c;
+            to[k] = c;
         } else {
-            out += QChar(static_cast<char16_t>(foldCodePoint(c.unicode())));
+            to[k] = QChar(static_cast<char16_t>(foldCodePoint(unit)));
         }
     }
     return out;
