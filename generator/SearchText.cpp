@@ -178,16 +178,17 @@ bool hexRun(const QString& s, qsizetype at, qsizetype count) {
     return true;
 }
 
+// The text between escapes goes over in one piece: escapes are few, and a character at a time was most of
+// the time of a database run's end.
 QString unescapeStored(const QString& s) {
-    if (!s.contains(u'\\'))
+    qsizetype k = s.indexOf(u'\\');
+    if (k < 0)
         return s;
     QString out;
     out.reserve(s.size());
-    for (qsizetype k = 0; k < s.size(); ++k) {
-        if (s[k] != u'\\' || k + 1 >= s.size()) {
-            out += s[k];
-            continue;
-        }
+    qsizetype from = 0;
+    for (; k >= 0 && k + 1 < s.size(); from = k + 1, k = s.indexOf(u'\\', from)) {
+        out += QStringView(s).mid(from, k - from);
         const QChar next = s[k + 1];
         if (next == u'x' && hexRun(s, k + 2, 2)) {
             out += QChar(static_cast<char16_t>(hexValue(s[k + 2]) * 16 + hexValue(s[k + 3])));
@@ -232,6 +233,7 @@ QString unescapeStored(const QString& s) {
             ++k;
         }
     }
+    out += QStringView(s).mid(from); // a backslash that ends the text stays
     return out;
 }
 
