@@ -39,15 +39,15 @@ constexpr size_t kPagesAheadPerWorker = 4;
 
 void CIndexFolderThread::Run() {
     m_folder = WithFolderSlash(m_folder);
-    {
-        const int workers = PageReadAhead::workerCount();
-        PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
-                            m_context.profile.IndexStrategy, m_context.indexColon);
-        m_pages = &pages;
-        if (IndexFolderTree(m_folder))
-            writeWaitingPages();
-        m_pages = nullptr;
-    } // pages read ahead of a Stop are dropped unwritten
+    const int workers = PageReadAhead::workerCount();
+    PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
+                        m_context.profile.IndexStrategy, m_context.indexColon);
+    m_pages = &pages;
+    if (IndexFolderTree(m_folder))
+        writeWaitingPages();
+    m_pages = nullptr;
+    // The trailer does not wait for the pages read ahead of a Stop: they are dropped unwritten once the
+    // workers have finished them, when the job's thread ends.
     endOfJob();
 }
 
