@@ -62,10 +62,13 @@ template <char... Specials> size_t skipOrdinaryBlocks(std::string_view s, size_t
 // Backslash and double quote are special everywhere: both must be escaped for a script string.
 template <char... Specials> size_t ordinaryRunEnd(std::string_view s, size_t i) {
     static constexpr ByteClasses classes = makeClasses<'"', '\\', Specials...>();
+    const size_t n = s.size();
+    // Between two tags the run is mostly empty: no block scan for that.
+    if (i < n && classes[static_cast<uint8_t>(s[i])] == Special)
+        return i;
 #if defined(__SSE2__)
     i = skipOrdinaryBlocks<'"', '\\', Specials...>(s, i);
 #endif
-    const size_t n = s.size();
     for (;;) {
         while (i < n && classes[static_cast<uint8_t>(s[i])] == Ordinary)
             ++i;
@@ -254,7 +257,7 @@ void HtmlScanner::scanVisible() {
     const std::string_view run = m_s.substr(m_i, end - m_i);
     if (inTitle)
         m_fields.title.append(run);
-    else
+    else if (!run.empty())
         appendText(run);
     m_i = end;
     if (m_i < m_s.size()) {
@@ -345,15 +348,18 @@ void HtmlScanner::entity(std::string& out) {
     out += '&';
 }
 
-// Most tags are told apart from the few that matter here by their first letters. Inside the title every
-// tag counts, since one that does not end the title leaves its "<" there.
+// Most tags are told apart from the few that matter here by their first two letters. Inside the title
+// every tag counts, since one that does not end the title leaves its "<" there.
 bool HtmlScanner::mayChangeState(size_t n) const {
     if (m_state == InTitle)
         return true;
-    const char first = n < m_s.size() ? AsciiText::lower(m_s[n]) : '\0';
-    if (first == '/')
-        return n + 1 < m_s.size() && AsciiText::lower(m_s[n + 1]) == 's'; // "/script" or "/style"
-    return first == 't' || first == 's' || first == 'm';
+    const auto letter = [this](size_t at) { return at < m_s.size() ? AsciiText::lower(m_s[at]) : '\0'; };
+    const bool closing = letter(n) == '/'; // only "/script" and "/style" matter outside the title
+    const char first = letter(closing ? n + 1 : n);
+    const char second = letter(closing ? n + 2 : n + 1);
+    if (first == 's')
+        return second == 'c' || second == 't';
+    return !closing && ((first == 't' && second == 'i') || (first == 'm' && second == 'e'));
 }
 
 void HtmlScanner::tagStart() {
