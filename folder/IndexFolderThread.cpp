@@ -1,4 +1,5 @@
 #include "folder/IndexFolderThread.h"
+#include "folder/PageReadAhead.h"
 
 #include "app/ProductInfo.h"
 #include "app/RunView.h"
@@ -6,7 +7,6 @@
 #include "generator/RunIndex.h"
 #include "index/FileKind.h"
 #include "index/IndexDataFile.h"
-#include "index/PageFile.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
 
@@ -29,9 +29,25 @@ void CIndexFolderThread::join() {
         m_thread.join();
 }
 
+namespace {
+
+// Pages waiting per worker: enough that a worker never idles while the job writes, few enough that the
+// pages held ahead stay small next to one large page.
+constexpr size_t kPagesAheadPerWorker = 4;
+
+} // namespace
+
 void CIndexFolderThread::Run() {
     m_folder = WithFolderSlash(m_folder);
-    IndexFolderTree(m_folder);
+    const int workers = PageReadAhead::workerCount();
+    PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
+                        m_context.profile.IndexStrategy, m_context.indexColon);
+    m_pages = &pages;
+    if (IndexFolderTree(m_folder))
+        writeWaitingPages();
+    m_pages = nullptr;
+    // The trailer does not wait for the pages read ahead of a Stop: they are dropped unwritten once the
+    // workers have finished them, when the job's thread ends.
     endOfJob();
 }
 
@@ -50,6 +66,9 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
     dev_t device = 0;
     ino_t inode = 0;
     if (!FolderListing::identity(folder, device, inode) || !FolderListing::list(folder, entries)) {
+        // The message comes after the rows of the files walked before this folder, as the walk met them.
+        if (!writeWaitingPages() || m_stopFlag)
+            return false;
         m_context.view.showMessage(FillMessage("The path %s is not exist!", folder));
         return true;
     }
@@ -83,28 +102,45 @@ bool CIndexFolderThread::IndexFolderFiles(const std::string& folder,
                                      m_context.profile.TextFileType);
         if (kind == FileKinds::NotIndexed)
             continue;
-        indexFile(path, kind);
+        if (!queuePage(path, kind))
+            return false;
     }
     return true;
 }
 
-void CIndexFolderThread::indexFile(const std::string& path, int kind) {
+bool CIndexFolderThread::queuePage(const std::string& path, int kind) {
+    if (m_pages->full() && !writeOldestPage())
+        return false;
+    m_pages->queue(path, kind);
+    return true;
+}
+
+bool CIndexFolderThread::writeWaitingPages() {
+    while (!m_pages->empty()) {
+        if (!writeOldestPage())
+            return false;
+    }
+    return true;
+}
+
+// The page list shows the file from the moment it is in hand, as if it were read only now.
+bool CIndexFolderThread::writeOldestPage() {
+    if (m_stopFlag)
+        return false;
     RunView& view = m_context.view;
+    const std::string path = m_pages->oldestPath();
     view.setCurrentItem(path);
     const int row = m_rowCount++;
     view.insertPageRow(row, path, PageImages::Reading, "Reading...");
 
-    std::string content;
-    const bool opened = ReadPageFile(path, content, m_context.profile.IndexStrategy);
-    PageFields fields = ExtractPageText(content, kind, m_context.indexColon);
-    content = std::string(); // a large page's memory is given back before the next one
-    const bool written = m_writer.write(m_recordCount, path, m_folder, std::move(fields));
-
-    if (opened && written)
+    ReadAheadPage page = m_pages->takeOldest();
+    const bool written = m_writer.write(m_recordCount, path, m_folder, std::move(page.fields));
+    if (page.opened && written)
         view.updatePageRow(row, PageImages::Indexed, "Indexed");
     else
         view.updatePageRow(row, PageImages::Failure, "Failure");
     ++m_recordCount;
+    return true;
 }
 
 void CIndexFolderThread::endOfJob() {

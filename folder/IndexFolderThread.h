@@ -14,6 +14,7 @@
 #include "platform/FolderListing.h"
 
 class IndexDatabase;
+class PageReadAhead;
 class RunView;
 
 // The folder job: walks a folder tree on its own thread and indexes every HTML and text file in it.
@@ -36,7 +37,11 @@ private:
     // Both return false once the stop flag has ended the walk.
     bool IndexFolderTree(const std::string& folder);
     bool IndexFolderFiles(const std::string& folder, const std::vector<FolderEntry>& entries);
-    void indexFile(const std::string& path, int kind);
+    // The pages found by the walk wait in m_pages while being read; their records are written here, in
+    // walk order. Each returns false, writing nothing more, once the stop flag is set.
+    bool queuePage(const std::string& path, int kind);
+    bool writeOldestPage();
+    bool writeWaitingPages();
     void endOfJob();
     bool isExcluded(const std::string& path) const;
 
@@ -48,5 +53,6 @@ private:
     std::atomic<bool> m_finished{false};
     int m_rowCount = 0;
     std::set<std::pair<dev_t, ino_t>> m_visitedFolders;
+    PageReadAhead* m_pages = nullptr; // while the walk runs
     std::thread m_thread;
 };

@@ -178,16 +178,17 @@ bool hexRun(const QString& s, qsizetype at, qsizetype count) {
     return true;
 }
 
+// The text between escapes goes over in one piece: escapes are few, and a character at a time was most of
+// the time of a database run's end.
 QString unescapeStored(const QString& s) {
-    if (!s.contains(u'\\'))
+    qsizetype k = s.indexOf(u'\\');
+    if (k < 0)
         return s;
     QString out;
     out.reserve(s.size());
-    for (qsizetype k = 0; k < s.size(); ++k) {
-        if (s[k] != u'\\' || k + 1 >= s.size()) {
-            out += s[k];
-            continue;
-        }
+    qsizetype from = 0;
+    for (; k >= 0 && k + 1 < s.size(); from = k + 1, k = s.indexOf(u'\\', from)) {
+        out += QStringView(s).mid(from, k - from);
         const QChar next = s[k + 1];
         if (next == u'x' && hexRun(s, k + 2, 2)) {
             out += QChar(static_cast<char16_t>(hexValue(s[k + 2]) * 16 + hexValue(s[k + 3])));
@@ -232,6 +233,7 @@ QString unescapeStored(const QString& s) {
             ++k;
         }
     }
+    out += QStringView(s).mid(from); // a backslash that ends the text stays
     return out;
 }
 
@@ -255,19 +257,25 @@ char32_t foldCodePoint(char32_t code) {
     return (lower > 0xFFFF) == (code > 0xFFFF) ? lower : code;
 }
 
+// Folding keeps every character's length in UTF-16 units, so the result is written in place of a copy,
+// and ASCII, most of any page, is folded without a look into the Unicode tables.
 QString foldCase(const QString& text) {
-    QString out;
-    out.reserve(text.size());
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
     for (qsizetype k = 0; k < text.size(); ++k) {
         const QChar c = text[k];
-        if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            to[k] = QChar(unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit);
+        } else if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
             const char32_t folded = foldCodePoint(QChar::surrogateToUcs4(c, text[k + 1]));
-            out += fromCodePoint(folded);
+            to[k] = QChar(QChar::highSurrogate(folded));
+            to[k + 1] = QChar(QChar::lowSurrogate(folded));
             ++k;
         } else if (c.isSurrogate()) {
-            out += c;
+            to[k] = c;
         } else {
-            out += QChar(static_cast<char16_t>(foldCodePoint(c.unicode())));
+            to[k] = QChar(static_cast<char16_t>(foldCodePoint(unit)));
         }
     }
     return out;

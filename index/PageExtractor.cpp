@@ -2,8 +2,13 @@
 #include "platform/AsciiText.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -22,23 +27,48 @@ bool isBlank(char c) {
 enum ByteClass : uint8_t { Ordinary = 0, Blank = 1, Special = 2 };
 using ByteClasses = std::array<uint8_t, 256>;
 
-constexpr ByteClasses makeClasses(std::string_view specials) {
+template <char... Specials> constexpr ByteClasses makeClasses() {
     ByteClasses classes{};
     classes[' '] = classes['\t'] = Blank;
     classes['\r'] = classes['\n'] = Special;
-    for (const char c : specials)
-        classes[static_cast<uint8_t>(c)] = Special;
+    ((classes[static_cast<uint8_t>(Specials)] = Special), ...);
     return classes;
 }
 
-// Backslash and double quote are special everywhere: both must be escaped for a script string.
-constexpr ByteClasses kPlainClasses = makeClasses("\"\\");
-constexpr ByteClasses kTitleClasses = makeClasses("\"\\<&");
-constexpr ByteClasses kTextClasses = makeClasses("\"\\<&>");
+#if defined(__SSE2__)
+// Sixteen bytes at a time: the run ends at the first byte that is special or a blank followed by a blank.
+// Returns a position whose run end is not yet known, near the end of the content.
+template <char... Specials> size_t skipOrdinaryBlocks(std::string_view s, size_t i) {
+    const auto equal = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    while (i + 17 <= s.size()) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i + 1));
+        const __m128i blank = _mm_or_si128(equal(v, ' '), equal(v, '\t'));
+        const __m128i nextBlank = _mm_or_si128(_mm_or_si128(equal(next, ' '), equal(next, '\t')),
+                                               _mm_or_si128(equal(next, '\r'), equal(next, '\n')));
+        __m128i stop =
+            _mm_or_si128(_mm_and_si128(blank, nextBlank), _mm_or_si128(equal(v, '\r'), equal(v, '\n')));
+        ((stop = _mm_or_si128(stop, equal(v, Specials))), ...);
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0)
+            return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+        i += 16;
+    }
+    return i;
+}
+#endif
 
 // End of the run from i of characters that are copied unchanged, so that a run goes out in one append.
-size_t ordinaryRunEnd(std::string_view s, size_t i, const ByteClasses& classes) {
+// Backslash and double quote are special everywhere: both must be escaped for a script string.
+template <char... Specials> size_t ordinaryRunEnd(std::string_view s, size_t i) {
+    static constexpr ByteClasses classes = makeClasses<'"', '\\', Specials...>();
     const size_t n = s.size();
+    // Between two tags the run is mostly empty: no block scan for that.
+    if (i < n && classes[static_cast<uint8_t>(s[i])] == Special)
+        return i;
+#if defined(__SSE2__)
+    i = skipOrdinaryBlocks<'"', '\\', Specials...>(s, i);
+#endif
     for (;;) {
         while (i < n && classes[static_cast<uint8_t>(s[i])] == Ordinary)
             ++i;
@@ -48,6 +78,16 @@ size_t ordinaryRunEnd(std::string_view s, size_t i, const ByteClasses& classes) 
         }
         return i;
     }
+}
+
+size_t plainRunEnd(std::string_view s, size_t i) {
+    return ordinaryRunEnd<>(s, i);
+}
+size_t titleRunEnd(std::string_view s, size_t i) {
+    return ordinaryRunEnd<'<', '&'>(s, i);
+}
+size_t textRunEnd(std::string_view s, size_t i) {
+    return ordinaryRunEnd<'<', '&', '>'>(s, i);
 }
 
 // The blank rule: a blank followed by another blank is dropped, so a run keeps only its last character;
@@ -158,7 +198,7 @@ void scanPlainText(std::string_view s, bool keepQuotes, std::string& out) {
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
-        const size_t end = ordinaryRunEnd(s, i, kPlainClasses);
+        const size_t end = plainRunEnd(s, i);
         out.append(s, i, end - i);
         i = end;
         if (i == s.size())
@@ -196,6 +236,7 @@ private:
     void skipHidden();
     void entity(std::string& out);
     void tagStart();
+    bool mayChangeState(size_t n) const;
     bool titleTag(size_t n);
     bool scriptTag(size_t n);
     bool styleTag(size_t n);
@@ -212,11 +253,11 @@ private:
 
 void HtmlScanner::scanVisible() {
     const bool inTitle = m_state == InTitle;
-    const size_t end = ordinaryRunEnd(m_s, m_i, inTitle ? kTitleClasses : kTextClasses);
+    const size_t end = inTitle ? titleRunEnd(m_s, m_i) : textRunEnd(m_s, m_i);
     const std::string_view run = m_s.substr(m_i, end - m_i);
     if (inTitle)
         m_fields.title.append(run);
-    else
+    else if (!run.empty())
         appendText(run);
     m_i = end;
     if (m_i < m_s.size()) {
@@ -271,8 +312,12 @@ void HtmlScanner::skipHidden() {
     const size_t n = m_s.size();
     size_t i = m_i;
     if (m_state == InTag) {
-        while (i < n && m_s[i] != '<' && m_s[i] != '>')
-            ++i;
+        // The tag's end is found first; a "<" can only come before it if the tag is left open.
+        const char* at = m_s.data() + i;
+        const void* close = std::memchr(at, '>', n - i);
+        const size_t end = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
+        const void* open = std::memchr(at, '<', end - i);
+        i = open ? static_cast<size_t>(static_cast<const char*>(open) - m_s.data()) : end;
     } else {
         const void* found = std::memchr(m_s.data() + i, '<', n - i);
         i = found ? static_cast<size_t>(static_cast<const char*>(found) - m_s.data()) : n;
@@ -303,13 +348,27 @@ void HtmlScanner::entity(std::string& out) {
     out += '&';
 }
 
+// Most tags are told apart from the few that matter here by their first two letters. Inside the title
+// every tag counts, since one that does not end the title leaves its "<" there.
+bool HtmlScanner::mayChangeState(size_t n) const {
+    if (m_state == InTitle)
+        return true;
+    const auto letter = [this](size_t at) { return at < m_s.size() ? AsciiText::lower(m_s[at]) : '\0'; };
+    const bool closing = letter(n) == '/'; // only "/script" and "/style" matter outside the title
+    const char first = letter(closing ? n + 1 : n);
+    const char second = letter(closing ? n + 2 : n + 1);
+    if (first == 's')
+        return second == 'c' || second == 't';
+    return !closing && ((first == 't' && second == 'i') || (first == 'm' && second == 'e'));
+}
+
 void HtmlScanner::tagStart() {
     if (m_state != InTitle && m_state != InScript && m_state != InStyle)
         m_state = InTag;
     size_t n = m_i + 1;
     while (n < m_s.size() && isBlank(m_s[n]))
         ++n;
-    if (titleTag(n) || scriptTag(n) || styleTag(n) || metaTag(n))
+    if (mayChangeState(n) && (titleTag(n) || scriptTag(n) || styleTag(n) || metaTag(n)))
         return;
     m_i = n - 1; // the tag name's first character is handled by the next step, in the current state
 }

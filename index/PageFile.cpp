@@ -33,6 +33,12 @@ size_t bodyTagStart(std::string_view line) {
 // CR) becomes one LF and a final line end is dropped. The result is never longer than the file, so even
 // a very large page needs no second buffer.
 void joinLines(std::string& content, bool stopAtBody) {
+    // Most pages end their lines with LF alone: they are joined already, but for a final line end.
+    if (!stopAtBody && std::memchr(content.data(), '\r', content.size()) == nullptr) {
+        if (!content.empty() && content.back() == '\n')
+            content.pop_back();
+        return;
+    }
     const std::string_view all(content);
     size_t read = 0;
     size_t write = 0;

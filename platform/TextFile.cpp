@@ -20,14 +20,18 @@ bool readAll(const std::string& path, std::string& content) {
         ::close(fd);
         return false;
     }
-    if (info.st_size > 0)
-        content.reserve(static_cast<size_t>(info.st_size));
-    char buffer[1 << 16];
+    // The bytes go straight into the content, whose capacity a caller may keep from file to file: a file
+    // whose size is known takes one read and no copy. A byte to spare lets the read that meets the end go
+    // without growing it.
+    size_t used = 0;
+    content.resize(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : size_t{1} << 16);
     bool ok = true;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == content.size())
+            content.resize(used * 2);
+        const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n > 0) {
-            content.append(buffer, static_cast<size_t>(n));
+            used += static_cast<size_t>(n);
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
@@ -35,6 +39,7 @@ bool readAll(const std::string& path, std::string& content) {
             break;
         }
     }
+    content.resize(ok ? used : 0);
     ::close(fd);
     return ok;
 }

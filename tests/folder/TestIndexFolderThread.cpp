@@ -82,6 +82,37 @@ TEST_F(FolderJob, WalksFilesFirstThenSubfoldersInNameOrder) {
                                         r + "sub/deeper/y.htm", r + "Sub2/x.htm"}));
 }
 
+// Pages are read ahead on several threads, large and small mixed, so they finish out of order; their
+// records, rows and numbers must still come in walk order, each page's fields with its own link.
+TEST_F(FolderJob, PagesReadAheadAreWrittenInWalkOrder) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i)
+        names.push_back("p" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".htm");
+    for (int i = 0; i < 10; ++i)
+        names.push_back("sub/q" + std::to_string(i) + ".htm");
+    for (int i = 0; i < 10; ++i)
+        names.push_back("sub/deeper/r" + std::to_string(i) + ".txt");
+    std::string expected = "arrFiles=new Array();";
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string body(i % 20 == 0 ? 2000000 : i * 13, static_cast<char>('a' + i % 26));
+        const bool html = names[i].ends_with(".htm");
+        site.write(names[i], html ? "<title>T" + std::to_string(i) + "</title>" + body : body);
+        expected += "arrFiles[" + std::to_string(i) + "]=new Array(\"" + names[i] + "\",\"" +
+                    (html ? "T" + std::to_string(i) : "NO TITLE") + "\",\"" + body + "\",\"\",\"\",\"\");";
+    }
+    expected += "fileNum=" + std::to_string(names.size()) + ";";
+    runOver(site.str());
+
+    EXPECT_TRUE(dataFile() == expected) << "records out of walk order, lost or doubled";
+    std::vector<std::string> pages;
+    for (const std::string& name : names)
+        pages.push_back(siteRoot() + name);
+    EXPECT_EQ(view.pages(), pages);
+    for (const auto& row : view.rows())
+        EXPECT_EQ(row.status, "Indexed");
+    EXPECT_FALSE(view.badRowNumbers());
+}
+
 TEST_F(FolderJob, ExclusionListSkipsFoldersAndFilesByExactPath) {
     site.write("keep.htm", "k");
     site.write("private/secret.htm", "s");
@@ -257,6 +288,8 @@ TEST_F(FolderJob, StopFinishesTheFileInHandAndWritesTheTrailer) {
     EXPECT_EQ(run.lastRecordCount(), 3);
     const std::string data = dataFile();
     EXPECT_EQ(data.substr(data.size() - 10), "fileNum=3;");
+    EXPECT_NE(data.find("arrFiles[2]="), std::string::npos);
+    EXPECT_EQ(data.find("arrFiles[3]="), std::string::npos) << "a page read ahead of Stop was written";
 }
 
 TEST_F(FolderJob, GoAfterStopWaitsForTheStoppingJob) {
