@@ -124,7 +124,7 @@ try {
     // Runs in the page.
     const prepared = () => {
         const index = Findlark.indexFor(arrFiles, typeof fileNum === "undefined" ? undefined : fileNum);
-        return [1, 2, 3, 4].every((f) => index.wordIndexes[f] && index.wordIndexes[f].done === index.length);
+        return index.titlesPrepared === index.length && [1, 2, 3, 4].every((f) => index.wordIndexes[f] && index.wordIndexes[f].done === index.length);
     };
 
     await load(searchPage, false);

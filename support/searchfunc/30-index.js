@@ -154,7 +154,7 @@
         var pieces = words ? piecesOf(matcher.folded) : [];
         if (pieces.length) {
             if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
-                var all = words.find(matcher.folded);
+                var all = words.find(matcher.folded, this.length);
                 this.scans.set(key, all);
                 return within ? restrict(all, within) : all;
             }
@@ -249,14 +249,23 @@
         return true;
     };
 
-    // Joins up to `count` more words of the vocabulary; true once all are.
+    // Joins up to `count` more steps of words into the vocabulary, noting
+    // where each word starts in it; true once all are joined.
     WordIndex.prototype.joinWords = function (count) {
         if (this.joined !== null) return true;
-        var from = this.pieces.length * JOIN_STEP;
-        if (from >= this.words.length) return true;
-        var end = Math.min(this.words.length, from + Math.max(1, count) * JOIN_STEP);
-        for (; from < end; from += JOIN_STEP) this.pieces.push(this.words.slice(from, from + JOIN_STEP).join("\u0001"));
-        return this.pieces.length * JOIN_STEP >= this.words.length;
+        if (this.starts === null) {
+            this.starts = [];
+            this.end = 1;
+        }
+        for (var step = 0; step < Math.max(1, count) && this.starts.length < this.words.length; step++) {
+            var from = this.starts.length, to = Math.min(this.words.length, from + JOIN_STEP);
+            for (var k = from; k < to; k++) {
+                this.starts.push(this.end);
+                this.end += this.words[k].length + 1;
+            }
+            this.pieces.push(this.words.slice(from, to).join("\u0001"));
+        }
+        return this.starts.length >= this.words.length;
     };
 
     // The vocabulary as one string, each word between two separators, to
@@ -264,12 +273,6 @@
     WordIndex.prototype.vocabulary = function () {
         if (this.joined === null) {
             while (!this.joinWords(this.words.length));
-            this.starts = [];
-            var at = 1;
-            for (var k = 0; k < this.words.length; k++) {
-                this.starts.push(at);
-                at += this.words[k].length + 1;
-            }
             this.joined = "\u0001" + this.pieces.join("\u0001") + "\u0001";
             this.pieces = null;
         }
@@ -308,22 +311,26 @@
     WordIndex.prototype.recordsHolding = function (pieces) {
         var result = null;
         for (var k = 0; k < pieces.length; k++) {
-            var seen = {}, records = [], postings = this.postings;
+            var seen = [], records = [], postings = this.postings;
             this.eachHolding(pieces[k], function (id) {
                 var list = postings[id];
                 for (var j = 0; j < list.length; j++) {
-                    var record = Math.floor(list[j] / 128);
+                    var record = list[j] >> 7;
                     if (!seen[record]) {
                         seen[record] = true;
                         records.push(record);
                     }
                 }
             });
-            records.sort(function (a, b) { return a - b; });
+            records.sort(byNumber);
             result = result === null ? records : intersect(result, records);
         }
         return result || [];
     };
+
+    function byNumber(a, b) {
+        return a - b;
+    }
 
     function intersect(a, b) {
         var out = [];
@@ -340,9 +347,12 @@
     }
 
     // A word matcher made of word characters only: its occurrences by kind
-    // in every record, from the words that hold it.
-    WordIndex.prototype.find = function (needle) {
-        var kinds = {}, records = [], postings = this.postings;
+    // in every record, from the words that hold it. The counts go into one
+    // flat array, three to a record, which is quicker than an object per
+    // record for a word in thousands of them.
+    WordIndex.prototype.find = function (needle, length) {
+        var counts = [], records = [], postings = this.postings;
+        for (var c = 0; c < 3 * length; c++) counts.push(0);
         this.eachHolding(needle, function (id, word, places) {
             var whole = 0, start = 0, inside = 0;
             for (var k = 0; k < places.length; k++) {
@@ -352,21 +362,20 @@
             }
             var list = postings[id];
             for (var j = 0; j < list.length; j++) {
-                var record = Math.floor(list[j] / 128), times = list[j] % 128;
-                var here = kinds[record];
-                if (!here) {
-                    here = kinds[record] = [0, 0, 0];
-                    records.push(record);
-                }
-                here[0] += whole * times;
-                here[1] += start * times;
-                here[2] += inside * times;
+                var at = 3 * (list[j] >> 7), times = list[j] & 127;
+                if (counts[at] + counts[at + 1] + counts[at + 2] === 0) records.push(at / 3);
+                counts[at] += whole * times;
+                counts[at + 1] += start * times;
+                counts[at + 2] += inside * times;
             }
         });
-        records.sort(function (a, b) { return a - b; });
-        var list = [];
-        for (var r = 0; r < records.length; r++) list.push(kinds[records[r]]);
-        return { records: records, kinds: list };
+        records.sort(byNumber);
+        var kinds = [];
+        for (var r = 0; r < records.length; r++) {
+            var from = 3 * records[r];
+            kinds.push([counts[from], counts[from + 1], counts[from + 2]]);
+        }
+        return { records: records, kinds: kinds };
     };
 
     // The runs of word characters of a folded matcher.

@@ -49,6 +49,17 @@
         return title;
     }
 
+    // Reads what the ranking needs of up to `budget` more titles, so that a
+    // page can do it while idle; true once all are read.
+    function prepareTitles(index, budget) {
+        var shared = sharedParts(index);
+        var done = index.titlesPrepared || 0;
+        var end = Math.min(index.length, done + Math.max(1, budget));
+        for (var i = done; i < end; i++) titleOf(index, shared, i);
+        index.titlesPrepared = end;
+        return end >= index.length;
+    }
+
     function topicOf(index, shared, i) {
         return titleOf(index, shared, i).topic;
     }
@@ -183,5 +194,6 @@
     F.SEARCH_DESCRIPTION = SEARCH_DESCRIPTION;
     F.fieldsFor = fieldsFor;
     F.search = search;
+    F.prepareTitles = prepareTitles;
     F.matchersFound = matchersFound;
 })(Findlark);

@@ -446,11 +446,15 @@
     // While the visitor reads the search page and types, the index is made
     // ready for the search it will most likely get (the fields of the
     // default strategy, or all of them when the page offers a choice):
-    // folded, then indexed by word, in slices short enough to keep the page
+    // folded, then indexed by word, then the titles read for the ranking,
+    // in slices short enough to keep the page
     // responsive. A search that comes first folds what it needs itself and
     // scans; the word index then takes over once it is complete.
     var SLICE_MS = 12;
-    var SLICE_RECORDS = 8;
+    // Records per step: one step must stay short even where a page is
+    // hundreds of kilobytes long.
+    var SLICE_RECORDS = 2;
+    var SLICE_TITLES = 64;
 
     function prepareWhileIdle() {
         if (typeof arrFiles === "undefined") return;
@@ -460,13 +464,17 @@
             if (document.forms[k].elements.namedItem("s")) offersChoice = true;
         }
         var fields = F.fieldsFor(offersChoice ? F.SEARCH_ALL : page.options.strategy);
-        var next = 0;
+        var next = 0, titlesDone = false;
         function slice() {
             var until = new Date().getTime() + SLICE_MS;
             while (next < fields.length && new Date().getTime() < until) {
                 if (index.prepareWords(fields[next], SLICE_RECORDS)) next++;
             }
-            if (next < fields.length) window.setTimeout(slice, 0);
+            // Then what the ranking reads of every title.
+            while (next >= fields.length && !titlesDone && new Date().getTime() < until) {
+                titlesDone = F.prepareTitles(index, SLICE_TITLES);
+            }
+            if (!titlesDone) window.setTimeout(slice, 0);
         }
         window.setTimeout(slice, 0);
     }
