@@ -99,10 +99,10 @@
     //               after the other stand together, in that order;
     //        T    = 1, or 0.5 for a record without a title (a plain-text
     //               file, which usually repeats a page that has one);
-    //        K = 2, W = 1.5 for the title, keywords and description and 1
-    //        for the text; B = 0.5 and P = 32 characters for the title and
-    //        the keywords, P = 128 for the description, B = 0.2 and P = 4096
-    //        for the text; EXACT 4, PIECE 4, PAIR 2.
+    //        K = 2; W = 1.5 for the title, 1.2 for the keywords and the
+    //        description, 1 for the text; B = 0.5 and P = 32 characters for
+    //        the title and the keywords, P = 128 for the description, B = 0.2
+    //        and P = 4096 for the text; EXACT 4, PIECE 4, PAIR 2.
     //      This is BM25 per field: a further hit is worth less than the one
     //      before, and a hit in a short field more than one in a long page.
     //      Titles are read without the parts that most titles share (the
@@ -114,8 +114,8 @@
     // falls behind a hit outside the window.
     var WEIGHTS = [], LENGTH_PIVOT = [], LENGTH_SHARE = [];
     WEIGHTS[F.TITLE] = 1.5;
-    WEIGHTS[F.KEYWORDS] = 1.5;
-    WEIGHTS[F.DESCRIPTION] = 1.5;
+    WEIGHTS[F.KEYWORDS] = 1.2;
+    WEIGHTS[F.DESCRIPTION] = 1.2;
     WEIGHTS[F.TEXT] = 1;
     LENGTH_PIVOT[F.TITLE] = 32;
     LENGTH_PIVOT[F.KEYWORDS] = 32;

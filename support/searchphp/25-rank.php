@@ -18,7 +18,7 @@ const FL_WHOLE = 0;
 const FL_START = 1;
 const FL_INSIDE = 2;
 
-const FL_RANK_WEIGHTS = array('Title' => 1.5, 'Keywords' => 1.5, 'Description' => 1.5, 'Text' => 1);
+const FL_RANK_WEIGHTS = array('Title' => 1.5, 'Keywords' => 1.2, 'Description' => 1.2, 'Text' => 1);
 const FL_RANK_PIVOT = array('Title' => 32, 'Keywords' => 32, 'Description' => 128, 'Text' => 4096);
 const FL_RANK_SHARE = array('Title' => 0.5, 'Keywords' => 0.5, 'Description' => 0.5, 'Text' => 0.2);
 const FL_RANK_SATURATION = 2;
