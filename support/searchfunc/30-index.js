@@ -97,7 +97,7 @@
         var folded = this.corpora[field];
         if (!folded) folded = this.corpora[field] = [];
         var end = Math.min(this.length, folded.length + Math.max(1, budget));
-        for (var i = folded.length; i < end; i++) folded.push(F.foldCase(F.shownText(withoutNul(this.raw(i, field)))));
+        for (var i = folded.length; i < end; i++) folded.push(F.foldedText(withoutNul(this.raw(i, field))));
         return folded.length >= this.length;
     };
 

@@ -45,3 +45,16 @@ test("composed form, with the normaliser only where it can matter", async (t) =>
         assert.equal(ctx.normalizeCalls, 1, "the spy counts");
     });
 });
+
+test("the folded text made in one pass equals the shown text folded", () => {
+    const F = loadEngine({}).Findlark;
+    const pieces = ["a", "B", "&amp;", "&Eacute;", "&eacute", "&#931;", "&Sigma;", "\u03a3", " ", "&#304;", "\u0130",
+        "&rsquo;", "\u2019", "e\u0301", "&#769;", "&#x1D49C;", "\ud835\udc9c", "&bogus;", "&", "&#", "K", "\u212a",
+        "&#8490;", "\u00e9", "&lt;", "x", "&#x" + "0".repeat(45) + "41;", "\u03c2"];
+    let seed = 11;
+    const random = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
+    for (let n = 0; n < 5000; n++) {
+        const raw = Array.from({ length: 6 }, () => pieces[Math.floor(random() * pieces.length)]).join("");
+        assert.equal(F.foldedText(raw), F.foldCase(F.shownText(raw)), JSON.stringify(raw));
+    }
+});
