@@ -104,22 +104,24 @@
 
         var shared = whole ? whole.shared : sharedParts(index);
         var total = whole ? whole.total : index.length;
-        var score = [], matched = [], lastMatcher = [];
+        var score = [], matched = [], lastMatcher = [], lastHolder = [], factors = [];
         var i, j, f, k;
         for (i = 0; i < index.length; i++) {
             score.push(0);
             matched.push(0);
             lastMatcher.push(-1);
+            lastHolder.push(-1);
+            factors.push(1);
         }
         var founds = [], holding = [];
         for (k = 0; k < matchers.length; k++) {
             // The matcher's records in each field, and how many hold it.
-            var here = founds[k] = [], seen = {}, holders = 0;
+            var here = founds[k] = [], holders = 0;
             for (f = 0; f < fields.length; f++) {
                 var found = here[f] = index.find(fields[f], matchers[k], null);
                 for (j = 0; j < found.records.length; j++) {
-                    if (!seen[found.records[j]]) {
-                        seen[found.records[j]] = true;
+                    if (lastHolder[found.records[j]] !== k) {
+                        lastHolder[found.records[j]] = k;
                         holders++;
                     }
                 }
@@ -154,7 +156,7 @@
         }
         var wanted = needAll ? matchers.length : 1;
         var words = F.queryWords(query), pieces = F.queryPieces(query);
-        var hits = [], factors = {};
+        var hits = [];
         for (i = 0; i < index.length; i++) {
             if (matched[i] < wanted) continue;
             // The title's own signals: the exact title, the pieces of a
