@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -49,14 +51,6 @@ void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::str
         recordset.setField(column, withoutNul(value));
 }
 
-std::string searchable(std::string_view stored) {
-    return SearchText::Searchable(stored);
-}
-
-std::string foldsFurther(std::string_view folded) {
-    return SearchText::FoldsFurther(folded);
-}
-
 // The searched fields of every row, decoded and case-folded once here rather than by every request of a
 // server-side search page. IndexData keeps its rows and columns, so a page that knows nothing of these
 // tables reads the file as before.
@@ -65,11 +59,38 @@ DROP TABLE IF EXISTS SearchTrigrams;
 DROP TABLE IF EXISTS SearchText;
 CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
                          Description TEXT, Text TEXT);
-INSERT INTO SearchText (Row, ID, Title, Keywords, Description, Text)
-    SELECT rowid, ID, findlark_searchable(Title), findlark_searchable(Keywords),
-           findlark_searchable(Description), findlark_searchable(Text) FROM IndexData;
-UPDATE SearchText SET FoldsFurther = CAST(findlark_folds_further(Text) AS INTEGER);
 )sql";
+constexpr const char* kIndexDataRows = "SELECT rowid, ID, Title, Keywords, Description, Text FROM IndexData";
+constexpr const char* kInsertSearchText = "INSERT INTO SearchText (Row, ID, FoldsFurther, Title, Keywords, "
+                                          "Description, Text) VALUES (?, ?, ?, ?, ?, ?, ?)";
+
+// A row of SearchText from a row of kIndexDataRows. NULL text reads as empty text.
+Connection::TextRow searchTextRow(const Connection::TextRow& stored) {
+    Connection::TextRow row{stored[0], stored[1], std::nullopt};
+    for (size_t c = 2; c < stored.size(); ++c)
+        row.emplace_back(SearchText::Searchable(stored[c] ? *stored[c] : std::string()));
+    row[2] = SearchText::FoldsFurther(*row.back());
+    return row;
+}
+
+// Decoding and folding is most of a closing run's work, and every row stands alone, so the rows are
+// shared out among the cores; they are stored in their order afterwards.
+std::vector<Connection::TextRow> searchTextRows(const std::vector<Connection::TextRow>& stored) {
+    std::vector<Connection::TextRow> rows(stored.size());
+    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::vector<std::thread> threads;
+    for (size_t w = 1; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            for (size_t r = w; r < stored.size(); r += workers)
+                rows[r] = searchTextRow(stored[r]);
+        });
+    }
+    for (size_t r = 0; r < stored.size(); r += workers)
+        rows[r] = searchTextRow(stored[r]);
+    for (std::thread& thread : threads)
+        thread.join();
+    return rows;
+}
 
 // For the PHP page, a trigram index over the prepared text that finds the rows holding a word anywhere,
 // even inside other words. Folding is per character, so a word found in a folded field is also found by
@@ -181,9 +202,9 @@ bool IndexDatabase::release(bool commit) {
     try {
         if (commit && m_connection->inTransaction()) {
             // Inside the run's transaction: a run that fails here leaves the previous index whole.
-            m_connection->defineFunction("findlark_searchable", searchable);
-            m_connection->defineFunction("findlark_folds_further", foldsFurther);
             m_connection->executeScript(kSearchText);
+            m_connection->executeForEach(kInsertSearchText,
+                                         searchTextRows(m_connection->textRows(kIndexDataRows)));
             if (m_scriptType == ScriptTypes::Php)
                 m_connection->executeScript(kSearchTrigrams);
             m_connection->commitTrans();

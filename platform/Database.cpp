@@ -134,6 +134,47 @@ void Connection::executeScript(const std::string& sql) {
         fail();
 }
 
+std::vector<Connection::TextRow> Connection::textRows(const std::string& sql) {
+    sqlite3_stmt* prepared = statement(sql);
+    const StatementUse use(prepared);
+    std::vector<TextRow> rows;
+    const int columns = sqlite3_column_count(prepared);
+    int rc;
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+        TextRow row;
+        row.reserve(static_cast<size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c));
+            if (text)
+                row.emplace_back(std::string(text, static_cast<size_t>(sqlite3_column_bytes(prepared, c))));
+            else
+                row.emplace_back(std::nullopt);
+        }
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        fail();
+    return rows;
+}
+
+void Connection::executeForEach(const std::string& sql, const std::vector<TextRow>& rows) {
+    sqlite3_stmt* prepared = statement(sql);
+    const StatementUse use(prepared);
+    for (const TextRow& row : rows) {
+        for (size_t c = 0; c < row.size(); ++c) {
+            const int index = static_cast<int>(c) + 1;
+            const int rc = row[c] ? sqlite3_bind_text64(prepared, index, row[c]->data(), row[c]->size(),
+                                                        SQLITE_STATIC, SQLITE_UTF8)
+                                  : sqlite3_bind_null(prepared, index);
+            if (rc != SQLITE_OK)
+                fail();
+        }
+        if (sqlite3_step(prepared) != SQLITE_DONE)
+            fail();
+        sqlite3_reset(prepared);
+    }
+}
+
 namespace {
 
 void callTextFunction(sqlite3_context* context, int /*argc: always 1*/, sqlite3_value** argv) {

@@ -54,6 +54,12 @@ public:
 
     // Runs statements that take no values (schema changes, INSERT ... SELECT), one after another.
     void executeScript(const std::string& sql);
+    // Rows of a query, each value as text (numbers in their text form), nullopt for NULL.
+    using TextRow = std::vector<std::optional<std::string>>;
+    std::vector<TextRow> textRows(const std::string& sql);
+    // Runs an INSERT (or any statement) once per row, binding the row's values in order: text, or NULL
+    // for nullopt. Column affinity turns the text of a number into the number.
+    void executeForEach(const std::string& sql, const std::vector<TextRow>& rows);
     // Makes a one-argument text function available to this connection's SQL under `name`; NULL reads as
     // an empty text. The function must not throw.
     using TextFunction = std::string (*)(std::string_view);
