@@ -277,9 +277,7 @@
     }
 
     F.NON_WORD_CLASS = NON_WORD_CLASS;
-    F.isWordUnit = isWordUnit;
     F.countKinds = countKinds;
-    F.COUNT_LIMIT = COUNT_LIMIT;
     F.RANK = RANK;
     F.fieldScore = fieldScore;
     F.rarity = rarity;
