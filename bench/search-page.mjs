@@ -96,23 +96,19 @@ try {
         index.forget();
         const form = document.forms[0];
         form.elements.namedItem("q").value = text;
-        // The Simple template has no choice of strategy: a hidden field sends it.
-        let choice = form.elements.namedItem("m");
-        if (!choice) {
-            choice = document.createElement("input");
-            choice.type = "hidden";
-            choice.name = "m";
-            form.appendChild(choice);
-        }
-        choice.value = String(matching);
-        let searched = form.elements.namedItem("s");
-        if (!searched) {
-            searched = document.createElement("input");
-            searched.type = "hidden";
-            searched.name = "s";
-            form.appendChild(searched);
-        }
-        searched.value = String(strategy);
+        // The Simple template has no choice of strategies: hidden fields send them.
+        const send = (name, value) => {
+            let field = form.elements.namedItem(name);
+            if (!field) {
+                field = document.createElement("input");
+                field.type = "hidden";
+                field.name = name;
+                form.appendChild(field);
+            }
+            field.value = String(value);
+        };
+        send("m", matching);
+        send("s", strategy);
         const t0 = performance.now();
         // The submit handler searches and shows the results before this returns.
         form.requestSubmit();

@@ -89,19 +89,24 @@ var Findlark = Findlark || {};
     // is copied once, by the final join: a large page holds thousands of
     // them.
     var REFERENCE_WINDOW = 40;
+
+    // The reference that the ampersand at `amp` starts: { value, end } with
+    // the index after it, or null when it starts none (or an unknown name).
+    function referenceAt(s, amp) {
+        var m = REFERENCE.exec(s.substring(amp + 1, amp + 1 + REFERENCE_WINDOW));
+        // A run of digits as long as the window may go on beyond it.
+        if (m && m[0].length === REFERENCE_WINDOW) m = REFERENCE.exec(s.substring(amp + 1));
+        var value = m ? referenceValue(m) : null;
+        return value === null ? null : { value: value, end: amp + 1 + m[0].length };
+    }
+
     function referencePieces(s) {
-        var amp = s.indexOf("&");
         var out = [], from = 0;
-        while (amp >= 0) {
-            var m = REFERENCE.exec(s.substring(amp + 1, amp + 1 + REFERENCE_WINDOW));
-            // A run of digits as long as the window may go on beyond it.
-            if (m && m[0].length === REFERENCE_WINDOW) m = REFERENCE.exec(s.substring(amp + 1));
-            var value = m ? referenceValue(m) : null;
-            if (value !== null) {
-                out.push(s.substring(from, amp), value);
-                from = amp + 1 + m[0].length;
-            }
-            amp = s.indexOf("&", amp + 1);
+        for (var amp = s.indexOf("&"); amp >= 0; amp = s.indexOf("&", amp + 1)) {
+            var reference = referenceAt(s, amp);
+            if (reference === null) continue;
+            out.push(s.substring(from, amp), reference.value);
+            from = reference.end;
         }
         out.push(s.substring(from));
         return out;
@@ -239,17 +244,15 @@ var Findlark = Findlark || {};
         if (lowered.length !== raw.length || (canNormalize && mayNeedNfc(raw))) return foldCase(shownText(raw));
         var out = [], from = 0;
         for (var amp = raw.indexOf("&"); amp >= 0; amp = raw.indexOf("&", amp + 1)) {
-            var m = REFERENCE.exec(raw.substring(amp + 1, amp + 1 + REFERENCE_WINDOW));
-            if (m && m[0].length === REFERENCE_WINDOW) m = REFERENCE.exec(raw.substring(amp + 1));
-            var value = m ? referenceValue(m) : null;
-            if (value === null) continue;
-            var key = "#" + value, folded = FOLDED_VALUES[key];
+            var reference = referenceAt(raw, amp);
+            if (reference === null) continue;
+            var key = "#" + reference.value, folded = FOLDED_VALUES[key];
             if (folded === undefined) {
-                if (canNormalize && mayNeedNfc(value)) return foldCase(shownText(raw));
-                folded = FOLDED_VALUES[key] = foldCase(value);
+                if (canNormalize && mayNeedNfc(reference.value)) return foldCase(shownText(raw));
+                folded = FOLDED_VALUES[key] = foldCase(reference.value);
             }
             out.push(lowered.substring(from, amp), folded);
-            from = amp + 1 + m[0].length;
+            from = reference.end;
         }
         out.push(lowered.substring(from));
         var text = out.join("");
