@@ -9,6 +9,7 @@
 #include "index/IndexDataFile.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
 
@@ -39,7 +40,7 @@ constexpr size_t kPagesAheadPerWorker = 4;
 
 void CIndexFolderThread::Run() {
     m_folder = WithFolderSlash(m_folder);
-    const int workers = PageReadAhead::workerCount();
+    const int workers = WorkerThreadCount();
     PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
                         m_context.profile.IndexStrategy, m_context.indexColon);
     m_pages = &pages;

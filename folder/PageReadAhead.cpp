@@ -28,11 +28,6 @@ PageReadAhead::~PageReadAhead() {
         worker.join();
 }
 
-int PageReadAhead::workerCount() {
-    const unsigned processors = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(processors, 1u, 4u));
-}
-
 bool PageReadAhead::full() const {
     std::lock_guard lock(m_mutex);
     return m_slots.size() >= m_depth;

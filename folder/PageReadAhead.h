@@ -36,10 +36,6 @@ public:
     // Waits for the oldest page queued and hands it over. Only when not empty.
     ReadAheadPage takeOldest();
 
-    // Worker threads worth starting here: one per processor, a few at most, since the writing job is
-    // the limit beyond that.
-    static int workerCount();
-
 private:
     struct Slot {
         std::string path;

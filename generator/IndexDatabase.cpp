@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "generator/SearchText.h"
 #include "platform/Database.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
 #include <string_view>
@@ -77,7 +78,7 @@ Connection::TextRow searchTextRow(const Connection::TextRow& stored) {
 // shared out among the cores; they are stored in their order afterwards.
 std::vector<Connection::TextRow> searchTextRows(const std::vector<Connection::TextRow>& stored) {
     std::vector<Connection::TextRow> rows(stored.size());
-    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const auto workers = static_cast<size_t>(WorkerThreadCount());
     std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w) {
         threads.emplace_back([&, w] {
