@@ -16,6 +16,9 @@ struct SpiderJob {
     std::string pageText;
     std::string server;
     std::string object;
+    // Why no page was delivered, in a few words for the user ("HTTP status 404"); empty when a page was
+    // delivered or the fetch was stopped.
+    std::string failure;
     CSpiderThread* thread = nullptr;
     unsigned threadId = 0;
 };
@@ -37,8 +40,12 @@ struct SpiderSettings {
     std::string userAgent = "RAR Avovuv";
     long connectTimeoutMs = 30000;
     long stallTimeoutSeconds = 60;
-    std::size_t maxBodyBytes = 64u << 20;
+    long totalTimeoutSeconds = 300; // a whole fetch, however slowly its bytes come
+    std::size_t maxBodyBytes = 8u << 20;
     int retryDelayMs = 1000; // before the second attempt after a time-out
+    // Where a redirect may lead: an address the crawl would fetch as a link of this crawl root.
+    std::string crawlRoot;
+    bool followOtherSites = false; // IndexPageOtherSite
 };
 
 // The connection text for a phase of a transfer.

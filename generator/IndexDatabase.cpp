@@ -189,6 +189,10 @@ bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
     return release(true);
 }
 
+void IndexDatabase::AbandonRun() {
+    release(false);
+}
+
 bool IndexDatabase::isJavaScript() const {
     return m_scriptType == 0;
 }

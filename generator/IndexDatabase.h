@@ -24,6 +24,8 @@ public:
     // Commits the run and closes; leaves IndexData.mdb as one self-contained file. False when the commit
     // failed: the rows of the run before are kept.
     bool CloseDatabase(int databaseType);
+    // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
+    void AbandonRun();
 
     // True when the database at the path holds the trigram index the PHP page searches; only PHP runs
     // make it.

@@ -48,9 +48,19 @@ bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPat
     return false;
 }
 
-void FinishRun(RunContext& context, int recordCount, bool recordsWritten) {
+void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database) {
+    database.AbandonRun();
+    std::error_code error;
+    fs::remove(PendingIndexDataPath(indexDataPath), error);
+}
+
+void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool runFailed) {
     RunView& view = context.view;
-    EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten, view);
+    if (runFailed)
+        AbandonRunIndex(context.indexDataPath, context.database);
+    else
+        EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten,
+                    view);
     view.setStopEnabled(false);
     view.setGoEnabled(true);
     context.idleFlag = 1;

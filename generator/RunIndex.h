@@ -37,6 +37,11 @@ bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataP
 bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
                  int recordCount, bool recordsWritten, MessageService& messages);
 
-// The end of a run, as either job performs it: the index ends, Stop is disabled and Go enabled, the idle
-// flag is set, "Finish" is shown and the current-item line goes back to its idle text.
-void FinishRun(RunContext& context, int recordCount, bool recordsWritten);
+// Ends a run that failed as a whole: its pending data file and its database rows are dropped, and the
+// previous index stays exactly as it was.
+void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database);
+
+// The end of a run, as either job performs it: the index ends (or, for a run that failed as a whole, is
+// abandoned), Stop is disabled and Go enabled, the idle flag is set, "Finish" is shown and the current-item
+// line goes back to its idle text.
+void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool runFailed = false);
