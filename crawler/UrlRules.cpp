@@ -187,6 +187,47 @@ bool splitAuthority(std::string_view authority, int defaultPort, RequestUrl& out
     return true;
 }
 
+// An address seen as a site: its host reduced to what a site shares, and the text after the host.
+struct SiteOfAddress {
+    std::string site;
+    std::string_view rest; // port, path and query, as written
+};
+
+// Digits and dots only (or a bracketed IPv6 literal): an address, which has no labels to drop. A dotted
+// number cannot be a name either, since no top-level domain is numeric.
+bool isIpAddress(std::string_view host) {
+    if (host.starts_with('['))
+        return true;
+    return std::all_of(host.begin(), host.end(), [](char c) { return isAsciiDigit(c) || c == '.'; });
+}
+
+// The first label of a name goes ("www.example.com" and "shop.example.com" are one site), but never so
+// far that a bare domain would stand for its whole top-level domain ("example.com" stays itself).
+std::optional<SiteOfAddress> siteOf(std::string_view url) {
+    const size_t schemeEnd = schemeLength(url);
+    if (schemeEnd == npos)
+        return std::nullopt;
+    const size_t end = authorityEnd(url, schemeEnd);
+    size_t hostStart = schemeEnd + 3;
+    const size_t at = url.substr(hostStart, end - hostStart).rfind('@');
+    if (at != npos)
+        hostStart += at + 1;
+    const std::string_view authority = url.substr(hostStart, end - hostStart);
+    size_t hostLength = std::min(authority.find(':'), authority.size());
+    if (authority.starts_with('['))
+        hostLength = std::min(authority.find(']'), authority.size() - 1) + 1;
+    if (hostLength == 0)
+        return std::nullopt;
+    SiteOfAddress result;
+    for (const char c : authority.substr(0, hostLength))
+        result.site += AsciiText::lower(c);
+    result.rest = url.substr(hostStart + hostLength);
+    const size_t firstDot = result.site.find('.');
+    if (!isIpAddress(result.site) && firstDot != npos && result.site.find('.', firstDot + 1) != npos)
+        result.site.erase(0, firstDot + 1);
+    return result;
+}
+
 } // namespace
 
 std::string NormalizeStartAddress(std::string_view typed) {
@@ -281,11 +322,10 @@ std::string ResolveLink(std::string_view link, std::string_view base) {
 }
 
 bool IsSameSite(std::string_view link, std::string_view root) {
-    const auto afterFirstDot = [](std::string_view t) {
-        const size_t dot = t.find('.');
-        return dot == npos ? t : t.substr(dot + 1);
-    };
-    return afterFirstDot(link).starts_with(afterFirstDot(root));
+    const std::optional<SiteOfAddress> linkSite = siteOf(link);
+    const std::optional<SiteOfAddress> rootSite = siteOf(root);
+    return linkSite && rootSite && linkSite->site == rootSite->site &&
+           linkSite->rest.starts_with(rootSite->rest);
 }
 
 std::string CanonicalAddress(std::string_view url) {

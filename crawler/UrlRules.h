@@ -45,8 +45,11 @@ bool IsFetchableUrl(std::string_view url);
 // other link is appended to the base as written.
 std::string ResolveLink(std::string_view link, std::string_view base);
 
-// True when a link belongs to the crawled site: the texts after the first "." of the link and of the
-// crawl root are compared, so the scheme and the first label of the host do not matter.
+// True when a link belongs to the crawled site: its host names the root's site and the rest of it (port,
+// path, query) begins with the root's, compared as written. The scheme does not matter, nor the case of
+// the host, nor the host's first label when it has three or more ("www.site.test" and "site.test" are
+// one site, "site.test" and "other.test" are not); an IP address is only itself. Texts without a
+// scheme and a host belong to no site.
 bool IsSameSite(std::string_view link, std::string_view root);
 
 // The address a server sees, for telling whether two queued texts name one page: the request form of an

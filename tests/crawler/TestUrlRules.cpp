@@ -160,7 +160,7 @@ TEST(UrlRules, ResolveLinkJoinsToFolderOrHost) {
         EXPECT_EQ(ResolveLink(c.link, c.base), c.expected) << c.link << " on " << c.base;
 }
 
-TEST(UrlRules, SameSiteIgnoresTheTextBeforeTheFirstDot) {
+TEST(UrlRules, SameSiteComparesTheSiteOfTheHostThenThePathAsWritten) {
     struct Case {
         std::string link;
         std::string root;
@@ -171,8 +171,21 @@ TEST(UrlRules, SameSiteIgnoresTheTextBeforeTheFirstDot) {
         {"https://www.site.test/dir/", "http://a.site.test/dir/", true},
         {"http://a.site.test/other/", "http://a.site.test/dir/", false},
         {"http://a.site.test/Dir/", "http://a.site.test/dir/", false},
-        {"http://intranet/a.html", "http://intranet/", false},
+        {"http://intranet/a.html", "http://intranet/", true},
         {"http://intranet/", "http://intranet/", true},
+        {"http://www.example.com/x.html", "http://example.com/", true},
+        {"http://example.com/x.html", "http://www.example.com/", true},
+        {"http://WWW.Example.COM/", "http://example.com/", true},
+        {"http://other.com/", "http://example.com/", false},
+        {"http://a.b.example.com/", "http://example.com/", false},
+        {"http://10.0.0.1/", "http://127.0.0.1/", false},
+        {"http://8.0.0.1/", "http://127.0.0.1/", false},
+        {"https://127.0.0.1/a.html", "http://127.0.0.1/", true},
+        {"http://127.0.0.1:81/", "http://127.0.0.1:80/", false},
+        {"http://www.site.test@evil.test/dir/", "http://a.site.test/dir/", false},
+        {"http://[::1]/dir/", "http://[::2]/dir/", false},
+        {"dir/x.html", "http://intranet/", false},
+        {"http://intranet/", "", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsSameSite(c.link, c.root), c.same) << c.link << " with " << c.root;
