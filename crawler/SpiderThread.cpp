@@ -1,5 +1,6 @@
 #include "crawler/SpiderThread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -11,11 +12,14 @@ constexpr std::size_t kPieceSize = 4095;
 
 // Reports each phase to the crawl control (connection text, then the address in hand) and decides which
 // responses are pages: status 200 with a content type that says "text" (as written: "Text/HTML" is not).
+// A redirect is followed only where the crawl would go by a link, so that a page of another host (an
+// internal one, say) is never filed under this site's address.
 class PageObserver : public HttpObserver {
 public:
     PageObserver(SpiderEvents& events, const std::string& address, const std::atomic<int>& stopFlag,
-                 CSpiderThread::PageTextBuilder& builder)
-        : m_events(events), m_address(address), m_stopFlag(stopFlag), m_builder(builder) {}
+                 CSpiderThread::PageTextBuilder& builder, const SpiderSettings& settings)
+        : m_events(events), m_address(address), m_stopFlag(stopFlag), m_builder(builder),
+          m_settings(settings) {}
 
     void phase(HttpPhase phase, const std::string& info) override {
         m_events.spiderStatus(StatusPhrase(phase, info));
@@ -23,6 +27,10 @@ public:
     }
     bool acceptResponse(long status, const std::string& contentType) override {
         return status == 200 && contentType.find("text") != std::string::npos;
+    }
+    bool followRedirect(const std::string& target) override {
+        return IsFetchableUrl(target) &&
+               (m_settings.followOtherSites || IsSameSite(target, m_settings.crawlRoot));
     }
     void body(const char* data, std::size_t size) override { m_builder.append(data, size); }
     bool stopRequested() const override { return m_stopFlag != 0; }
@@ -32,6 +40,7 @@ private:
     const std::string& m_address;
     const std::atomic<int>& m_stopFlag;
     CSpiderThread::PageTextBuilder& m_builder;
+    const SpiderSettings& m_settings;
 };
 
 unsigned nextThreadId() {
@@ -41,6 +50,34 @@ unsigned nextThreadId() {
 
 bool noResponse(const HttpResult& result) {
     return result.outcome == HttpResult::NoResponse || result.outcome == HttpResult::TimedOut;
+}
+
+// Why a transfer gave no page, for the user; empty when it was stopped.
+std::string FailureOf(const HttpResult& result, const HttpRequest& request) {
+    switch (result.outcome) {
+    case HttpResult::Done:
+        if (result.status != 200)
+            return "HTTP status " + std::to_string(result.status);
+        return "not a text page (" + (result.contentType.empty() ? "no content type" : result.contentType) +
+               ")";
+    case HttpResult::NoResponse:
+        return "no response: " + result.error;
+    case HttpResult::TimedOut:
+        return "timed out";
+    case HttpResult::ReadFailed:
+        return "response broke off: " + result.error;
+    case HttpResult::TooLarge:
+        return "page larger than " + std::to_string(request.maxBodyBytes) + " bytes";
+    case HttpResult::Stopped:
+        return {};
+    case HttpResult::TimeLimit:
+        return "fetch time limit reached";
+    case HttpResult::RedirectRefused:
+        return "redirect to " + result.redirectUrl + " not followed";
+    case HttpResult::TooManyRedirects:
+        return "more than " + std::to_string(request.maxRedirects) + " redirects";
+    }
+    return "fetch failed";
 }
 
 } // namespace
@@ -126,11 +163,13 @@ void CSpiderThread::SpiderThreadProc() {
 }
 
 bool CSpiderThread::RunJob() {
-    if (m_job.url.empty() || m_stopFlag)
+    if (m_stopFlag)
         return false;
     const std::optional<RequestUrl> request = SplitRequestUrl(m_job.url);
-    if (!request)
-        return false; // not an http or https address: queued, never fetched
+    if (!request) {
+        m_job.failure = "not an http or https address"; // queued like any link, never fetched
+        return false;
+    }
     m_job.url = request->url;
     m_job.server = request->server;
     m_job.object = request->object;
@@ -145,31 +184,50 @@ bool CSpiderThread::RunJob() {
 }
 
 bool CSpiderThread::FetchPage(const std::string& url) {
+    using Clock = std::chrono::steady_clock;
     m_job.pageText.clear();
     const std::string address = m_job.server + m_job.object;
     PageTextBuilder builder(m_job.pageText);
-    PageObserver observer(m_events, address, m_stopFlag, builder);
+    PageObserver observer(m_events, address, m_stopFlag, builder, m_settings);
 
-    HttpRequest request{url, m_settings.userAgent, m_settings.connectTimeoutMs,
-                        m_settings.stallTimeoutSeconds, m_settings.maxBodyBytes};
+    // One time limit for the whole fetch: the second attempt only gets what the first one left.
+    // (Beyond a few months a limit means no limit, and the clock's arithmetic stays in range.)
+    const long limit = std::min(m_settings.totalTimeoutSeconds, 10'000'000L);
+    const bool limited = limit > 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(limited ? limit : 0);
+    HttpRequest request;
+    request.url = url;
+    request.userAgent = m_settings.userAgent;
+    request.connectTimeoutMs = m_settings.connectTimeoutMs;
+    request.stallTimeoutSeconds = m_settings.stallTimeoutSeconds;
+    request.totalTimeoutMs = limited ? limit * 1000 : 0;
+    request.maxBodyBytes = m_settings.maxBodyBytes;
     HttpResult result = HttpGet(request, observer);
     if (noResponse(result) && !m_stopFlag) {
         // One more try on a fresh transfer that names the host as its agent, reporting nothing.
         if (result.outcome == HttpResult::TimedOut) {
-            const auto until =
-                std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.retryDelayMs);
-            while (!m_stopFlag && std::chrono::steady_clock::now() < until)
+            const auto until = std::min(Clock::now() + std::chrono::milliseconds(m_settings.retryDelayMs),
+                                        limited ? deadline : Clock::time_point::max());
+            while (!m_stopFlag && Clock::now() < until)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         if (m_stopFlag)
             return false;
-        request.userAgent = m_job.server;
-        request.reportPhases = false;
-        result = HttpGet(request, observer);
+        const long left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (limited && left <= 0) {
+            result.outcome = HttpResult::TimeLimit;
+        } else {
+            request.userAgent = m_job.server;
+            request.reportPhases = false;
+            request.totalTimeoutMs = limited ? left : 0;
+            result = HttpGet(request, observer);
+        }
     }
     // A page read whole is delivered even when Stop came meanwhile; a cut-off one never is.
     if (result.outcome != HttpResult::Done || !result.accepted) {
         m_job.pageText.clear();
+        if (!m_stopFlag)
+            m_job.failure = FailureOf(result, request);
         return false;
     }
     builder.finish();

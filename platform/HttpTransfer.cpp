@@ -2,6 +2,7 @@
 #include "platform/AsciiText.h"
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <curl/curl.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -12,13 +13,17 @@
 namespace {
 
 struct Transfer {
+    Transfer(const HttpRequest& r, HttpObserver& o) : request(r), observer(o) {}
     const HttpRequest& request;
     HttpObserver& observer;
     CURL* curl = nullptr;
-    std::string host;
-    bool gotResponse = false; // a status line has arrived
-    std::string location;     // the Location header of the response in hand
-    bool decided = false;     // the final response was offered to acceptResponse
+    std::string url;          // the address of the request in hand
+    std::string host;         // its host name
+    bool gotResponse = false; // a status line has arrived, on this request or an earlier one
+    // What belongs to the response in hand; cleared before each request.
+    std::string location;       // its Location header
+    std::string redirectTarget; // the absolute address it redirects to
+    bool decided = false;       // it was offered to acceptResponse as the final response
     bool refused = false;
     bool tooLarge = false;
     std::size_t received = 0;
@@ -26,6 +31,12 @@ struct Transfer {
     void phase(HttpPhase phase, const std::string& info = {}) {
         if (request.reportPhases)
             observer.phase(phase, info);
+    }
+    void newResponse() {
+        location.clear();
+        redirectTarget.clear();
+        decided = refused = tooLarge = false;
+        received = 0;
     }
 };
 
@@ -46,18 +57,39 @@ bool isEndOfHeaders(std::string_view line) {
     return line == "\r\n" || line == "\n";
 }
 
-// The end of each response's headers: a redirect that libcurl will follow is only reported; the final
-// response is offered to the observer, which may refuse its body.
+// The absolute address a Location header leads to from base, resolved as libcurl itself would; empty
+// when it names none. Other schemes are resolved too, so that the caller can say where a refused
+// redirect led.
+std::string resolveLocation(const std::string& base, const std::string& location) {
+    std::string target;
+    CURLU* url = curl_url();
+    if (!url)
+        return target;
+    char* text = nullptr;
+    if (curl_url_set(url, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
+        curl_url_set(url, CURLUPART_URL, location.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE) ==
+            CURLUE_OK &&
+        curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK) {
+        target = text;
+        curl_free(text);
+    }
+    curl_url_cleanup(url);
+    return target;
+}
+
+// The end of each response's headers. A redirect ends its request without reading its body: where it
+// leads is checked before any request goes there. The final response is offered to the observer, which
+// may refuse its body.
 bool endOfHeaders(Transfer& t) {
     long status = 0;
     curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
     if (status >= 100 && status < 200)
         return true; // an interim response; the real one follows
     t.phase(HttpPhase::ResponseReceived);
-    // libcurl follows a redirect that names its target; it only tells where once it has done so.
     if (status >= 300 && status < 400 && !t.location.empty()) {
-        t.phase(HttpPhase::Redirected, t.location);
-        return true;
+        t.redirectTarget = resolveLocation(t.url, t.location);
+        if (!t.redirectTarget.empty())
+            return false;
     }
     char* type = nullptr;
     curl_easy_getinfo(t.curl, CURLINFO_CONTENT_TYPE, &type);
@@ -149,28 +181,28 @@ std::string hostOf(const std::string& url) {
     return host;
 }
 
-HttpResult::Outcome outcomeOf(CURLcode code, const Transfer& t) {
+HttpResult::Outcome outcomeOf(CURLcode code, const Transfer& t, bool pastDeadline) {
     if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && t.refused))
         return HttpResult::Done;
     if (t.tooLarge)
         return HttpResult::TooLarge;
     if (code == CURLE_ABORTED_BY_CALLBACK)
         return HttpResult::Stopped;
+    if (code == CURLE_OPERATION_TIMEDOUT && pastDeadline)
+        return HttpResult::TimeLimit;
     if (t.gotResponse)
         return HttpResult::ReadFailed;
     return code == CURLE_OPERATION_TIMEDOUT ? HttpResult::TimedOut : HttpResult::NoResponse;
 }
 
+// Redirects are followed here rather than by libcurl, so that each target is checked before it is asked.
 void configure(CURL* curl, Transfer& t, curl_slist* headers) {
     const HttpRequest& r = t.request;
-    curl_easy_setopt(curl, CURLOPT_URL, r.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, r.userAgent.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, r.maxRedirects);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, r.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, r.stallTimeoutSeconds);
@@ -204,10 +236,10 @@ void HttpGlobalInit() {
 }
 
 HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer) {
+    using Clock = std::chrono::steady_clock;
     HttpGlobalInit();
     HttpResult result;
-    Transfer t{request, observer, nullptr, {}, false, {}, false, false, false, 0};
-    t.host = hostOf(request.url);
+    Transfer t{request, observer};
     CURL* curl = curl_easy_init();
     if (!curl) {
         result.error = "no transfer handle";
@@ -218,15 +250,51 @@ HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer) {
     curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
     headers = curl_slist_append(headers, "Pragma: no-cache");
     configure(curl, t, headers);
-    const CURLcode code = curl_easy_perform(curl);
+    const bool limited = request.totalTimeoutMs > 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(request.totalTimeoutMs);
 
-    result.outcome = outcomeOf(code, t);
+    t.url = request.url;
+    CURLcode code = CURLE_OK;
+    for (long redirects = 0;; ++redirects) {
+        t.newResponse();
+        t.host = hostOf(t.url);
+        curl_easy_setopt(curl, CURLOPT_URL, t.url.c_str());
+        // Rounded up, so that libcurl's limit never ends a request before the deadline has passed.
+        const long left =
+            limited ? std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count() : 0;
+        if (limited && left <= 0) {
+            result.outcome = HttpResult::TimeLimit;
+            break;
+        }
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, left);
+        code = curl_easy_perform(curl);
+        if (t.redirectTarget.empty()) {
+            result.outcome = outcomeOf(code, t, limited && Clock::now() >= deadline);
+            break;
+        }
+        result.redirectUrl = t.redirectTarget;
+        if (redirects == request.maxRedirects) {
+            result.outcome = HttpResult::TooManyRedirects;
+            break;
+        }
+        if (!observer.followRedirect(t.redirectTarget)) {
+            result.outcome = HttpResult::RedirectRefused;
+            break;
+        }
+        if (observer.stopRequested()) {
+            result.outcome = HttpResult::Stopped;
+            break;
+        }
+        t.phase(HttpPhase::Redirected, t.redirectTarget);
+        t.url = t.redirectTarget;
+    }
+
     result.accepted = t.decided && !t.refused;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
     char* type = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         result.contentType = type;
-    if (code != CURLE_OK)
+    if (code != CURLE_OK && t.redirectTarget.empty())
         result.error = curl_easy_strerror(code);
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);

@@ -14,7 +14,7 @@ enum class HttpPhase {
     Connected,        // the connection is up, the request is about to be sent
     RequestSent,      // the request has gone out
     ResponseReceived, // the headers of a response have arrived
-    Redirected,       // the response redirects elsewhere; libcurl follows it
+    Redirected,       // info: the address a redirect is followed to
     ClosingConnection,
     ConnectionClosed,
 };
@@ -26,6 +26,9 @@ public:
     // Called once, when the final response's headers have arrived; false ends the transfer without
     // reading its body.
     virtual bool acceptResponse(long status, const std::string& contentType) = 0;
+    // Called for each redirect, with the absolute address it leads to, before anything is sent there;
+    // false ends the transfer.
+    virtual bool followRedirect(const std::string& target) = 0;
     // Body bytes of the accepted response, in order.
     virtual void body(const char* data, std::size_t size) = 0;
     // Polled at least once a second while the transfer waits; true ends it at once.
@@ -37,25 +40,30 @@ struct HttpRequest {
     std::string userAgent;
     long connectTimeoutMs = 30000;
     long stallTimeoutSeconds = 60; // a transfer that receives nothing for this long fails
-    std::size_t maxBodyBytes = 64u << 20;
-    long maxRedirects = 20;
+    long totalTimeoutMs = 0;       // the whole transfer, redirects included; 0 for no limit
+    std::size_t maxBodyBytes = 8u << 20;
+    long maxRedirects = 20;   // redirects followed; the next one ends the transfer
     bool reportPhases = true; // false: the observer's phase() is never called
 };
 
 struct HttpResult {
     enum Outcome {
-        Done,       // the whole response was read (or refused by acceptResponse)
-        NoResponse, // resolving, connecting or sending failed: no response arrived
-        TimedOut,   // like NoResponse, ended by the connect time-out
-        ReadFailed, // the response broke off, stalled, or redirected without end
-        TooLarge,   // the body passed maxBodyBytes
-        Stopped,    // stopRequested() ended it
+        Done,             // the whole response was read (or refused by acceptResponse)
+        NoResponse,       // resolving, connecting or sending failed: no response arrived
+        TimedOut,         // like NoResponse, ended by the connect time-out
+        ReadFailed,       // the response broke off or stalled
+        TooLarge,         // the body passed maxBodyBytes
+        Stopped,          // stopRequested() ended it
+        TimeLimit,        // totalTimeoutMs passed, whatever was under way
+        RedirectRefused,  // followRedirect() said no to redirectUrl
+        TooManyRedirects, // one more than maxRedirects
     };
     Outcome outcome = NoResponse;
     long status = 0;         // the final response's status, 0 when none arrived
     std::string contentType; // its Content-Type header, empty when absent
     bool accepted = false;   // acceptResponse() said yes
     std::string error;       // libcurl's text for a failure
+    std::string redirectUrl; // where the last redirect led (RedirectRefused, TooManyRedirects)
 };
 
 HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer);

@@ -38,6 +38,7 @@ private:
 struct Fetch {
     std::optional<std::string> page;
     std::string jobUrl;
+    std::string failure;
     RecordingEvents events;
 };
 
@@ -57,6 +58,7 @@ void fetch(Fetch& result, const std::string& url, SpiderSettings settings = quic
     ASSERT_TRUE(thread.start());
     thread.join();
     result.jobUrl = job.url;
+    result.failure = job.failure;
     EXPECT_EQ(result.events.ends, 1) << "every thread ends with exactly one end notification";
     ASSERT_LE(result.events.pages.size(), 1u);
     if (!result.events.pages.empty())
@@ -80,63 +82,142 @@ TEST(SpiderThread, OnlyA200ResponseWhoseTypeSaysTextIsAPage) {
     Server server([](const std::string& path) {
         if (path == "/missing.html")
             return Server::status(404);
+        if (path == "/203.html")
+            return Server::status(203); // a text/html body, but not the page itself
         if (path == "/plain.txt")
             return Server::page("plain", "text/plain; charset=utf-8");
         if (path == "/upper.html")
             return Server::page("upper", "Text/HTML");
-        if (path == "/none")
+        if (path == "/none/") // the fetch gives a path without a dot its folder slash
             return Server::page("none", "");
         return Server::page("GIF89a", "image/gif");
     });
-    const std::vector<std::pair<std::string, bool>> cases = {{"/plain.txt", true},
-                                                             {"/upper.html", false},
-                                                             {"/none", false},
-                                                             {"/image.gif", false},
-                                                             {"/missing.html", false}};
-    for (const auto& [path, delivered] : cases) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/plain.txt", ""},
+        {"/upper.html", "not a text page (Text/HTML)"},
+        {"/none", "not a text page (no content type)"},
+        {"/image.gif", "not a text page (image/gif)"},
+        {"/missing.html", "HTTP status 404"},
+        {"/203.html", "HTTP status 203"}};
+    for (const auto& [path, failure] : cases) {
         Fetch result;
         fetch(result, server.url(path));
-        EXPECT_EQ(result.page.has_value(), delivered) << path;
+        EXPECT_EQ(result.page.has_value(), failure.empty()) << path;
+        EXPECT_EQ(result.failure, failure) << path;
     }
+}
+
+bool saw(const std::vector<std::string>& phrases, const std::string& phrase) {
+    return std::find(phrases.begin(), phrases.end(), phrase) != phrases.end();
 }
 
 TEST(SpiderThread, RedirectsAreFollowedAndThePageKeepsItsOwnAddress) {
-    Server server([](const std::string& path) {
+    std::atomic<int> loops{0};
+    Server server([&loops](const std::string& path) {
         if (path == "/old/")
             return Server::redirect("/new.html");
-        if (path == "/loop/")
+        // Far past the limit the loop gives in, so that a fetch without a limit ends too.
+        if (path == "/loop/" && ++loops < 50)
             return Server::redirect("/loop/");
         return Server::page("<title>New</title>");
     });
+    SpiderSettings settings = quick();
+    settings.crawlRoot = server.url("/");
     Fetch moved;
-    fetch(moved, server.url("/old"));
+    fetch(moved, server.url("/old"), settings);
     EXPECT_EQ(moved.page, "<title>New</title>");
     EXPECT_EQ(moved.jobUrl, server.url("/old")) << "the page keeps the address it was queued under";
-    EXPECT_NE(std::find(moved.events.phrases.begin(), moved.events.phrases.end(), "Redirected to URL"),
-              moved.events.phrases.end());
+    EXPECT_TRUE(saw(moved.events.phrases, "Redirected to URL"));
 
     Fetch loop;
-    fetch(loop, server.url("/loop/"));
+    fetch(loop, server.url("/loop/"), settings);
     EXPECT_FALSE(loop.page);
+    EXPECT_EQ(loop.failure, "more than 20 redirects");
+    EXPECT_EQ(server.requests().size(), 2u + 21u) << "the first request and 20 redirects, then no more";
 }
 
-TEST(SpiderThread, BrokenAndOversizedBodiesAreNotDelivered) {
-    Server server([](const std::string& path) {
-        if (path == "/cut.html")
-            return Server::of(Server::Reply::CutBody, std::string(5000, 'c'));
-        if (path == "/stall.html")
-            return Server::of(Server::Reply::Stall);
-        if (path == "/endless.html")
-            return Server::of(Server::Reply::Endless);
-        return Server::page(std::string(300000, 'b'));
+TEST(SpiderThread, ARedirectLeavesTheSiteOnlyWhenOtherSitesAreFollowed) {
+    Server inner([](const std::string&) { return Server::page("internal"); });
+    std::atomic<int> sitePort{0};
+    Server site([&](const std::string& path) {
+        if (path == "/away/")
+            return Server::redirect(inner.url("/secret.html"));
+        if (path == "/ftp/")
+            return Server::redirect("ftp://127.0.0.1/x.html");
+        return Server::redirect("https://127.0.0.1:" + std::to_string(sitePort) + "/tls.html");
     });
-    SpiderSettings small = quick();
-    small.maxBodyBytes = 100000;
-    for (const std::string path : {"/cut.html", "/stall.html", "/endless.html", "/large.html"}) {
-        Fetch result;
-        fetch(result, server.url(path), small);
-        EXPECT_FALSE(result.page) << path;
-    }
+    sitePort = site.port();
+    SpiderSettings settings = quick();
+    settings.crawlRoot = site.url("/");
+    Fetch away;
+    fetch(away, site.url("/away/"), settings);
+    EXPECT_FALSE(away.page);
+    EXPECT_EQ(away.failure, "redirect to " + inner.url("/secret.html") + " not followed");
+    EXPECT_TRUE(inner.requests().empty()) << "nothing may be asked of a host the crawl does not cover";
+
+    // The same host over https is followed (this plain server then cannot answer it).
+    Fetch tls;
+    SpiderSettings impatient = settings;
+    impatient.connectTimeoutMs = 200;
+    fetch(tls, site.url("/tls/"), impatient);
+    EXPECT_FALSE(tls.page);
+    EXPECT_TRUE(saw(tls.events.phrases, "Redirected to URL")) << tls.failure;
+
+    settings.followOtherSites = true;
+    Fetch ftp;
+    fetch(ftp, site.url("/ftp/"), settings);
+    EXPECT_EQ(ftp.failure, "redirect to ftp://127.0.0.1/x.html not followed");
+    Fetch allowed;
+    fetch(allowed, site.url("/away/"), settings);
+    EXPECT_EQ(allowed.page, "internal");
+    EXPECT_EQ(inner.requests(), std::vector<std::string>{"/secret.html"});
+}
+
+TEST(SpiderThread, ABodyOfExactlyTheCapIsDeliveredAndOneByteMoreIsNot) {
+    Server server([](const std::string& path) {
+        return Server::page(std::string(path == "/cap.html" ? 5000 : 5001, 'b'));
+    });
+    SpiderSettings capped = quick();
+    capped.maxBodyBytes = 5000;
+    Fetch cap, over;
+    fetch(cap, server.url("/cap.html"), capped);
+    ASSERT_TRUE(cap.page);
+    EXPECT_EQ(cap.page->size(), 5000u);
+    fetch(over, server.url("/over.html"), capped);
+    EXPECT_FALSE(over.page);
+    EXPECT_EQ(over.failure, "page larger than 5000 bytes");
+}
+
+// A body of 20 bytes, one every 250 ms: never slow enough for the stall limit, and 5 s long.
+Server::Reply trickle() {
+    Server::Reply reply = Server::of(Server::Reply::Slow, std::string(20, 't'));
+    reply.byteDelayMs = 250;
+    return reply;
+}
+
+TEST(SpiderThread, AServerThatTricklesIsCutOffAtTheFetchTimeLimit) {
+    Server server([](const std::string&) { return trickle(); });
+    SpiderSettings limited = quick();
+    limited.totalTimeoutSeconds = 1;
+    Fetch result;
+    fetch(result, server.url("/"), limited);
+    EXPECT_FALSE(result.page);
+    EXPECT_EQ(result.failure, "fetch time limit reached");
+}
+
+TEST(SpiderThread, TheSecondAttemptHasOnlyWhatTheFirstLeftOfTheTimeLimit) {
+    int calls = 0;
+    Server server(
+        [&calls](const std::string&) { return ++calls == 1 ? Server::of(Server::Reply::Stall) : trickle(); });
+    // The first attempt stalls for 2 of the 6 s; the 5 s trickle would fit in a fresh 6 s.
+    SpiderSettings limited = quick();
+    limited.stallTimeoutSeconds = 2;
+    limited.totalTimeoutSeconds = 6;
+    Fetch result;
+    fetch(result, server.url("/"), limited);
+    EXPECT_EQ(server.requests().size(), 2u);
+    EXPECT_FALSE(result.page);
+    EXPECT_EQ(result.failure, "fetch time limit reached");
 }
 
 TEST(SpiderThread, ATransferWithoutResponseIsTriedOnceMoreNamingTheHost) {
@@ -153,6 +234,11 @@ TEST(SpiderThread, ATransferWithoutResponseIsTriedOnceMoreNamingTheHost) {
     fetch(nowhere, "http://no-such-host.invalid/");
     EXPECT_FALSE(nowhere.page);
     EXPECT_EQ(nowhere.events.phrases.front(), "resolving name for no-such-host.invalid");
+    EXPECT_TRUE(nowhere.failure.starts_with("no response: ")) << nowhere.failure;
+
+    Fetch ftp;
+    fetch(ftp, "ftp://127.0.0.1/");
+    EXPECT_EQ(ftp.failure, "not an http or https address");
 }
 
 TEST(SpiderThread, PhasesAreReportedWithTheAddressInHand) {

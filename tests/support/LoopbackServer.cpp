@@ -174,7 +174,7 @@ void LoopbackServer::serve(int socket) {
         for (char c : reply.body) {
             if (!sendAll(socket, std::string(1, c)))
                 return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.byteDelayMs));
         }
         return;
     default:

@@ -19,6 +19,7 @@ public:
         std::string contentType = "text/html";
         std::string body;
         std::string location; // a redirect's target
+        int byteDelayMs = 20; // Slow: the pause after each byte
     };
     using Handler = std::function<Reply(const std::string& path)>;
 
