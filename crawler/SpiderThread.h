@@ -43,7 +43,8 @@ struct SpiderSettings {
     long totalTimeoutSeconds = 300; // a whole fetch, however slowly its bytes come
     std::size_t maxBodyBytes = 8u << 20;
     int retryDelayMs = 1000; // before the second attempt after a time-out
-    // Where a redirect may lead: an address the crawl would fetch as a link of this crawl root.
+    // Where a redirect may lead: an address the crawl would fetch as a link of this crawl root. An empty
+    // root names no site, so then only followOtherSites lets a redirect be followed.
     std::string crawlRoot;
     bool followOtherSites = false; // IndexPageOtherSite
 };
