@@ -163,11 +163,10 @@ TEST_F(Batch, ACrawlSaysWhatItCouldNotFetchAndFailsWithoutItsStartAddress) {
         << stderrText();
     EXPECT_EQ(stdoutText(), "Finish\t2 records\n");
     const std::string notes = stderrText();
-    EXPECT_EQ(
-        notes.rfind("The crawl stopped at its limit of 3 pages (MaxPageCount); 1 address found was not "
-                    "fetched.\n1 address could not be fetched: 1 ",
-                    0),
-        0u)
+    EXPECT_EQ(notes.rfind("The crawl stopped at its limit of 3 pages (MaxPageCount); 1 address found was not "
+                          "fetched.\n1 address could not be fetched: 1 ",
+                          0),
+              0u)
         << notes;
     const std::string index = testsupport::readFile(program.indexDataPath());
 
