@@ -42,6 +42,12 @@ struct ProfileSettings {
     int SearchStrategy = 0;
     int ScriptType = 1;
     int DatabaseType = 0;
+    // How far a crawl may go; each has a range (SettingsSchema) so that no value can make a crawl endless
+    // or let its threads together hold more than a few hundred MB of pages.
+    int FetchTimeLimit = 300;  // seconds for one whole fetch, however slowly its bytes come
+    int MaxPageSize = 8192;    // KB of one page's body
+    int MaxUrlLength = 1024;   // characters of an address; links to longer ones are not followed
+    int MaxPageCount = 100000; // addresses fetched per crawl
 
     // Profile defaults; only the output folder depends on where the program lives.
     static ProfileSettings defaults(const std::string& dataFolder);

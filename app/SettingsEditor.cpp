@@ -73,6 +73,9 @@ std::string check(const Settings& settings, const std::string& key, const std::s
         (*number < 1 || *number > static_cast<int>(settings.profileNames.size())))
         return "CurOption must name an existing option profile, from 1 to " +
                std::to_string(settings.profileNames.size()) + ".";
+    if (r.target == Target::Profile && r.key->kind == SettingKind::Int && !r.key->inRange(*number))
+        return "The setting " + key + " takes a number from " + std::to_string(r.key->minimum) + " to " +
+               std::to_string(r.key->maximum) + ", not " + value + ".";
     if (r.target == Target::Profile && r.key->kind == SettingKind::List &&
         (*number < 0 || *number > SettingsPersistence::kMaxExclusionEntries))
         return "The setting " + key + " takes a count from 0 to " +

@@ -79,7 +79,7 @@ void LoadProfileSettings(Settings& settings, const SettingsStore& store, const s
     for (const ProfileKey& key : profileKeys()) {
         switch (key.kind) {
         case SettingKind::Int:
-            profile.*key.intMember = store.getInt(section, key.name, profile.*key.intMember);
+            profile.*key.intMember = key.nearest(store.getInt(section, key.name, profile.*key.intMember));
             break;
         case SettingKind::String:
             profile.*key.stringMember = store.getString(section, key.name, profile.*key.stringMember);

@@ -1,5 +1,6 @@
 #include "app/SettingsSchema.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -7,6 +8,9 @@ namespace {
 
 constexpr ProfileKey intKey(const char* name, int ProfileSettings::*member) {
     return {name, SettingKind::Int, member, nullptr};
+}
+constexpr ProfileKey boundedKey(const char* name, int ProfileSettings::*member, int minimum, int maximum) {
+    return {name, SettingKind::Int, member, nullptr, true, minimum, maximum};
 }
 constexpr ProfileKey stringKey(const char* name, std::string ProfileSettings::*member) {
     return {name, SettingKind::String, nullptr, member};
@@ -19,7 +23,8 @@ const std::array kProfileKeys{
     stringKey("ReplaceURL", &P::ReplaceURL),
     stringKey("HtmlFileType", &P::HtmlFileType),
     stringKey("TextFileType", &P::TextFileType),
-    intKey("UseThreadNum", &P::UseThreadNum),
+    // None would never fetch; thousands would start a thread each.
+    boundedKey("UseThreadNum", &P::UseThreadNum, 1, 20),
     intKey("IndexPageOtherSite", &P::IndexPageOtherSite),
     ProfileKey{"NoIncFileListItemNum", SettingKind::List},
     stringKey("SelTemplateName", &P::SelTemplateName),
@@ -51,6 +56,11 @@ const std::array kProfileKeys{
     intKey("SearchStrategy", &P::SearchStrategy),
     intKey("ScriptType", &P::ScriptType),
     intKey("DatabaseType", &P::DatabaseType),
+    boundedKey("FetchTimeLimit", &P::FetchTimeLimit, 5, 3600),
+    // 20 threads at the top of the range hold at most 320 MB of pages.
+    boundedKey("MaxPageSize", &P::MaxPageSize, 16, 16384),
+    boundedKey("MaxUrlLength", &P::MaxUrlLength, 64, 8192),
+    boundedKey("MaxPageCount", &P::MaxPageCount, 1, 10000000),
 };
 
 } // namespace
@@ -64,6 +74,16 @@ const ProfileKey* findProfileKey(std::string_view name) {
         if (name == key.name)
             return &key;
     return nullptr;
+}
+
+int ProfileKey::nearest(int value) const {
+    return bounded ? std::clamp(value, minimum, maximum) : value;
+}
+
+void ClampToBounds(ProfileSettings& profile) {
+    for (const ProfileKey& key : kProfileKeys)
+        if (key.bounded)
+            profile.*key.intMember = key.nearest(profile.*key.intMember);
 }
 
 std::optional<int> parseInt(std::string_view text) {

@@ -13,6 +13,7 @@
 #include "app/SettingsEditor.h"
 #include "app/SettingsPersistence.h"
 #include "batch/BatchView.h"
+#include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
 #include "folder/RunControl.h"
 #include "generator/SearchCommands.h"
@@ -239,6 +240,7 @@ private:
         InterruptHandler interrupts;
         int records = 0;
         bool stopped = false;
+        std::vector<std::string> notes; // limits the crawl reached, addresses it could not fetch
         {
             RunControl run(m_app.paths, m_app.settings, view);
             if (!start(run))
@@ -252,8 +254,12 @@ private:
             });
             run.waitForJob();
             records = run.lastRecordCount();
+            if (CrawlControl* crawl = run.crawl())
+                notes = crawl->endNotes();
         }
         std::fprintf(m_env.out, "Finish\t%d records\n", records);
+        for (const std::string& note : notes)
+            std::fprintf(m_env.err, "%s\n", note.c_str());
         if (stopped)
             std::fprintf(m_env.err, "%s\n", stoppedText);
         return view.failed() || stopped ? BatchStatus::Failed : BatchStatus::Finished;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 
 class IndexDatabase;
 class RunView;
+struct PreparedPage;
 
 // An address of the crawl: queued, then taken by the dispatcher, then received (or never fetched).
 struct UrlEntry {
@@ -26,9 +28,12 @@ struct UrlEntry {
 // The crawl of a website, run on the thread that owns the run (the window's, batch mode's). A timer hands
 // waiting addresses, oldest first, to at most UseThreadNum crawling threads; the threads reach this object
 // only by calls that wait until it has handled them on its own thread, so the URL list, the thread list
-// and the page counter are touched by that thread alone.
+// and the page counter are touched by that thread alone. A crawl whose root page never arrived is a failed
+// run: it says why and keeps the previous index, since an empty one would replace a good one.
 class CrawlControl : public QObject, public SpiderEvents {
 public:
+    // The profile's crawl limits (FetchTimeLimit, MaxPageSize) and redirect scope override those of
+    // `spider`, whose waits (connection, stall, retry) tests may shorten.
     CrawlControl(RunContext context, std::string crawlRoot, SpiderSettings spider = {}, int tickMs = 1000);
     ~CrawlControl() override; // aborts the threads still running and waits until they have ended
 
@@ -43,21 +48,30 @@ public:
     int threadCount() const { return static_cast<int>(m_threads.size()); }
     const std::vector<UrlEntry>& urls() const { return m_urls; }
     const std::string& crawlRoot() const { return m_crawlRoot; }
+    // How the fetches of this crawl are made.
+    const SpiderSettings& spiderSettings() const { return m_spiderSettings; }
+    // After the end of a crawl that fetched its root: one sentence for each limit reached and for the
+    // addresses that could not be fetched (batch mode prints them). Empty when there is nothing to say.
+    std::vector<std::string> endNotes() const;
 
 private:
     struct Running {
         std::unique_ptr<SpiderJob> job;
         std::unique_ptr<CSpiderThread> thread;
+        bool root = false;      // fetching the crawl root
+        bool delivered = false; // its page has arrived
     };
 
     // True while the crawl has work: an address was handed out or a thread is still running.
     bool DispatchWaitingUrls();
     // True when the address needs no further dispatching (a thread started, or the address is excluded).
     bool StartSpiderThread(const std::string& url);
-    void OnSpiderPage(SpiderJob& job);
+    void OnSpiderPage(SpiderJob& job, PreparedPage& page);
     void OnSpiderThreadEnd(SpiderJob& job);
     void FinishCrawl();
-    void queue(std::string url);
+    void notFetched(const Running& running);
+    Running* runningOf(const SpiderJob& job);
+    void queue(std::string url, std::string key);
     void clearUrls();
     void reapEndedThreads();
     template <class Handler> void onOwnThread(Handler handler);
@@ -84,6 +98,14 @@ private:
     int m_runningThreads = 0;
     int m_pageCounter = 0;
     int m_rowCount = 0;
+    int m_threadsStarted = 0; // fetches of this crawl, bounded by MaxPageCount
+    bool m_pageLimitReached = false;
+    int m_tooLongLinks = 0;
+    bool m_rootDelivered = false;
+    std::string m_rootFailure; // why the root's page did not arrive
+    int m_notFetched = 0;      // addresses other than the root whose page did not arrive
+    std::map<std::string, int> m_notFetchedReasons;
+    bool m_stopped = false;
     bool m_finishPending = false;
     bool m_finished = false;
 };

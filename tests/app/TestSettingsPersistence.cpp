@@ -155,6 +155,20 @@ TEST_F(SettingsFile, WrongTypesAndNegativeOrHugeCountsReadAsDefaults) {
     EXPECT_EQ(s.profile.NoIncFileList.size(), static_cast<size_t>(kMaxExclusionEntries));
 }
 
+TEST_F(SettingsFile, CrawlLimitsOutsideTheirRangeReadAsTheNearestBound) {
+    writeIni("[Option1]\nUseThreadNum=0\nFetchTimeLimit=2000000000\nMaxPageSize=-1\nMaxUrlLength=9\n");
+    Settings s = load();
+    EXPECT_EQ(s.profile.UseThreadNum, 1);
+    EXPECT_EQ(s.profile.FetchTimeLimit, 3600);
+    EXPECT_EQ(s.profile.MaxPageSize, 16);
+    EXPECT_EQ(s.profile.MaxUrlLength, 64);
+    EXPECT_EQ(s.profile.MaxPageCount, 100000); // missing: the default
+    writeIni("[Option1]\nUseThreadNum=100000\nMaxPageCount=0\n");
+    s = load();
+    EXPECT_EQ(s.profile.UseThreadNum, 20);
+    EXPECT_EQ(s.profile.MaxPageCount, 1);
+}
+
 TEST_F(SettingsFile, CurrentProfileWithoutASectionIsAllDefaults) {
     writeIni("[Settings]\nOptionsNum=1\nCurOption=3\n[Option1]\nUseThreadNum=9\n");
     Settings s = load();

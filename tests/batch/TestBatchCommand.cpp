@@ -108,6 +108,17 @@ TEST_F(Batch, UsageErrorsAreNamed) {
     EXPECT_EQ(run({"settings", "UseThreadNum=many"}), BatchStatus::Usage);
     EXPECT_NE(stderrText().find("UseThreadNum takes a whole number, not \"many\""), std::string::npos);
 
+    // Thread counts and crawl limits are refused outside their range, for one command as for good.
+    for (const char* outside :
+         {"UseThreadNum=0", "UseThreadNum=-3", "UseThreadNum=21", "MaxPageCount=0", "MaxPageSize=999999"}) {
+        EXPECT_EQ(run({"settings", outside}), BatchStatus::Usage) << outside;
+        EXPECT_EQ(run({"index-website", "http://127.0.0.1:9/", "--set", outside}), BatchStatus::Usage)
+            << outside;
+        EXPECT_EQ(stdoutText(), "") << outside;
+    }
+    EXPECT_NE(stderrText().find("The setting MaxPageSize takes a number from 16 to 16384, not 999999."),
+              std::string::npos);
+
     EXPECT_EQ(run({"--bogus"}), BatchStatus::Usage);
     EXPECT_EQ(run({"index-folder"}), BatchStatus::Usage);
     EXPECT_EQ(run({"--set", "novalue", "settings"}), BatchStatus::Usage);
@@ -135,6 +146,35 @@ TEST_F(Batch, IndexWebsiteCrawlsFromTheFolderOfTheAddress) {
         EXPECT_EQ(run({"index-website", garbage}), BatchStatus::Usage) << garbage;
         EXPECT_NE(stderrText().find("is not an http or https web address"), std::string::npos) << garbage;
     }
+}
+
+TEST_F(Batch, ACrawlSaysWhatItCouldNotFetchAndFailsWithoutItsStartAddress) {
+    LoopbackServer server([](const std::string& path) {
+        if (path == "/site/")
+            return LoopbackServer::page(
+                R"(<a href="gone.html"></a><a href="a.html"></a><a href="b.html"></a>)");
+        if (path == "/site/gone.html" || path == "/gone/")
+            return LoopbackServer::status(404);
+        return LoopbackServer::page("<title>" + path + "</title>");
+    });
+    EXPECT_EQ(run({"index-website", server.url("/site/"), "--quiet", "--set", "ScriptType=0", "--set",
+                   "UseThreadNum=1", "--set", "MaxPageCount=3"}),
+              BatchStatus::Finished)
+        << stderrText();
+    EXPECT_EQ(stdoutText(), "Finish\t2 records\n");
+    const std::string notes = stderrText();
+    EXPECT_EQ(notes.rfind("The crawl stopped at its limit of 3 pages (MaxPageCount); 1 address found was not "
+                          "fetched.\n1 address could not be fetched: 1 ",
+                          0),
+              0u)
+        << notes;
+    const std::string index = testsupport::readFile(program.indexDataPath());
+
+    EXPECT_EQ(run({"index-website", server.url("/gone/"), "--set", "ScriptType=0"}), BatchStatus::Failed);
+    EXPECT_EQ(stderrText().rfind("Cannot fetch the start address " + server.url("/gone/") + "\nReason: ", 0),
+              0u)
+        << stderrText();
+    EXPECT_EQ(testsupport::readFile(program.indexDataPath()), index);
 }
 
 TEST_F(Batch, SettingsCommandListsAndSaves) {

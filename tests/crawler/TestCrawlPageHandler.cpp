@@ -11,7 +11,7 @@ const std::string kRoot = "http://www.host.test/dir/";
 
 std::vector<std::string> queued(const std::string& links, const ProfileSettings& profile = {},
                                 const std::string& page = "http://www.host.test/dir/a.html") {
-    return LinksToQueue(links, page, kRoot, profile);
+    return LinksToQueue(links, page, kRoot, profile).addresses;
 }
 
 TEST(CrawlPageHandler, LinksAreCutJoinedAndFilteredAsTheCrawlFollowsThem) {
@@ -33,6 +33,32 @@ TEST(CrawlPageHandler, LinksAreCutJoinedAndFilteredAsTheCrawlFollowsThem) {
     // Links of a page in a sub-folder join to that folder.
     EXPECT_EQ(queued(R"(<a href="e.htm">)", {}, "http://www.host.test/dir/sub/"),
               (std::vector<std::string>{"http://www.host.test/dir/sub/e.htm"}));
+}
+
+TEST(CrawlPageHandler, LinksLongerThanTheAddressLimitAreCountedNotQueued) {
+    ProfileSettings profile;
+    profile.MaxUrlLength = 64;
+    const std::string fits(64 - kRoot.size() - 5, 'a'); // the joined address is exactly 64 characters
+    const PageLinks links = LinksToQueue("<a href=\"" + fits + ".html\"><a href=\"" + fits + "b.html\">",
+                                         kRoot + "a.html", kRoot, profile);
+    EXPECT_EQ(links.addresses, std::vector<std::string>{kRoot + fits + ".html"});
+    EXPECT_EQ(links.tooLong, 1);
+}
+
+TEST(CrawlPageHandler, APageOutsideTheRootIsIndexedButItsLinksAreNotFollowed) {
+    const ProfileSettings profile;
+    const std::string links = R"(<title>T</title><a href="b.html">)";
+    const PreparedPage inside = PreparePage(links, kRoot + "a.html", kRoot, profile, 0);
+    EXPECT_EQ(inside.links.addresses, std::vector<std::string>{kRoot + "b.html"});
+    EXPECT_EQ(inside.linkKeys, std::vector<std::string>{"http://www.host.test:80/dir/b.html"});
+
+    const PreparedPage outside = PreparePage(links, "http://www.host.test/other/a.html", kRoot, profile, 0);
+    EXPECT_TRUE(outside.indexed);
+    EXPECT_EQ(outside.fields.title, "T");
+    EXPECT_TRUE(outside.links.addresses.empty());
+    // Neither shown nor indexed: an empty page, a type not indexed.
+    EXPECT_FALSE(PreparePage("", kRoot + "a.html", kRoot, profile, 0).indexed);
+    EXPECT_FALSE(PreparePage(links, kRoot + "a.gif", kRoot, profile, 0).indexed);
 }
 
 TEST(CrawlPageHandler, PageKindComesFromTheTextAfterTheLastDot) {
