@@ -18,23 +18,21 @@ public:
         m_destination = fs::canonical(destination, error); // empty, and so never met, when it is missing
     }
 
-    void copyFolder(const fs::path& from, const fs::path& into) {
+    CopyPlan plan(const fs::path& from, const fs::path& into) {
         std::error_code error;
         const fs::path real = fs::canonical(from, error);
         if (error) {
-            m_ok = false;
-            return;
+            m_plan.complete = false;
+        } else {
+            m_root = real;
+            walkFolder(real, from, into);
         }
-        m_root = real;
-        walkFolder(real, from, into);
+        return std::move(m_plan);
     }
-
-    bool ok() const { return m_ok; }
 
 private:
     void walkFolder(const fs::path& real, const fs::path& from, const fs::path& into) {
         m_chain.push_back(real);
-        // Listed before copying, so what the copy itself creates is never walked.
         for (const fs::path& entry : entriesOf(from))
             copyEntry(entry, into / entry.filename());
         m_chain.pop_back();
@@ -50,7 +48,7 @@ private:
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
             entries.push_back(it->path());
         if (error)
-            m_ok = false;
+            m_plan.complete = false;
         return entries;
     }
 
@@ -69,7 +67,7 @@ private:
         }
         const fs::file_status status = fs::status(from, error);
         if (error) { // a dangling link or one that loops on itself
-            m_ok = false;
+            m_plan.complete = false;
         } else if (fs::is_directory(status)) {
             copySubfolder(from, to);
         } else if (fs::is_regular_file(status)) {
@@ -81,19 +79,12 @@ private:
         std::error_code error;
         const fs::path real = fs::canonical(from, error);
         if (error) {
-            m_ok = false;
+            m_plan.complete = false;
             return;
         }
         if (onChain(real) || real == m_destination)
             return;
-        // A link standing where the folder goes is replaced, so nothing is written into its target.
-        if (fs::is_symlink(fs::symlink_status(to, error)))
-            fs::remove(to, error);
-        fs::create_directory(to, error);
-        if (error || !fs::is_directory(fs::symlink_status(to, error))) {
-            m_ok = false;
-            return;
-        }
+        m_plan.folders.push_back(to);
         walkFolder(real, from, to);
     }
 
@@ -102,22 +93,42 @@ private:
         const bool linkAtTarget = fs::is_symlink(fs::symlink_status(to, error));
         if (!linkAtTarget && fs::equivalent(from, to, error))
             return; // the source folder is its own destination: nothing to copy
-        if (!FileReplace::withCopy(from, to))
-            m_ok = false;
+        m_plan.files.push_back({from, to});
     }
 
     fs::path m_destination;
     fs::path m_root;
     std::vector<fs::path> m_chain; // the real paths of the folders being copied, outermost first
-    bool m_ok = true;
+    CopyPlan m_plan;
 };
 
 } // namespace
 
+CopyPlan PlanCopy(const fs::path& from, const fs::path& into) {
+    return TreeWalk(into).plan(from, into);
+}
+
+bool CopyPlanned(const CopyPlan& plan) {
+    bool ok = true;
+    for (const fs::path& folder : plan.folders) {
+        std::error_code error;
+        // A link standing where the folder goes is replaced, so nothing is written into its target.
+        if (fs::is_symlink(fs::symlink_status(folder, error)))
+            fs::remove(folder, error);
+        fs::create_directory(folder, error);
+        if (error || !fs::is_directory(fs::symlink_status(folder, error)))
+            ok = false;
+    }
+    for (const FileCopy& file : plan.files) {
+        if (!FileReplace::withCopy(file.from, file.to))
+            ok = false;
+    }
+    return ok;
+}
+
 bool copyContents(const fs::path& from, const fs::path& into) {
-    TreeWalk walk(into);
-    walk.copyFolder(from, into);
-    return walk.ok();
+    const CopyPlan plan = PlanCopy(from, into);
+    return CopyPlanned(plan) && plan.complete;
 }
 
 } // namespace FolderCopy

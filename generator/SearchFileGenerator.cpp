@@ -2,13 +2,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "app/AppPaths.h"
 #include "app/MessageService.h"
 #include "app/Settings.h"
+#include "generator/EarlierOutput.h"
 #include "generator/FolderCopy.h"
 #include "generator/IndexDatabase.h"
+#include "generator/OutputRecord.h"
 #include "generator/ScriptFileText.h"
 #include "index/IndexDataFile.h"
 #include "platform/FileReplace.h"
@@ -40,6 +44,10 @@ const char* const kNoTemplateFile =
     "Current selected template file is not existed!\nPlease open 'Options' dialog "
     "and select 'Template' to select another template name to continue.";
 const char* const kOpenFailure = "Open file failure!\nPlease retry again.";
+const char* const kNotWrittenHere =
+    "%s was not written by Findlark, so it is neither replaced nor removed.\nNothing in the output path "
+    "was changed: move that file away, or open 'Options' dialog and select 'Output' to set another output "
+    "path to continue.";
 
 bool exists(const std::string& path) {
     std::error_code error;
@@ -60,13 +68,27 @@ public:
     explicit Generation(GeneratorInputs& inputs)
         : m_in(inputs), m_variant(VariantOf(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
           m_template(inputs.paths.templateFolder + "/" + inputs.profile.SelTemplateName + "/"),
-          m_output(OutputFolder(inputs.profile)) {}
+          m_output(OutputFolder(inputs.profile)), m_record(m_output) {}
 
     bool run() {
         if (!checkTemplateKind() || !checkSupportFiles() || !checkIndex() || !checkIdle() ||
             !checkOutputFolder() || !checkTemplateFiles())
             return false;
-        if (!FolderCopy::copyContents(m_template, m_output))
+        m_copy = FolderCopy::PlanCopy(m_template, m_output);
+        if (!checkOutputNames())
+            return false;
+        const bool published = publish();
+        // Whatever now stands at a name this call writes or removes is either gone or ours: a step that
+        // failed left the earlier file, which was checked to be ours before the first step.
+        for (const std::string& name : m_names)
+            m_record.update(name);
+        const bool recorded = m_record.save();
+        return published && (recorded || fail());
+    }
+
+private:
+    bool publish() {
+        if (!FolderCopy::CopyPlanned(m_copy) || !m_copy.complete)
             return fail();
         removeFrameFiles();
         if (!copyIndex())
@@ -76,7 +98,6 @@ public:
         return writeScriptFile();
     }
 
-private:
     bool refuse(const std::string& message) {
         m_in.messages.showMessage(message);
         return false;
@@ -136,21 +157,94 @@ private:
     }
 
     // A template is named by a plain folder name inside the Template folder, never by a path leading
-    // elsewhere on the disk.
+    // elsewhere on the disk, and its pages are its own: a page that is a link out of the template's folder
+    // would publish whatever it points to.
     bool checkTemplateFiles() {
         const std::string& name = m_in.profile.SelTemplateName;
         const bool plainName = !name.empty() && name != "." && name != ".." &&
                                name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
         if (!plainName || !exists(m_template + "search.html") || !exists(m_template + "result.html"))
             return refuse(kNoTemplateFile);
+        m_resultPage = insideTemplate("result.html");
+        if (insideTemplate("search.html").empty() || m_resultPage.empty())
+            return refuse(kNoTemplateFile);
         return true;
     }
 
-    void removeFrameFiles() {
+    // The real path of a template file when it lies inside the template's folder; empty otherwise.
+    std::string insideTemplate(const std::string& name) const {
+        std::error_code error;
+        const fs::path folder = fs::canonical(m_template, error);
+        const fs::path file = error ? fs::path() : fs::canonical(m_template + name, error);
+        if (error)
+            return {};
+        const fs::path relative = file.lexically_relative(folder);
+        return relative.empty() || *relative.begin() == ".." ? std::string() : file.string();
+    }
+
+    // Every name this call writes or removes must be free or hold what Findlark wrote there; the first
+    // that does not is named, before anything is written, so a refusal leaves the folder as it was.
+    bool checkOutputNames() {
+        std::error_code error;
+        for (const fs::path& folder : m_copy.folders) {
+            const fs::file_status status = fs::symlink_status(folder, error);
+            if (fs::exists(status) && !fs::is_directory(status))
+                return refuse(FillMessage(kNotWrittenHere, folder.string()));
+        }
+        std::map<std::string, std::string> templateCopies; // a name and the template file copied to it
+        for (const FolderCopy::FileCopy& file : m_copy.files) {
+            const std::string to = file.to.string();
+            const std::string name = to.substr(to.rfind(m_output, 0) == 0 ? m_output.size() : 0);
+            templateCopies.emplace(name, file.from.string());
+            addName(name);
+        }
+        for (const std::string& name : frameFiles())
+            addName(name);
+        addName(usesDatabase() ? "IndexData.mdb" : "webdata.js");
+        for (const std::string& name : staleFiles())
+            addName(name);
+        addName(scriptName());
+        for (const std::string& name : m_names) {
+            if (!isOurs(name, templateCopies))
+                return refuse(FillMessage(kNotWrittenHere, m_output + name));
+        }
+        const fs::file_status record = fs::symlink_status(m_output + OutputRecord::kFileName, error);
+        if (fs::exists(record) && !fs::is_regular_file(record))
+            return refuse(FillMessage(kNotWrittenHere, m_output + OutputRecord::kFileName));
+        return true;
+    }
+
+    // Files the generator reads are never written or removed, so they need no checking either.
+    void addName(const std::string& name) {
+        if (m_named.insert(name).second && !readByGenerator(m_output + name))
+            m_names.push_back(name);
+    }
+
+    bool isOurs(const std::string& name, const std::map<std::string, std::string>& templateCopies) const {
+        const std::string path = m_output + name;
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(path, error);
+        if (!fs::exists(status))
+            return true;
+        if (!fs::is_regular_file(status))
+            return false; // the generator writes only plain files, never links or folders
+        if (m_record.holdsWhatWasWritten(name))
+            return true;
+        // A folder made before the record was kept: what an earlier version would have written there.
+        const auto copied = templateCopies.find(name);
+        return (copied != templateCopies.end() && EarlierOutput::SameBytes(path, copied->second)) ||
+               EarlierOutput::LooksGenerated(path, name);
+    }
+
+    std::vector<std::string> frameFiles() const {
         if (is(SearchVariant::JavaScript) && m_in.profile.OutputWindowType == 2)
-            return;
-        removeFromOutput("FrameSearch.html");
-        removeFromOutput("result.html");
+            return {};
+        return {"FrameSearch.html", "result.html"};
+    }
+
+    void removeFrameFiles() {
+        for (const std::string& name : frameFiles())
+            removeFromOutput(name);
     }
 
     bool copyIndex() {
@@ -163,31 +257,44 @@ private:
     }
 
     // What another variant made here would be a second, stale search engine.
-    void removeStaleFiles() {
+    std::vector<std::string> staleFiles() const {
+        std::vector<std::string> names;
         if (!is(SearchVariant::JavaScript)) {
-            removeFromOutput("searchfunc.js");
-            removeFromOutput("webdata.js");
+            names.push_back("searchfunc.js");
+            names.push_back("webdata.js");
         }
         if (!is(SearchVariant::Asp))
-            removeFromOutput("search.asp");
+            names.push_back("search.asp");
         if (!usesDatabase())
-            removeFromOutput("IndexData.mdb");
+            names.push_back("IndexData.mdb");
         if (!is(SearchVariant::Php))
-            removeFromOutput("search.php");
+            names.push_back("search.php");
+        return names;
+    }
+
+    void removeStaleFiles() {
+        for (const std::string& name : staleFiles())
+            removeFromOutput(name);
     }
 
     // The output folder may be the template's folder or the program folder; the files the
     // generator reads from there are never removed.
-    void removeFromOutput(const std::string& name) {
-        const std::string path = m_output + name;
+    bool readByGenerator(const std::string& path) const {
         std::error_code error;
         for (const std::string& kept :
              {m_template + "search.html", m_template + "result.html", m_template + "FrameSearch.html",
               database(), m_in.paths.indexDataPath, searchFunc(), searchFuncAsp(), searchFuncPhp()}) {
             if (fs::equivalent(path, kept, error))
-                return;
+                return true;
         }
-        fs::remove(path, error);
+        return false;
+    }
+
+    void removeFromOutput(const std::string& name) {
+        const std::string path = m_output + name;
+        std::error_code error;
+        if (!readByGenerator(path))
+            fs::remove(path, error);
     }
 
     // The whole script file is put together first and then replaces the published one in one step.
@@ -196,7 +303,7 @@ private:
         std::vector<std::string> resultLines;
         const bool codeRead =
             TextFile::readLines(is(SearchVariant::Php) ? searchFuncPhp() : searchFunc(), codeLines);
-        const bool resultRead = TextFile::readLines(m_template + "result.html", resultLines);
+        const bool resultRead = TextFile::readLines(m_resultPage, resultLines);
         if (!codeRead || !resultRead)
             return fail();
         if (usesDatabase())
@@ -229,6 +336,11 @@ private:
     const std::string m_program;  // ends in "/"
     const std::string m_template; // the selected template's folder, ending in "/"
     const std::string m_output;   // ends in "/"
+    std::string m_resultPage;     // the real path of the template's result.html
+    FolderCopy::CopyPlan m_copy;
+    OutputRecord m_record;
+    std::vector<std::string> m_names; // every name this call writes or removes, in the order of its steps
+    std::set<std::string> m_named;
 };
 
 } // namespace

@@ -96,6 +96,21 @@ void Connection::syncFile(const std::string& path) {
     ::fsync(fd);
     ::close(fd);
 }
+bool Connection::fileHasTable(const std::string& path, const std::string& table) {
+    sqlite3* db = nullptr;
+    bool found = false;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* query = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1", -1, &query,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_bind_text(query, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT) ==
+                SQLITE_OK)
+            found = sqlite3_step(query) == SQLITE_ROW;
+        sqlite3_finalize(query);
+    }
+    sqlite3_close_v2(db);
+    return found;
+}
 void Connection::rollbackTrans() {
     execute("ROLLBACK");
 }

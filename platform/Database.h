@@ -51,6 +51,9 @@ public:
     void setUnsynced();
     // Waits until a closed database file is on the disk.
     static void syncFile(const std::string& path);
+    // True when the file is an SQLite database holding the table. The file is only read, never written:
+    // a journal left beside it is not rolled back, and nothing is created beside it.
+    static bool fileHasTable(const std::string& path, const std::string& table);
 
     // Runs statements that take no values (schema changes, INSERT ... SELECT), one after another.
     void executeScript(const std::string& sql);

@@ -2,8 +2,8 @@
 //
 // It runs the page's server script blocks in order in one context that has
 // what IIS's JScript 5.8 has and nothing more (ECMAScript 3 plus JSON: the
-// newer built-ins are removed, and every script, also what the page hands to
-// eval, must parse as ECMAScript 3), and gives the page the ASP objects and
+// newer built-ins are removed, every script, also what the page hands to
+// eval, must parse as ECMAScript 3, and sort keeps no order among ties), and gives the page the ASP objects and
 // ActiveX objects it uses: Request.QueryString, Response, Server.MapPath and
 // ADODB Connection, Command and Recordset over the generated SQLite file
 // (through sql.js). Whatever IIS or ADO would offer but this host does not is
@@ -190,6 +190,15 @@ export class AspHost {
                 for (var k = 0; k < removed[owner].length; k++) delete target[removed[owner][k]];
             }
         })(${JSON.stringify(REMOVED)});`, ctx);
+        // JScript's sort is not stable: elements the comparison calls equal
+        // may come out in any order. Ties here come out reversed, so code
+        // that leaves a tie to the sort shows its fault in every test.
+        vm.runInContext(`(function (sort) {
+            Array.prototype.sort = function (compare) {
+                this.reverse();
+                return sort.call(this, compare);
+            };
+        })(Array.prototype.sort);`, ctx);
         const realEval = vm.runInContext("eval", ctx);
         const host = this;
         const dir = path.dirname(file);

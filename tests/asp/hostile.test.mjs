@@ -42,7 +42,7 @@ after(() => {
 
 const HOSTILE_QUERIES = [
     "\"><img src=x onerror=alert(1)>", "<script>alert(1)</script>", "' OR 1=1 --", "'; DROP TABLE IndexData; --",
-    "a' OR 'a'='a", "%", "_", "%%", "%_%", "\\", "\\'", "(.*)[", "$& $1", "?", "--", ";", "/* */", "&amp;", "&#65;",
+    "a' OR 'a'='a", "<b>bold</b>", "%", "_", "%%", "%_%", "\\", "\\'", "(.*)[", "$& $1", "?", "--", ";", "/* */", "&amp;", "&#65;",
     "o'clock", "100%", "a_b", "DROP TABLE", "cafe", "sql", "red green", "kelvin", "zebrafish", "weirdfile", "c:\\path",
     "\u0130", "\u212A", "\uD800", "x".repeat(300), Array.from({ length: 2000 }, (_, k) => `w${k}`).join(" ")
 ];

@@ -77,15 +77,19 @@ function expectedScript(templateDir, dir) {
 }
 
 test("make writes the template, the database and search.asp in the generator's layout, and removes stale files", () => {
+    // Stale files of the browser variant with frames, a search.asp an earlier make left, and the user's own.
+    program.index(sampleSite);
+    const output = program.make({ OutputWindowType: 2 });
     program.index(sampleSite, { settings: { ScriptType: 1 } });
-    const output = fs.mkdtempSync(path.join(program.root, "out-"));
-    for (const stale of ["searchfunc.js", "webdata.js", "result.html", "FrameSearch.html", "search.asp", "keep.txt"]) {
-        fs.writeFileSync(path.join(output, stale), "old");
-    }
+    const earlier = program.make({ ScriptType: 1, SelTemplateName: "Simple-ASP" });
+    fs.copyFileSync(path.join(earlier, "search.asp"), path.join(output, "search.asp"));
+    fs.writeFileSync(path.join(output, "keep.txt"), "old");
+    assert.deepEqual(fs.readdirSync(output).sort(), [".findlark-files", "FrameSearch.html", "keep.txt", "result.html",
+        "search.asp", "search.html", "searchfunc.js", "style.css", "webdata.js"]);
     for (const template of ["Simple-ASP", "Advanced-ASP"]) {
         program.make({ ...SETTINGS, ScriptType: 1, SelTemplateName: template }, output);
         assert.deepEqual(fs.readdirSync(output).sort(),
-            ["IndexData.mdb", "keep.txt", "search.asp", "search.html", "style.css"]);
+            [".findlark-files", "IndexData.mdb", "keep.txt", "search.asp", "search.html", "style.css"]);
         const templateDir = path.join(program.dir, "Template", template);
         assert.deepEqual(fs.readFileSync(path.join(output, "search.html")), fs.readFileSync(path.join(templateDir, "search.html")));
         assert.deepEqual(fs.readFileSync(path.join(output, "IndexData.mdb")), fs.readFileSync(path.join(program.dir, "IndexData.mdb")));

@@ -13,9 +13,10 @@ import {
 // Pages that set the ranking's signals against each other: a whole word
 // against the start or inside of one, two words together against apart, an
 // exact title, the site's name after a dash on most titles, a dotted name,
-// a plain-text file without a title, a word on every page, and letters
-// beyond ASCII. The search page ranks rows it has not all read, so what it
-// counts over the whole table must be what the browser counts.
+// a plain-text file without a title, a word on every page, letters beyond
+// ASCII, and curly quotes and apostrophes beside straight ones. The search
+// page ranks rows it has not all read, so what it counts over the whole
+// table must be what the browser counts.
 const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "index.html": page({ title: "Harbor Works", body: "<p>Welcome to the harbor. Lanterns, walks and tools.</p>" }),
     "lantern.html": page({ title: "Lantern \u2014 Harbor Works",
@@ -35,6 +36,8 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
         body: "<p>The harbor caf\u00e9 on the Hafenstra\u00dfe serves cr\u00e8me and \u03c3\u03bf\u03c6\u03af\u03b1.</p>" }),
     "workshop.html": page({ title: "Lantern workshop", body: "<p>The workshop works on every lantern.</p>" }),
     "oil.html": page({ title: "Lamp oil", body: "<p>Harbor Works sells lamp oil; the oil works in every lantern.</p>" }),
+    "quotes.html": page({ title: "Don\u2019t miss the \u201cLantern\u201d walk \u2014 Harbor Works",
+        body: "<p>It\u2019s the harbor\u2019s \u2018night walk\u2019 at nine o\u2019clock; don't be late.</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
 });
@@ -57,7 +60,8 @@ const SITES = [
         dir: rankingSite,
         queries: ["lantern", "lanterns", "night walk", "walk night", "harbor", "harbor lantern", "harbor works",
             "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
-            "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil"]
+            "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
+            "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock"]
     }
 ];
 

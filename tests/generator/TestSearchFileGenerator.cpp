@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,14 @@ std::string noOutputPath(const std::string& path) {
            "continue.";
 }
 
+std::string notWrittenHere(const std::string& path) {
+    return path +
+           " was not written by Findlark, so it is neither replaced nor removed.\nNothing in the output path "
+           "was "
+           "changed: move that file away, or open 'Options' dialog and select 'Output' to set another output "
+           "path to continue.";
+}
+
 std::string comment() {
     return std::string("<!-- Findlark (") + ProductInfo::kWebAddress +
            ") -- Add a search tool to your website. -->\\r\\n";
@@ -41,6 +50,40 @@ std::string comment() {
 
 class SearchFileGeneratorTest : public GeneratorFixture {
 protected:
+    // Every file a Findlark that kept no record could have left in the output folder.
+    void writeEarlierOutput() {
+        const std::string translation = "//Translate search result info into your language\r\n";
+        output.write("searchfunc.js", translation + "StrYourSearch=\"Ihre Suche:\"; //Your search:\r\n");
+        output.write("search.asp", "<script LANGUAGE=\"JavaScript\" RUNAT=\"Server\">\r\n\r\n" + translation +
+                                       "StrYourSearch=\"Your search:\"; //Your search:\r\n");
+        output.write("search.php", "<?php\r\n" + translation + "$StrYourSearch=\"Your search:\";\r\n");
+        output.write("webdata.js",
+                     "arrFiles=new Array();arrFiles[0]=new Array(\"a\",\"A\",\"\",\"\",\"\",\"\");"
+                     "fileNum=1;");
+        fs::copy_file(program.databasePath(), output.path() / "IndexData.mdb",
+                      fs::copy_options::overwrite_existing);
+        for (const char* name : {"search.html", "result.html", "FrameSearch.html", "style.css"})
+            fs::copy_file(program.str(std::string("Template/Mine/") + name), output.path() / name,
+                          fs::copy_options::overwrite_existing);
+    }
+
+    std::string lastMessage() const {
+        const auto shown = messages.messages();
+        return shown.empty() ? "<no message>" : shown.back();
+    }
+
+    // The output folder's every entry, hidden ones too, with the bytes of its files.
+    std::map<std::string, std::string> outputSnapshot() const {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(output.path())) {
+            const std::string name = fs::relative(entry.path(), output.path()).generic_string();
+            entries[name] = entry.is_symlink()        ? "link to " + fs::read_symlink(entry.path()).string()
+                            : entry.is_regular_file() ? testsupport::readFile(entry.path())
+                                                      : "folder";
+        }
+        return entries;
+    }
+
     // Makes one refused call and checks that its message is the expected one and nothing was written.
     void expectRefusal(const std::string& expected) {
         const auto programBefore = filesBelow(program.path());
@@ -139,7 +182,8 @@ struct FileSetCase {
 };
 
 TEST_F(SearchFileGeneratorTest, EachVariantLeavesItsFileSet) {
-    const std::set<std::string> common = {"search.html", "style.css", "images/logo.txt", "user.txt"};
+    const std::set<std::string> common = {"search.html", "style.css", "images/logo.txt", "user.txt",
+                                          ".findlark-files"};
     const auto with = [&](std::initializer_list<std::string> names) {
         std::set<std::string> files = common;
         files.insert(names);
@@ -158,10 +202,10 @@ TEST_F(SearchFileGeneratorTest, EachVariantLeavesItsFileSet) {
     for (const FileSetCase& c : cases) {
         SCOPED_TRACE("script type " + std::to_string(c.scriptType) + ", window type " +
                      std::to_string(c.windowType));
-        // Leftovers of both variants and of the user; the template's copies are overwritten.
-        for (const char* name : {"search.asp", "search.php", "IndexData.mdb", "searchfunc.js", "webdata.js",
-                                 "FrameSearch.html", "result.html", "search.html"})
-            output.write(name, "old");
+        // Leftovers of every variant, as a version that kept no record of its files left them, and of the
+        // user. The record of one case's files is not what lets the next case replace them.
+        writeEarlierOutput();
+        fs::remove(output.path() / ".findlark-files");
         output.write("user.txt", "mine");
         profile.ScriptType = c.scriptType;
         profile.OutputWindowType = c.windowType;
@@ -498,7 +542,33 @@ TEST_F(SearchFileGeneratorTest, UnreadableServerCodeLeavesNoHalfScript) {
     EXPECT_FALSE(inOutput("search.asp"));
 }
 
+TEST_F(SearchFileGeneratorTest, TemplatePagesLinkedFromOutsideTheTemplateAreRefused) {
+    testsupport::TempDir elsewhere;
+    elsewhere.write("private.html", "private <%CONTENT%>");
+    for (const char* page : {"result.html", "search.html"}) {
+        SCOPED_TRACE(page);
+        const fs::path path = program.path() / "Template/Mine" / page;
+        const std::string own = testsupport::readFile(path);
+        fs::remove(path);
+        fs::create_symlink(elsewhere.path() / "private.html", path);
+        const auto before = outputSnapshot();
+        EXPECT_FALSE(generate());
+        EXPECT_EQ(lastMessage(), kNoTemplateFile);
+        EXPECT_EQ(outputSnapshot(), before);
+        // A link to a page inside the template is the template's own page.
+        program.write(std::string("Template/Mine/pages/") + page, own);
+        fs::remove(path);
+        fs::create_symlink(std::string("pages/") + page, path);
+        EXPECT_TRUE(generate()) << messageList();
+    }
+}
+
 TEST_F(SearchFileGeneratorTest, TemplateNamesThatAreNoPlainFolderNameAreRefused) {
+    // Pages stand in the folders "." and ".." would name, so only the name itself can refuse them.
+    for (const char* folder : {"", "Template/"}) {
+        program.write(std::string(folder) + "search.html", "private");
+        program.write(std::string(folder) + "result.html", "<%CONTENT%>");
+    }
     testsupport::TempDir elsewhere;
     elsewhere.write("search.html", "private");
     elsewhere.write("result.html", "<%CONTENT%>");
@@ -511,19 +581,90 @@ TEST_F(SearchFileGeneratorTest, TemplateNamesThatAreNoPlainFolderNameAreRefused)
     }
 }
 
-TEST_F(SearchFileGeneratorTest, LinksInTheOutputFolderAreReplacedNeverWrittenThrough) {
+TEST_F(SearchFileGeneratorTest, LinksInTheOutputFolderAreNeitherReplacedNorWrittenThrough) {
+    // Even a link to a file the generator would recognise as its own: Findlark never writes a link.
     testsupport::TempDir elsewhere;
-    for (const char* name : {"webdata.js", "searchfunc.js", "style.css", "search.html"}) {
-        elsewhere.write(name, "keep");
+    fs::copy_file(program.str("Template/Mine/style.css"), elsewhere.path() / "style.css");
+    for (const char* name : {"webdata.js", "searchfunc.js", "style.css", "images", ".findlark-files"}) {
+        SCOPED_TRACE(name);
         fs::create_symlink(elsewhere.path() / name, output.path() / name);
+        const auto before = outputSnapshot();
+        EXPECT_FALSE(generate());
+        EXPECT_EQ(lastMessage(), notWrittenHere(output.str(name)));
+        EXPECT_EQ(outputSnapshot(), before);
+        fs::remove(output.path() / name);
     }
+    EXPECT_EQ(testsupport::readFile(elsewhere.path() / "style.css"), "body{}\r\n");
+    EXPECT_EQ(filesBelow(elsewhere.path()), std::set<std::string>{"style.css"});
+}
+
+TEST_F(SearchFileGeneratorTest, TheSitesOwnFolderAsOutputIsRefusedAndLeftAsItWas) {
+    for (const char* name : {"result.html", "search.php", "searchfunc.js", "search.html", "style.css"})
+        output.write(name, std::string("the site's own ") + name);
+    const auto site = outputSnapshot();
+    for (const int scriptType : {ScriptTypes::JavaScript, ScriptTypes::Asp, ScriptTypes::Php}) {
+        SCOPED_TRACE(scriptType);
+        profile.ScriptType = scriptType;
+        EXPECT_FALSE(generate());
+        const std::string shown = lastMessage();
+        const std::string named = shown.substr(0, shown.find(' '));
+        EXPECT_TRUE(site.count(fs::relative(named, output.path()).string())) << shown;
+        EXPECT_EQ(shown, notWrittenHere(named));
+        EXPECT_EQ(outputSnapshot(), site);
+    }
+}
+
+struct ForeignCase {
+    int scriptType;
+    const char* name; // a name the generator writes or removes in that variant
+};
+
+TEST_F(SearchFileGeneratorTest, EveryGeneratedNameHeldByAnotherFileIsRefusedBeforeAnythingIsWritten) {
+    const ForeignCase cases[] = {
+        {ScriptTypes::JavaScript, "searchfunc.js"},
+        {ScriptTypes::JavaScript, "webdata.js"},
+        {ScriptTypes::JavaScript, "search.asp"},
+        {ScriptTypes::JavaScript, "search.php"},
+        {ScriptTypes::JavaScript, "IndexData.mdb"},
+        {ScriptTypes::JavaScript, "FrameSearch.html"},
+        {ScriptTypes::JavaScript, "result.html"},
+        {ScriptTypes::JavaScript, "style.css"},
+        {ScriptTypes::JavaScript, "images/logo.txt"},
+        {ScriptTypes::Asp, "search.asp"},
+        {ScriptTypes::Asp, "IndexData.mdb"},
+        {ScriptTypes::Asp, "searchfunc.js"},
+        {ScriptTypes::Asp, "webdata.js"},
+        {ScriptTypes::Php, "search.php"},
+    };
+    for (const ForeignCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " in script type " + std::to_string(c.scriptType));
+        profile.ScriptType = c.scriptType;
+        output.write(c.name, "the site's own");
+        const auto before = outputSnapshot();
+        EXPECT_FALSE(generate());
+        EXPECT_EQ(lastMessage(), notWrittenHere(output.str(c.name)));
+        EXPECT_EQ(outputSnapshot(), before);
+        fs::remove_all(output.path() / "images");
+        fs::remove(output.path() / c.name);
+    }
+    // A file where the template has a folder is refused by the folder's name.
+    output.write("images", "the site's own");
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(lastMessage(), notWrittenHere(output.str("images")));
+}
+
+TEST_F(SearchFileGeneratorTest, TheRecordKnowsExactlyWhatWasWritten) {
     ASSERT_TRUE(generate()) << messageList();
-    for (const char* name : {"webdata.js", "searchfunc.js", "style.css", "search.html"}) {
-        EXPECT_EQ(testsupport::readFile(elsewhere.path() / name), "keep") << name;
-        EXPECT_FALSE(fs::is_symlink(output.path() / name)) << name;
-    }
-    for (const auto& entry : fs::directory_iterator(output.path()))
-        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "a temporary file was left behind";
+    // A template changed since is copied over its earlier copy, which the record knows as written here.
+    program.write("Template/Mine/style.css", "body{color:red}\r\n");
+    ASSERT_TRUE(generate()) << messageList();
+    EXPECT_EQ(outputFile("style.css"), "body{color:red}\r\n");
+    // A published file changed by someone else since is no longer what was written.
+    output.write("style.css", "body{color:blue}\r\n");
+    const auto before = outputSnapshot();
+    EXPECT_FALSE(generate());
+    EXPECT_EQ(lastMessage(), notWrittenHere(output.str("style.css")));
+    EXPECT_EQ(outputSnapshot(), before);
 }
 
 TEST_F(SearchFileGeneratorTest, ThePhpPageNeedsAnIndexMadeByAPhpRun) {
@@ -551,8 +692,9 @@ TEST_F(SearchFileGeneratorTest, OnlyAWholeIndexIsPublished) {
 }
 
 TEST_F(SearchFileGeneratorTest, AFailedTemplateCopyIsReported) {
-    // A folder where the template has a file cannot be overwritten.
-    fs::create_directories(output.path() / "style.css" / "inside");
+    // A link in the template whose target is gone cannot be copied.
+    fs::create_symlink(program.path() / "Template/Mine/gone.css",
+                       program.path() / "Template/Mine/broken.css");
     EXPECT_FALSE(generate());
     EXPECT_EQ(messageList(), "[" + kOpenFailure + "]");
     EXPECT_FALSE(inOutput("searchfunc.js"));

@@ -53,7 +53,7 @@ after(() => {
 const HOSTILE_QUERIES = [
     "\"><img src=x onerror=alert(1)>", "<script>alert(1)</script>", "' OR 1=1 --", "'; DROP TABLE IndexData; --",
     "a' OR 'a'='a", "%", "_", "%%", "%_%", "\\", "\\'", "(.*)[", "$& $1", "$HOME", "{$x}", "$5", "?", "--", ";",
-    "/* */", "&amp;", "&#65;", "o'clock", "100%", "a_b", "DROP TABLE", "\"x\" NEAR", "NEAR(a b)", "title:sql",
+    "/* */", "&amp;", "&#65;", "o'clock", "o'clock comment", "100%", "a_b", "DROP TABLE", "\"x\" NEAR", "NEAR(a b)", "title:sql",
     "{Title} : sql", "cafe", "sql", "red green", "kelvin", "zebrafish", "weirdfile", "c:\\path", "\\$var",
     "\u0130", "\u212A", "\uD800", "\u{1F600}", "\u00c9T\u00c9", "secret", "\u017Fecret", "x".repeat(300),
     Array.from({ length: 2000 }, (_, k) => `w${k}`).join(" ")

@@ -13,7 +13,8 @@ import {
 
 // A site made for the ranking's signals: most titles end in the site's name, words stand whole, at
 // the start of a word or inside one, together or apart; a dotted name, a name with underscores, an
-// untitled text file, accents and a character beyond U+FFFF next to a match.
+// untitled text file, accents, a character beyond U+FFFF next to a match, and curly quotes and
+// apostrophes beside straight ones.
 const SUFFIX = " \u2014 Lamplight Docs";
 const utf8Page = (fields) => page(fields).replace("<head>", "<head><meta charset=\"utf-8\">");
 const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
@@ -35,6 +36,8 @@ const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
     "catalogue.html": utf8Page({ title: "Catalogue" + SUFFIX,
         body: "<p>Brass compass, brass compass, brass compass and a brass lantern.</p>" }),
     "about.html": utf8Page({ title: "About", body: "<p>Lamplight Docs are written by hand. Keys and a key.</p>" }),
+    "quotes.html": utf8Page({ title: "Don\u2019t lose the \u201cKey\u201d" + SUFFIX,
+        body: "<p>It\u2019s the colour\u2019s \u2018red green\u2019 key at one o\u2019clock; don't lose it.</p>" }),
     "notes.txt": "Foreign key notes: key, key, key. Red green. Lamplight.\n",
     // Pairs of pages alike but for one signal, the first in index order the one it must put second.
     "exact-1.html": utf8Page({ title: "Brass compass, brass compass" + SUFFIX, body: "<p>A set.</p>" }),
@@ -69,7 +72,8 @@ const SITES = [
         queries: ["key", "foreign key", "key foreign", "red green", "green red", "os.path.join", "path join",
             "__init__", "_private", "init", "lamplight", "lamplight docs", "brass compass", "caf\u00e9", "\u{1D49C}",
             "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
-            "inkwell", "nib", "quill"]
+            "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
+            "\u201ckey\u201d", "o\u2018clock"]
     }
 ];
 
