@@ -242,6 +242,7 @@ private:
     bool styleTag(size_t n);
     bool metaTag(size_t n);
     void storeMeta(std::string_view attributes);
+    size_t tagEnd(size_t from);
 
     std::string_view m_s;
     bool m_keepQuotes;
@@ -249,7 +250,21 @@ private:
     size_t m_i = 0;
     int m_state = InTag; // anything before the first ">" is not page text
     bool m_titleSeen = false;
+    // The last ">" found and where its search began: it stays the first ">" from any position between
+    // the two, so a page full of "<" that never close is searched once, not once per "<".
+    size_t m_tagEndFrom = npos;
+    size_t m_tagEnd = 0;
 };
+
+size_t HtmlScanner::tagEnd(size_t from) {
+    if (m_tagEndFrom <= from && from <= m_tagEnd)
+        return m_tagEnd;
+    m_tagEndFrom = from;
+    const size_t n = m_s.size();
+    const void* close = from < n ? std::memchr(m_s.data() + from, '>', n - from) : nullptr;
+    m_tagEnd = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
+    return m_tagEnd;
+}
 
 void HtmlScanner::scanVisible() {
     const bool inTitle = m_state == InTitle;
@@ -313,10 +328,8 @@ void HtmlScanner::skipHidden() {
     size_t i = m_i;
     if (m_state == InTag) {
         // The tag's end is found first; a "<" can only come before it if the tag is left open.
-        const char* at = m_s.data() + i;
-        const void* close = std::memchr(at, '>', n - i);
-        const size_t end = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
-        const void* open = std::memchr(at, '<', end - i);
+        const size_t end = tagEnd(i);
+        const void* open = std::memchr(m_s.data() + i, '<', end - i);
         i = open ? static_cast<size_t>(static_cast<const char*>(open) - m_s.data()) : end;
     } else {
         const void* found = std::memchr(m_s.data() + i, '<', n - i);
@@ -379,8 +392,7 @@ bool HtmlScanner::titleTag(size_t n) {
     if (!m_titleSeen && matchesLower(m_s, n, "title")) {
         m_state = InTitle;
         m_titleSeen = true;
-        const size_t close = m_s.find('>', n + 4);
-        m_i = close == npos ? m_s.size() : close;
+        m_i = tagEnd(n + 4);
         return true;
     }
     if (m_state != InTitle)
@@ -431,9 +443,7 @@ bool HtmlScanner::styleTag(size_t n) {
 bool HtmlScanner::metaTag(size_t n) {
     if (n + 3 >= m_s.size() || !matchesLower(m_s, n, "meta"))
         return false;
-    size_t close = m_s.find('>', n + 4);
-    if (close == npos)
-        close = m_s.size();
+    const size_t close = tagEnd(n + 4);
     storeMeta(m_s.substr(n + 4, close - (n + 4)));
     m_i = close;
     return true;

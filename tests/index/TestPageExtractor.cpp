@@ -313,6 +313,30 @@ TEST(PageExtractorBadInput, VeryLongLinesAreScannedWhole) {
     EXPECT_EQ(html(script).text, "after");
 }
 
+// Megabytes of tags that close only at the very end. A scan that looked for the tag's end again from
+// every "<" would run for many minutes on each of these (the test's time-out catches it); the longer the
+// opener, the fewer "<" and the more megabytes that takes.
+namespace {
+std::string openTags(std::string_view opener, size_t megabytes) {
+    std::string tags(opener);
+    while (tags.size() < (megabytes << 20))
+        tags += tags;
+    return ">before " + tags + ">after";
+}
+} // namespace
+
+TEST(PageExtractorBadInput, ManyUnclosedLessThanSignsAreOneTag) {
+    EXPECT_EQ(html(openTags("<", 6)).text, "before after");
+}
+
+TEST(PageExtractorBadInput, ManyUnclosedCommentsAreOneTag) {
+    EXPECT_EQ(html(openTags("<!--", 16)).text, "before after");
+}
+
+TEST(PageExtractorBadInput, ManyUnclosedQuotedValuesAreOneTag) {
+    EXPECT_EQ(html(openTags("<a href=\"", 24)).text, "before after");
+}
+
 TEST(PageExtractorBadInput, EveryTruncationOfAPageIsSafe) {
     const std::string page =
         "<html><head>< title >T \\ \"x\" &quot;</title><meta name=\"keywords\" content=\"\" a=\"\\\">"
