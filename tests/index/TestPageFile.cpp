@@ -69,6 +69,8 @@ TEST(ReadPageFile, MissingFileOrFolderCannotBeOpened) {
     content = "stale";
     EXPECT_FALSE(ReadPageFile(dir.str(), content, 1));
     EXPECT_EQ(content, "");
+    // A device never ends: it is not read at all.
+    EXPECT_FALSE(ReadPageFile("/dev/zero", content, 0));
 }
 
 TEST(ReadPageFile, BytesPassUnchanged) {
