@@ -43,7 +43,7 @@ void CIndexFolderThread::Run() {
     m_realFolder = WithFolderSlash(FolderListing::canonicalPath(m_folder));
     const int workers = WorkerThreadCount();
     PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
-                        m_context.profile.IndexStrategy, m_context.indexColon);
+                        m_context.profile.IndexStrategy, m_context.indexColon, m_stopFlag);
     m_pages = &pages;
     if (IndexFolderTree(m_folder))
         writeWaitingPages();
@@ -149,6 +149,11 @@ bool CIndexFolderThread::writeOldestPage() {
     view.insertPageRow(row, path, PageImages::Reading, "Reading...");
 
     ReadAheadPage page = m_pages->takeOldest();
+    // A page too large to finish quickly after Stop is left unindexed rather than holding the Stop.
+    if (page.stopped) {
+        view.updatePageRow(row, PageImages::Failure, "Failure");
+        return false;
+    }
     const bool written = m_writer.write(m_recordCount, path, m_folder, std::move(page.fields));
     if (page.opened && written)
         view.updatePageRow(row, PageImages::Indexed, "Indexed");

@@ -194,10 +194,28 @@ std::string readQuoted(std::string_view s, size_t q) {
     return {};
 }
 
-void scanPlainText(std::string_view s, bool keepQuotes, std::string& out) {
+// Whether a scan at position i should end early; asks the stop once per chunk at most, and never
+// within the first chunk.
+class StopPoints {
+public:
+    explicit StopPoints(PageStop* stop) : m_stop(stop) {}
+    bool reached(size_t i) {
+        if (!m_stop || i < m_next)
+            return false;
+        m_next = i + PageStop::kChunkBytes;
+        return m_stop->requested();
+    }
+
+private:
+    PageStop* m_stop;
+    size_t m_next = PageStop::kChunkBytes;
+};
+
+void scanPlainText(std::string_view s, bool keepQuotes, std::string& out, PageStop* stop) {
     out.reserve(s.size());
+    StopPoints stopPoints(stop);
     size_t i = 0;
-    while (i < s.size()) {
+    while (i < s.size() && !stopPoints.reached(i)) {
         const size_t end = plainRunEnd(s, i);
         out.append(s, i, end - i);
         i = end;
@@ -220,8 +238,9 @@ public:
     HtmlScanner(std::string_view content, bool keepQuotes, PageFields& fields)
         : m_s(content), m_keepQuotes(keepQuotes), m_fields(fields) {}
 
-    void run() {
-        while (m_i < m_s.size()) {
+    void run(PageStop* stop) {
+        StopPoints stopPoints(stop);
+        while (m_i < m_s.size() && !stopPoints.reached(m_i)) {
             if (m_state == Outside || m_state == InTitle)
                 scanVisible();
             else
@@ -466,15 +485,15 @@ void HtmlScanner::storeMeta(std::string_view attributes) {
 
 } // namespace
 
-PageFields ExtractPageText(std::string_view content, int kind, int indexColon) {
+PageFields ExtractPageText(std::string_view content, int kind, int indexColon, PageStop* stop) {
     PageFields fields;
     const bool keepQuotes = indexColon == 1;
     if (kind == FileKinds::Html) {
         fields.text.reserve(content.size());
-        HtmlScanner(content, keepQuotes, fields).run();
+        HtmlScanner(content, keepQuotes, fields).run(stop);
         trimInPlace(fields.text); // blank runs were already shrunk while scanning
     } else if (kind == FileKinds::Text) {
-        scanPlainText(content, keepQuotes, fields.text);
+        scanPlainText(content, keepQuotes, fields.text, stop);
     }
     if (fields.title.empty())
         fields.title = kNoTitle;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/Settings.h"
+#include "folder/PageReadAhead.h"
 #include "folder/RunControl.h"
 #include "index/IndexDataFile.h"
 #include "tests/folder/RecordingView.h"
@@ -307,6 +308,22 @@ TEST_F(FolderJob, StopFinishesTheFileInHandAndWritesTheTrailer) {
     EXPECT_EQ(data.substr(data.size() - 10), "fileNum=3;");
     EXPECT_NE(data.find("arrFiles[2]="), std::string::npos);
     EXPECT_EQ(data.find("arrFiles[3]="), std::string::npos) << "a page read ahead of Stop was written";
+}
+
+// After Stop a large page is cut short instead of holding the job, while a small one is still done whole.
+TEST(PageReadAhead, AfterStopLargePagesComeBackCutShort) {
+    testsupport::TempDir dir;
+    const std::string large = dir.write("large.htm", std::string(3 * PageStop::kChunkBytes, 'l'));
+    const std::string small = dir.write("small.htm", "<title>S</title>");
+    const std::atomic<int> stop{1};
+    PageReadAhead pages(2, 4, 0, 0, stop);
+    pages.queue(large, FileKinds::Html);
+    pages.queue(small, FileKinds::Html);
+    EXPECT_TRUE(pages.takeOldest().stopped);
+    const ReadAheadPage page = pages.takeOldest();
+    EXPECT_FALSE(page.stopped);
+    EXPECT_TRUE(page.opened);
+    EXPECT_EQ(page.fields.title, "S");
 }
 
 TEST_F(FolderJob, GoAfterStopWaitsForTheStoppingJob) {

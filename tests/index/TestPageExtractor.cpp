@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -335,6 +336,31 @@ TEST(PageExtractorBadInput, ManyUnclosedCommentsAreOneTag) {
 
 TEST(PageExtractorBadInput, ManyUnclosedQuotedValuesAreOneTag) {
     EXPECT_EQ(html(openTags("<a href=\"", 24)).text, "before after");
+}
+
+TEST(PageExtractorStop, AStopCutsOnlyPagesLargerThanAChunk) {
+    std::string words = ">" + std::string(61, 'w') + "  "; // a blank run ends each step of the scan
+    while (words.size() < PageStop::kChunkBytes)
+        words += words;
+    const std::string chunk = words.substr(0, PageStop::kChunkBytes);
+    const std::string large = words + words;
+    const std::atomic<int> set{1};
+    const std::atomic<int> clear{0};
+    // Only the blanks of each run shrink, so a page extracted whole keeps more than 9 bytes in 10.
+    const auto keptShare = [](const PageFields& fields, const std::string& page) {
+        return static_cast<double>(fields.text.size()) / static_cast<double>(page.size());
+    };
+    for (const int kind : {FileKinds::Html, FileKinds::Text}) {
+        PageStop whole(set);
+        EXPECT_GT(keptShare(ExtractPageText(chunk, kind, 0, &whole), chunk), 0.9);
+        EXPECT_FALSE(whole.stopped());
+        PageStop cut(set);
+        EXPECT_LT(keptShare(ExtractPageText(large, kind, 0, &cut), large), 0.6);
+        EXPECT_TRUE(cut.stopped());
+        PageStop running(clear);
+        EXPECT_GT(keptShare(ExtractPageText(large, kind, 0, &running), large), 0.9);
+        EXPECT_FALSE(running.stopped());
+    }
 }
 
 TEST(PageExtractorBadInput, EveryTruncationOfAPageIsSafe) {
