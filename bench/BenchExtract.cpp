@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -111,12 +112,15 @@ const LargePageFile& largePageFile() {
     return file;
 }
 
+// Argument 1 reads as the folder job does, a megabyte at a time with a stop to ask (never set here).
 void BM_ReadLargePageFile(benchmark::State& state) {
     const LargePageFile& file = largePageFile();
     const int64_t bytes = static_cast<int64_t>(file.fileSize());
+    const std::atomic<int> flag{0};
     std::string content;
     for (auto _ : state) {
-        if (!ReadPageFile(file.path(), content, 0)) {
+        PageStop stop(flag);
+        if (!ReadPageFile(file.path(), content, 0, state.range(0) != 0 ? &stop : nullptr)) {
             state.SkipWithError("the large page file could not be read");
             break;
         }
@@ -142,11 +146,26 @@ void BM_ExtractLargePage(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
 }
 
+// 16 MB of tags that close only at the end, one opener per argument: "<", "<!--", "<a href=\"".
+void BM_ExtractOpenTags(benchmark::State& state) {
+    static const char* const kOpeners[] = {"<", "<!--", "<a href=\""};
+    std::string page(kOpeners[state.range(0)]);
+    while (page.size() < (size_t{16} << 20))
+        page += page;
+    page += ">end";
+    for (auto _ : state) {
+        PageFields fields = ExtractPageText(page, FileKinds::Html, 0);
+        benchmark::DoNotOptimize(fields.text.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+
 } // namespace
 
 BENCHMARK(BM_ExtractHtmlPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractPagesAsText)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadLargePageFile)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLargePageFile)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtractOpenTags)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractLargePage)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

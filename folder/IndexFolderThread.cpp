@@ -40,9 +40,10 @@ constexpr size_t kPagesAheadPerWorker = 4;
 
 void CIndexFolderThread::Run() {
     m_folder = WithFolderSlash(m_folder);
+    m_realFolder = WithFolderSlash(FolderListing::canonicalPath(m_folder));
     const int workers = WorkerThreadCount();
     PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
-                        m_context.profile.IndexStrategy, m_context.indexColon);
+                        m_context.profile.IndexStrategy, m_context.indexColon, m_stopFlag);
     m_pages = &pages;
     if (IndexFolderTree(m_folder))
         writeWaitingPages();
@@ -55,6 +56,18 @@ void CIndexFolderThread::Run() {
 bool CIndexFolderThread::isExcluded(const std::string& path) const {
     const auto& list = m_context.profile.NoIncFileList;
     return std::find(list.begin(), list.end(), path) != list.end();
+}
+
+// A link is followed only to what lies inside the job's folder: a site copied from elsewhere may hold
+// links to the user's home or to system files, and whatever is indexed gets published. A link that
+// cannot be resolved leads nowhere; reading through it fails like reading any missing file.
+bool CIndexFolderThread::leadsOutside(const FolderEntry& entry, const std::string& path) const {
+    if (!entry.isLink)
+        return false;
+    const std::string target = FolderListing::canonicalPath(path);
+    if (target.empty())
+        return false;
+    return m_realFolder.empty() || !WithFolderSlash(target).starts_with(m_realFolder);
 }
 
 bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
@@ -80,7 +93,8 @@ bool CIndexFolderThread::IndexFolderTree(const std::string& folder) {
         return false;
     const std::string prefix = WithFolderSlash(folder);
     for (const FolderEntry& entry : entries) {
-        if (entry.isFolder && !IndexFolderTree(prefix + entry.name))
+        const std::string path = prefix + entry.name;
+        if (entry.isFolder && !leadsOutside(entry, path) && !IndexFolderTree(path))
             return false;
     }
     return true;
@@ -101,7 +115,7 @@ bool CIndexFolderThread::IndexFolderFiles(const std::string& folder,
             continue;
         const int kind = GetFileKind(FileNameExtension(entry.name), m_context.profile.HtmlFileType,
                                      m_context.profile.TextFileType);
-        if (kind == FileKinds::NotIndexed)
+        if (kind == FileKinds::NotIndexed || leadsOutside(entry, path))
             continue;
         if (!queuePage(path, kind))
             return false;
@@ -135,6 +149,11 @@ bool CIndexFolderThread::writeOldestPage() {
     view.insertPageRow(row, path, PageImages::Reading, "Reading...");
 
     ReadAheadPage page = m_pages->takeOldest();
+    // A page too large to finish quickly after Stop is left unindexed rather than holding the Stop.
+    if (page.stopped) {
+        view.updatePageRow(row, PageImages::Failure, "Failure");
+        return false;
+    }
     const bool written = m_writer.write(m_recordCount, path, m_folder, std::move(page.fields));
     if (page.opened && written)
         view.updatePageRow(row, PageImages::Indexed, "Indexed");

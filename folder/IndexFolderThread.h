@@ -44,9 +44,11 @@ private:
     bool writeWaitingPages();
     void endOfJob();
     bool isExcluded(const std::string& path) const;
+    bool leadsOutside(const FolderEntry& entry, const std::string& path) const;
 
     RunContext m_context;
     std::string m_folder;
+    std::string m_realFolder; // m_folder with its links resolved, ending in "/"; empty when unresolved
     RecordWriter m_writer;
     std::atomic<int> m_stopFlag{0};
     std::atomic<int> m_recordCount{0};

@@ -12,8 +12,10 @@ constexpr size_t kKeptBufferSize = size_t{4} << 20;
 
 } // namespace
 
-PageReadAhead::PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon)
-    : m_depth(std::max<size_t>(depth, 1)), m_indexStrategy(indexStrategy), m_indexColon(indexColon) {
+PageReadAhead::PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon,
+                             const std::atomic<int>& stop)
+    : m_depth(std::max<size_t>(depth, 1)), m_indexStrategy(indexStrategy), m_indexColon(indexColon),
+      m_stop(stop) {
     for (int i = 0; i < std::max(workers, 1); ++i)
         m_workers.emplace_back([this] { work(); });
 }
@@ -63,7 +65,7 @@ ReadAheadPage PageReadAhead::takeOldest() {
         m_slots.pop_front();
         --m_claimed;
     }
-    return ReadAheadPage{slot->opened, std::move(slot->fields)};
+    return std::move(slot->page);
 }
 
 void PageReadAhead::work() {
@@ -78,14 +80,17 @@ void PageReadAhead::work() {
             slot = m_slots[m_claimed++].get();
         }
         // The slot stays where it is until it is done: only done slots are taken out.
-        const bool opened = ReadPageFile(slot->path, content, m_indexStrategy);
-        PageFields fields = ExtractPageText(content, slot->kind, m_indexColon);
+        PageStop stop(m_stop);
+        ReadAheadPage page;
+        page.opened = ReadPageFile(slot->path, content, m_indexStrategy, &stop);
+        if (!stop.stopped())
+            page.fields = ExtractPageText(content, slot->kind, m_indexColon, &stop);
+        page.stopped = stop.stopped();
         if (content.capacity() > kKeptBufferSize)
             content = std::string();
         {
             std::lock_guard lock(m_mutex);
-            slot->opened = opened;
-            slot->fields = std::move(fields);
+            slot->page = std::move(page);
             slot->done = true;
         }
         m_ready.notify_one();

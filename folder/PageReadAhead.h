@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -14,17 +15,19 @@
 // A page read and extracted ahead of the job that writes its record.
 struct ReadAheadPage {
     bool opened = false;
+    bool stopped = false; // cut short by Stop: the fields are not the page's
     PageFields fields;
 };
 
 // Reads and extracts the folder job's pages on worker threads while the job writes the records of earlier
 // ones, so that the reading and the parsing of a page overlap the writing of the page before it. Pages come
 // back in the order they were queued, whichever worker finished first. At most `depth` pages wait at a
-// time, which bounds the memory that pages read ahead can hold.
+// time, which bounds the memory that pages read ahead can hold. Once the stop flag is set, a large page
+// being read is cut short (see PageStop), so neither a take nor the end waits long for it.
 class PageReadAhead {
 public:
-    PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon);
-    ~PageReadAhead(); // pages still queued are dropped; a page being read is finished, then dropped
+    PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon, const std::atomic<int>& stop);
+    ~PageReadAhead(); // pages still queued are dropped; a page being read is finished or cut, then dropped
     PageReadAhead(const PageReadAhead&) = delete;
     PageReadAhead& operator=(const PageReadAhead&) = delete;
 
@@ -41,8 +44,7 @@ private:
         std::string path;
         int kind = 0;
         bool done = false;
-        bool opened = false;
-        PageFields fields;
+        ReadAheadPage page;
     };
 
     void work();
@@ -50,6 +52,7 @@ private:
     const size_t m_depth;
     const int m_indexStrategy;
     const int m_indexColon;
+    const std::atomic<int>& m_stop;
     mutable std::mutex m_mutex;
     std::condition_variable m_queued; // a page was queued, or the workers must end
     std::condition_variable m_ready;  // a page was read

@@ -194,10 +194,28 @@ std::string readQuoted(std::string_view s, size_t q) {
     return {};
 }
 
-void scanPlainText(std::string_view s, bool keepQuotes, std::string& out) {
+// Whether a scan at position i should end early; asks the stop once per chunk at most, and never
+// within the first chunk.
+class StopPoints {
+public:
+    explicit StopPoints(PageStop* stop) : m_stop(stop) {}
+    bool reached(size_t i) {
+        if (!m_stop || i < m_next)
+            return false;
+        m_next = i + PageStop::kChunkBytes;
+        return m_stop->requested();
+    }
+
+private:
+    PageStop* m_stop;
+    size_t m_next = PageStop::kChunkBytes;
+};
+
+void scanPlainText(std::string_view s, bool keepQuotes, std::string& out, PageStop* stop) {
     out.reserve(s.size());
+    StopPoints stopPoints(stop);
     size_t i = 0;
-    while (i < s.size()) {
+    while (i < s.size() && !stopPoints.reached(i)) {
         const size_t end = plainRunEnd(s, i);
         out.append(s, i, end - i);
         i = end;
@@ -220,8 +238,9 @@ public:
     HtmlScanner(std::string_view content, bool keepQuotes, PageFields& fields)
         : m_s(content), m_keepQuotes(keepQuotes), m_fields(fields) {}
 
-    void run() {
-        while (m_i < m_s.size()) {
+    void run(PageStop* stop) {
+        StopPoints stopPoints(stop);
+        while (m_i < m_s.size() && !stopPoints.reached(m_i)) {
             if (m_state == Outside || m_state == InTitle)
                 scanVisible();
             else
@@ -242,6 +261,7 @@ private:
     bool styleTag(size_t n);
     bool metaTag(size_t n);
     void storeMeta(std::string_view attributes);
+    size_t tagEnd(size_t from);
 
     std::string_view m_s;
     bool m_keepQuotes;
@@ -249,7 +269,21 @@ private:
     size_t m_i = 0;
     int m_state = InTag; // anything before the first ">" is not page text
     bool m_titleSeen = false;
+    // The last ">" found and where its search began: it stays the first ">" from any position between
+    // the two, so a page full of "<" that never close is searched once, not once per "<".
+    size_t m_tagEndFrom = npos;
+    size_t m_tagEnd = 0;
 };
+
+size_t HtmlScanner::tagEnd(size_t from) {
+    if (m_tagEndFrom <= from && from <= m_tagEnd)
+        return m_tagEnd;
+    m_tagEndFrom = from;
+    const size_t n = m_s.size();
+    const void* close = from < n ? std::memchr(m_s.data() + from, '>', n - from) : nullptr;
+    m_tagEnd = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
+    return m_tagEnd;
+}
 
 void HtmlScanner::scanVisible() {
     const bool inTitle = m_state == InTitle;
@@ -313,10 +347,8 @@ void HtmlScanner::skipHidden() {
     size_t i = m_i;
     if (m_state == InTag) {
         // The tag's end is found first; a "<" can only come before it if the tag is left open.
-        const char* at = m_s.data() + i;
-        const void* close = std::memchr(at, '>', n - i);
-        const size_t end = close ? static_cast<size_t>(static_cast<const char*>(close) - m_s.data()) : n;
-        const void* open = std::memchr(at, '<', end - i);
+        const size_t end = tagEnd(i);
+        const void* open = std::memchr(m_s.data() + i, '<', end - i);
         i = open ? static_cast<size_t>(static_cast<const char*>(open) - m_s.data()) : end;
     } else {
         const void* found = std::memchr(m_s.data() + i, '<', n - i);
@@ -379,8 +411,7 @@ bool HtmlScanner::titleTag(size_t n) {
     if (!m_titleSeen && matchesLower(m_s, n, "title")) {
         m_state = InTitle;
         m_titleSeen = true;
-        const size_t close = m_s.find('>', n + 4);
-        m_i = close == npos ? m_s.size() : close;
+        m_i = tagEnd(n + 4);
         return true;
     }
     if (m_state != InTitle)
@@ -431,9 +462,7 @@ bool HtmlScanner::styleTag(size_t n) {
 bool HtmlScanner::metaTag(size_t n) {
     if (n + 3 >= m_s.size() || !matchesLower(m_s, n, "meta"))
         return false;
-    size_t close = m_s.find('>', n + 4);
-    if (close == npos)
-        close = m_s.size();
+    const size_t close = tagEnd(n + 4);
     storeMeta(m_s.substr(n + 4, close - (n + 4)));
     m_i = close;
     return true;
@@ -456,15 +485,15 @@ void HtmlScanner::storeMeta(std::string_view attributes) {
 
 } // namespace
 
-PageFields ExtractPageText(std::string_view content, int kind, int indexColon) {
+PageFields ExtractPageText(std::string_view content, int kind, int indexColon, PageStop* stop) {
     PageFields fields;
     const bool keepQuotes = indexColon == 1;
     if (kind == FileKinds::Html) {
         fields.text.reserve(content.size());
-        HtmlScanner(content, keepQuotes, fields).run();
+        HtmlScanner(content, keepQuotes, fields).run(stop);
         trimInPlace(fields.text); // blank runs were already shrunk while scanning
     } else if (kind == FileKinds::Text) {
-        scanPlainText(content, keepQuotes, fields.text);
+        scanPlainText(content, keepQuotes, fields.text, stop);
     }
     if (fields.title.empty())
         fields.title = kNoTitle;

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "index/PageStop.h"
+
 // File kinds: how a page's content is read.
 namespace FileKinds {
 constexpr int Text = 0;       // the whole text is indexed
@@ -22,8 +24,9 @@ struct PageFields {
 
 // Turns a page's raw content into its fields. indexColon 1 keeps double quotes (as backslash + quote);
 // any other value drops them. A page without a title, and every kind other than Html, gets "NO TITLE";
-// a kind other than Text and Html yields nothing else. Never fails.
-PageFields ExtractPageText(std::string_view content, int kind, int indexColon);
+// a kind other than Text and Html yields nothing else. Never fails, but stops early once stop is
+// requested (see PageStop).
+PageFields ExtractPageText(std::string_view content, int kind, int indexColon, PageStop* stop = nullptr);
 
 // Reads the name (lower case) and the double-quoted content value of one meta tag's attribute text.
 // True when a quoted content value was found; name and value are set as far as found either way.

@@ -2,6 +2,7 @@
 #include "platform/AsciiText.h"
 
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 #include "platform/TextFile.h"
@@ -68,8 +69,11 @@ void joinLines(std::string& content, bool stopAtBody) {
 
 } // namespace
 
-bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy) {
-    if (!TextFile::readAll(path, content)) {
+bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop) {
+    std::function<bool()> stopRequested;
+    if (stop)
+        stopRequested = [stop] { return stop->requested(); };
+    if (!TextFile::readAll(path, content, stopRequested)) {
         content.clear();
         return false;
     }

@@ -3,11 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "index/PageStop.h"
+
 // Reads a local page into one content string, its lines joined by one LF (lines end at CR LF, LF or a
 // lone CR; a final line end adds nothing). With an index strategy other than 0 the reading stops at the
 // first line holding a body start tag, keeping only that line's text before the tag.
-// False (and empty content) when the file cannot be opened or read.
-bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy);
+// False (and empty content) when the file cannot be opened or read, or when stop is requested while a
+// large file is read (see PageStop).
+bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop = nullptr);
 
 // The part of a fetched page before its body start tag ("<", blanks, then "body" in any case); empty when
 // the page has none, so a page cut to its head but lacking a body tag yields no fields.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace FolderListing {
@@ -24,6 +25,12 @@ bool list(const std::string& folder, std::vector<FolderEntry>& entries) {
             continue;
         FolderEntry entry;
         entry.name = std::string(name);
+        entry.isLink = item->d_type == DT_LNK;
+        if (item->d_type == DT_UNKNOWN) {
+            struct stat own {};
+            entry.isLink =
+                ::fstatat(dirFd, item->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+        }
         if (item->d_type == DT_DIR || item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
             struct stat info {};
             if (::fstatat(dirFd, item->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode)) {
@@ -47,6 +54,12 @@ bool identity(const std::string& folder, dev_t& device, ino_t& inode) {
     device = info.st_dev;
     inode = info.st_ino;
     return true;
+}
+
+std::string canonicalPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    return error ? std::string() : resolved.string();
 }
 
 } // namespace FolderListing

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -8,7 +9,13 @@
 
 namespace TextFile {
 
-bool readAll(const std::string& path, std::string& content) {
+namespace {
+
+constexpr size_t kStopCheckBytes = size_t{1} << 20;
+
+} // namespace
+
+bool readAll(const std::string& path, std::string& content, const std::function<bool()>& stopRequested) {
     content.clear();
     // Only regular files are read: a pipe would block and a device (a link to /dev/zero) never ends.
     // Opening without blocking keeps a pipe from stopping the program before it can be refused.
@@ -22,13 +29,27 @@ bool readAll(const std::string& path, std::string& content) {
     }
     // The bytes go straight into the content, whose capacity a caller may keep from file to file: a file
     // whose size is known takes one read and no copy. A byte to spare lets the read that meets the end go
-    // without growing it.
+    // without growing it. With a stop to ask, the room is made and filled a chunk at a time, since making
+    // room for a huge file, or reading it, in one go would hold a Stop for that long.
+    const size_t expected = info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : size_t{1} << 16;
+    const size_t step = stopRequested ? kStopCheckBytes : 0;
+    if (step)
+        content.reserve(expected);
     size_t used = 0;
-    content.resize(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : size_t{1} << 16);
+    size_t checkAfter = kStopCheckBytes;
     bool ok = true;
     for (;;) {
-        if (used == content.size())
-            content.resize(used * 2);
+        if (used == content.size()) {
+            const size_t room = used < expected ? expected : used * 2;
+            content.resize(step ? std::min(used + step, room) : room);
+        }
+        if (step && used > checkAfter) {
+            if (stopRequested()) {
+                ok = false;
+                break;
+            }
+            checkAfter = used;
+        }
         const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n > 0) {
             used += static_cast<size_t>(n);

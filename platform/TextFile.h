@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,7 +9,9 @@
 namespace TextFile {
 
 // The whole file as bytes; false when it cannot be opened or read, or is not a regular file.
-bool readAll(const std::string& path, std::string& content);
+// stopRequested, when given, is asked between reads of a megabyte each (never for a file of a megabyte or
+// less); once it answers true the reading ends, false.
+bool readAll(const std::string& path, std::string& content, const std::function<bool()>& stopRequested = {});
 
 // Splits text into lines without their line ends; a last line without a line end counts,
 // and a final line end does not start another line.

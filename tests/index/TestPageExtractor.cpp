@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -311,6 +312,55 @@ TEST(PageExtractorBadInput, VeryLongLinesAreScannedWhole) {
     EXPECT_EQ(f.text, words + " " + words);
     const std::string script = "<script>" + std::string(4 << 20, '<') + "</script>after";
     EXPECT_EQ(html(script).text, "after");
+}
+
+// Megabytes of tags that close only at the very end. A scan that looked for the tag's end again from
+// every "<" would run for many minutes on each of these (the test's time-out catches it); the longer the
+// opener, the fewer "<" and the more megabytes that takes.
+namespace {
+std::string openTags(std::string_view opener, size_t megabytes) {
+    std::string tags(opener);
+    while (tags.size() < (megabytes << 20))
+        tags += tags;
+    return ">before " + tags + ">after";
+}
+} // namespace
+
+TEST(PageExtractorBadInput, ManyUnclosedLessThanSignsAreOneTag) {
+    EXPECT_EQ(html(openTags("<", 6)).text, "before after");
+}
+
+TEST(PageExtractorBadInput, ManyUnclosedCommentsAreOneTag) {
+    EXPECT_EQ(html(openTags("<!--", 16)).text, "before after");
+}
+
+TEST(PageExtractorBadInput, ManyUnclosedQuotedValuesAreOneTag) {
+    EXPECT_EQ(html(openTags("<a href=\"", 24)).text, "before after");
+}
+
+TEST(PageExtractorStop, AStopCutsOnlyPagesLargerThanAChunk) {
+    std::string words = ">" + std::string(61, 'w') + "  "; // a blank run ends each step of the scan
+    while (words.size() < PageStop::kChunkBytes)
+        words += words;
+    const std::string chunk = words.substr(0, PageStop::kChunkBytes);
+    const std::string large = words + words;
+    const std::atomic<int> set{1};
+    const std::atomic<int> clear{0};
+    // Only the blanks of each run shrink, so a page extracted whole keeps more than 9 bytes in 10.
+    const auto keptShare = [](const PageFields& fields, const std::string& page) {
+        return static_cast<double>(fields.text.size()) / static_cast<double>(page.size());
+    };
+    for (const int kind : {FileKinds::Html, FileKinds::Text}) {
+        PageStop whole(set);
+        EXPECT_GT(keptShare(ExtractPageText(chunk, kind, 0, &whole), chunk), 0.9);
+        EXPECT_FALSE(whole.stopped());
+        PageStop cut(set);
+        EXPECT_LT(keptShare(ExtractPageText(large, kind, 0, &cut), large), 0.6);
+        EXPECT_TRUE(cut.stopped());
+        PageStop running(clear);
+        EXPECT_GT(keptShare(ExtractPageText(large, kind, 0, &running), large), 0.9);
+        EXPECT_FALSE(running.stopped());
+    }
 }
 
 TEST(PageExtractorBadInput, EveryTruncationOfAPageIsSafe) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "index/PageExtractor.h"
@@ -69,6 +70,23 @@ TEST(ReadPageFile, MissingFileOrFolderCannotBeOpened) {
     content = "stale";
     EXPECT_FALSE(ReadPageFile(dir.str(), content, 1));
     EXPECT_EQ(content, "");
+    // A device never ends: it is not read at all.
+    EXPECT_FALSE(ReadPageFile("/dev/zero", content, 0));
+}
+
+TEST(ReadPageFile, AStopCutsOnlyFilesLargerThanAChunk) {
+    TempDir dir;
+    const std::string chunk = dir.write("chunk.htm", std::string(PageStop::kChunkBytes, 'c'));
+    const std::string large = dir.write("large.htm", std::string(3 * PageStop::kChunkBytes, 'l'));
+    const std::atomic<int> set{1};
+    std::string content;
+    PageStop whole(set);
+    EXPECT_TRUE(ReadPageFile(chunk, content, 0, &whole));
+    EXPECT_EQ(content.size(), PageStop::kChunkBytes);
+    EXPECT_FALSE(whole.stopped());
+    PageStop cut(set);
+    EXPECT_FALSE(ReadPageFile(large, content, 0, &cut));
+    EXPECT_TRUE(cut.stopped());
 }
 
 TEST(ReadPageFile, BytesPassUnchanged) {
