@@ -19,6 +19,8 @@ class DatabaseError : public std::runtime_error {
 public:
     DatabaseError(int code, const std::string& text) : std::runtime_error(text), m_code(code) {}
     int code() const { return m_code; }
+    // Another connection holds the lock the call needed.
+    bool busy() const;
 
 private:
     int m_code;
@@ -51,6 +53,11 @@ public:
     void setUnsynced();
     // Waits until a closed database file is on the disk.
     static void syncFile(const std::string& path);
+    // Writes a copy of the database as it was last committed to `target`, through SQLite rather than the
+    // file's bytes, which may be half a transaction. The copy is made in a new file beside the target that
+    // then replaces it in one step, so the target is whole or unchanged and a link there is replaced, never
+    // written through.
+    void backupTo(const std::string& target);
 
     // Runs statements that take no values (schema changes, INSERT ... SELECT), one after another.
     void executeScript(const std::string& sql);
