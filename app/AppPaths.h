@@ -25,6 +25,8 @@ struct AppPaths {
     bool dataFolderIsProgramFolder() const { return dataFolder == programFolder; }
     // The output folder of a new profile.
     std::string defaultOutputFolder() const { return dataFolder + "/Output/"; }
+    // The lock that lets one indexing run at a time, of any process, use the data folder's index.
+    std::string runLockPath() const { return dataFolder + "/IndexData.lock"; }
     // The empty database shipped beside the program.
     std::string emptyDatabasePath() const { return programFolder + "/IndexData.mdb"; }
 

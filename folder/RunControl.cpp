@@ -13,7 +13,8 @@
 #include "platform/FolderPath.h"
 
 RunControl::RunControl(const AppPaths& paths, Settings& settings, RunView& view)
-    : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.databasePath, view) {}
+    : m_paths(paths), m_settings(settings), m_view(view), m_database(paths.databasePath, view),
+      m_runLock(paths.runLockPath()) {}
 
 RunControl::~RunControl() {
     shutdown();
@@ -52,9 +53,16 @@ bool RunControl::Go() {
 
     if (!targetReady())
         return false;
-    const ProfileSettings& profile = m_settings.profile;
-    if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType))
+    // Another run on this data folder, of this process or another, owns the index until it ends.
+    if (!m_runLock.tryLock()) {
+        m_view.showMessage(kIndexingNotFinished);
         return false;
+    }
+    const ProfileSettings& profile = m_settings.profile;
+    if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType)) {
+        m_runLock.unlock();
+        return false;
+    }
     m_idleFlag = 0;
     m_view.setStatusText("Process...");
     m_view.clearPageList();
@@ -87,7 +95,8 @@ bool RunControl::targetReady() {
 
 // What the job of this run works with, its settings copied now.
 RunContext RunControl::runContext() {
-    return {m_view, m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath, m_idleFlag};
+    return {m_view,     m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath,
+            m_idleFlag, &m_runLock};
 }
 
 void RunControl::startFolderJob() {

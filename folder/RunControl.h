@@ -8,6 +8,7 @@
 #include "crawler/SpiderThread.h"
 #include "generator/IndexDatabase.h"
 #include "generator/RunIndex.h"
+#include "platform/FileLock.h"
 
 class CIndexFolderThread;
 class CrawlControl;
@@ -64,6 +65,7 @@ private:
     Settings& m_settings;
     RunView& m_view;
     IndexDatabase m_database;
+    FileLock m_runLock;
     int m_jobKind = JobKinds::None;
     std::string m_jobTargetFolder;
     std::string m_crawlRoot;

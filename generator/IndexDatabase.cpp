@@ -18,6 +18,9 @@ constexpr const char* kTable = "IndexData";
 constexpr const char* kConnectError = "Connect to database error!\nError info:%s";
 constexpr const char* kDeleteError = "Delete record from database failure!\nError info:%s";
 constexpr const char* kAddError = "Add record to database failure!\nError info:%s";
+// SQLite may roll the whole transaction back by itself on a full disk, an I/O error or a lack of memory;
+// a write after that would be committed on its own.
+constexpr const char* kRolledBack = "the database ended the run's transaction after an error";
 
 // FileName, Title and LinkDescription hold at most this many bytes.
 constexpr size_t kShortTextLimit = 254;
@@ -118,6 +121,7 @@ IndexDatabase::~IndexDatabase() {
 bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access is the only kind*/) {
     release(false);
     m_scriptType = scriptType;
+    m_runFailed = false;
     if (isJavaScript())
         return true;
     m_connection = std::make_unique<Connection>();
@@ -129,6 +133,8 @@ bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access i
         // The whole run is one transaction: the previous rows stay until the run has ended, and the
         // snapshot taken inside it means nothing can change the table under the cursor.
         m_connection->beginTrans();
+        if (m_connectHook)
+            m_connectHook(*m_connection);
         m_recordset->open(*m_connection, kTable);
     } catch (const DatabaseError& error) {
         // Closing rolls back and drops the write lock, so a failed start leaves the file as it was.
@@ -144,6 +150,8 @@ bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access i
 bool IndexDatabase::DeleteAllRecords() {
     if (isJavaScript())
         return true;
+    if (m_runFailed)
+        return false;
     try {
         if (!m_recordset->bof())
             m_recordset->moveFirst();
@@ -152,7 +160,7 @@ bool IndexDatabase::DeleteAllRecords() {
             m_recordset->moveNext();
         }
     } catch (const DatabaseError& error) {
-        report(kDeleteError, error.what());
+        failRun(kDeleteError, error.what());
         return false;
     }
     return true;
@@ -163,8 +171,12 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
                               const std::string& description, const std::string& linkDescription) {
     if (isJavaScript())
         return true;
-    if (fileName.empty())
+    if (fileName.empty() || m_runFailed)
         return false;
+    if (m_recordsetOpen && !m_connection->inTransaction()) {
+        failRun(kAddError, kRolledBack);
+        return false;
+    }
     try {
         m_recordset->addNew();
         m_recordset->setField("ID", static_cast<long long>(number));
@@ -177,7 +189,7 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
         m_recordset->update();
     } catch (const DatabaseError& error) {
         m_recordset->cancelUpdate();
-        report(kAddError, error.what());
+        failRun(kAddError, error.what());
         return false;
     }
     return true;
@@ -205,7 +217,9 @@ bool IndexDatabase::release(bool commit) {
         return true;
     bool committed = !commit;
     try {
-        if (commit && m_connection->inTransaction()) {
+        if (commit && !m_runFailed && !m_connection->inTransaction())
+            throw DatabaseError(0, kRolledBack);
+        if (commit && !m_runFailed) {
             // Inside the run's transaction: a run that fails here leaves the previous index whole.
             m_connection->executeScript(kSearchText);
             m_connection->executeForEach(kInsertSearchText,
@@ -213,8 +227,8 @@ bool IndexDatabase::release(bool commit) {
             if (m_scriptType == ScriptTypes::Php)
                 m_connection->executeScript(kSearchTrigrams);
             m_connection->commitTrans();
+            committed = true;
         }
-        committed = true;
     } catch (const DatabaseError& error) {
         // The run's rows are gone and the previous ones stay; the user was told they were stored.
         report(kAddError, error.what());
@@ -227,6 +241,14 @@ bool IndexDatabase::release(bool commit) {
 
 void IndexDatabase::report(const char* format, const std::string& errorText) {
     m_messages.showMessage(FillMessage(format, errorText));
+}
+
+// One message for the run: after a full disk every later record would fail the same way.
+void IndexDatabase::failRun(const char* format, const std::string& errorText) {
+    if (!m_runFailed)
+        report(format, errorText);
+    // Without a run open there is nothing to fail: each call reports its own misuse.
+    m_runFailed = m_recordsetOpen;
 }
 
 bool IndexDatabase::HasTrigramIndex(const std::string& databasePath) {

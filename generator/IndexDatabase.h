@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,8 +22,8 @@ public:
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,
                    const std::string& keywords, const std::string& description,
                    const std::string& linkDescription);
-    // Commits the run and closes; leaves IndexData.mdb as one self-contained file. False when the commit
-    // failed: the rows of the run before are kept.
+    // Commits the run and closes; leaves IndexData.mdb as one self-contained file. False when the run
+    // met any database error, or the commit failed: the rows of the run before are kept.
     bool CloseDatabase(int databaseType);
     // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
     void AbandonRun();
@@ -31,12 +32,18 @@ public:
     // make it.
     static bool HasTrigramIndex(const std::string& databasePath);
 
+    // Tests reach a run's connection through this, called once its transaction has begun, to make the
+    // database fail as a full disk would.
+    void setConnectHook(std::function<void(Connection&)> hook) { m_connectHook = std::move(hook); }
+
 private:
     bool isJavaScript() const;
     // Closes the recordset and the connection, committing the run when asked (a failure is reported) and
     // rolling it back otherwise. False when the commit failed.
     bool release(bool commit);
     void report(const char* format, const std::string& errorText);
+    // The run has met a database error: nothing more is written, and its end keeps the previous rows.
+    void failRun(const char* format, const std::string& errorText);
 
     std::string m_databasePath;
     MessageService& m_messages;
@@ -44,4 +51,6 @@ private:
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<Recordset> m_recordset;
     bool m_recordsetOpen = false;
+    bool m_runFailed = false;
+    std::function<void(Connection&)> m_connectHook;
 };

@@ -9,6 +9,7 @@
 #include "generator/IndexDatabase.h"
 #include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
+#include "platform/FileLock.h"
 
 namespace fs = std::filesystem;
 
@@ -61,6 +62,9 @@ void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool r
     else
         EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten,
                     view);
+    // Released before the idle flag is set, so whoever sees the run ended may take the index at once.
+    if (context.runLock)
+        context.runLock->unlock();
     view.setStopEnabled(false);
     view.setGoEnabled(true);
     context.idleFlag = 1;

@@ -5,9 +5,14 @@
 
 #include "app/Settings.h"
 
+class FileLock;
 class IndexDatabase;
 class MessageService;
 class RunView;
+
+// Shown when the index is in use by a run of this or another process.
+inline constexpr const char* kIndexingNotFinished =
+    "Current indexing work has not been finished yet!\nPlease wait or stop the work to continue.";
 
 // What an indexing job (the folder walk or the crawl) works with: the view it reports to, the run's
 // database and a copy of the settings taken when the run started, so that settings edited meanwhile never
@@ -19,6 +24,8 @@ struct RunContext {
     int indexColon = 0;
     std::string indexDataPath;
     std::atomic<int>& idleFlag;
+    // Held from Go until the run has ended, so no other run starts on the data folder meanwhile.
+    FileLock* runLock = nullptr;
 };
 
 // Where an indexing run keeps its index until it has ended: the data file is written beside the previous
@@ -42,6 +49,6 @@ bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPat
 void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database);
 
 // The end of a run, as either job performs it: the index ends (or, for a run that failed as a whole, is
-// abandoned), Stop is disabled and Go enabled, the idle flag is set, "Finish" is shown and the current-item
-// line goes back to its idle text.
+// abandoned), the run lock is released, Stop is disabled and Go enabled, the idle flag is set, "Finish" is
+// shown and the current-item line goes back to its idle text.
 void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool runFailed = false);

@@ -15,6 +15,8 @@
 #include "generator/OutputRecord.h"
 #include "generator/ScriptFileText.h"
 #include "index/IndexDataFile.h"
+#include "platform/Database.h"
+#include "platform/FileLock.h"
 #include "platform/FileReplace.h"
 #include "platform/FolderPath.h"
 #include "platform/TextFile.h"
@@ -147,7 +149,25 @@ private:
         return true;
     }
 
-    bool checkIdle() { return m_in.idle || refuse(kStillIndexing); }
+    // The index is read under the run lock, so no run of any process starts meanwhile. A run of a
+    // version without the lock still holds the database's write lock, waited out briefly, then refused.
+    // Opening the database rolls back what a killed run left half written; a file that is no database
+    // fails when it is copied.
+    bool checkIdle() {
+        if (!m_in.idle || !m_runLock.tryLock())
+            return refuse(kStillIndexing);
+        if (!usesDatabase())
+            return true;
+        try {
+            m_index.open(database());
+            m_index.beginTrans();
+            m_index.rollbackTrans();
+        } catch (const DatabaseError& error) {
+            m_index.close();
+            return !error.busy() || refuse(kStillIndexing);
+        }
+        return true;
+    }
 
     bool checkOutputFolder() {
         std::error_code error;
@@ -253,7 +273,14 @@ private:
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(to, error)) && fs::equivalent(from, to, error))
             return true;
-        return FileReplace::withCopy(from, to);
+        if (!usesDatabase())
+            return FileReplace::withCopy(from, to);
+        try {
+            m_index.backupTo(to);
+        } catch (const DatabaseError&) {
+            return false;
+        }
+        return true;
     }
 
     // What another variant made here would be a second, stale search engine.
@@ -341,6 +368,8 @@ private:
     OutputRecord m_record;
     std::vector<std::string> m_names; // every name this call writes or removes, in the order of its steps
     std::set<std::string> m_named;
+    FileLock m_runLock{m_in.paths.runLockPath()};
+    Connection m_index; // the working database, open from checkIdle on
 };
 
 } // namespace

@@ -5,8 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <vector>
 
 namespace SearchText {
 
@@ -91,9 +95,12 @@ bool isAsciiLetter(QChar c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-QString numericReference(QString digits, int radix) {
-    while (digits.startsWith(u'0'))
-        digits.remove(0, 1);
+QString numericReference(QStringView digits, int radix) {
+    // Skipped by index: removing one zero at a time moved the rest of a long run for every zero.
+    qsizetype zeros = 0;
+    while (zeros < digits.size() && digits[zeros] == u'0')
+        ++zeros;
+    digits = digits.mid(zeros);
     // Long digit runs are invalid anyway; the browser engine gives up on them the same way.
     long long code = digits.size() > 8 ? -1 : digits.isEmpty() ? 0 : digits.toLongLong(nullptr, radix);
     if (code <= 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
@@ -116,7 +123,7 @@ std::pair<QString, qsizetype> referenceAt(const QString& piece) {
                 ++end;
             if (end > 2) {
                 const qsizetype length = end < n && piece[end] == u';' ? end + 1 : end;
-                return {numericReference(piece.mid(2, end - 2), 16), length};
+                return {numericReference(QStringView(piece).mid(2, end - 2), 16), length};
             }
             return {QString(), 0};
         }
@@ -125,7 +132,7 @@ std::pair<QString, qsizetype> referenceAt(const QString& piece) {
             ++end;
         if (end > at) {
             const qsizetype length = end < n && piece[end] == u';' ? end + 1 : end;
-            return {numericReference(piece.mid(at, end - at), radix), length};
+            return {numericReference(QStringView(piece).mid(at, end - at), radix), length};
         }
         return {QString(), 0};
     }
@@ -237,9 +244,158 @@ QString unescapeStored(const QString& s) {
     return out;
 }
 
+// Qt normalizes a text in place, moving the rest of it for every character that decomposes, composes or
+// is reordered, which takes time growing with the square of the text. Composition (NFC) only ever acts
+// within a segment that starts at a character nothing before it can touch, so the text is normalized a
+// block of whole segments at a time. A segment with no such start for a long way (a run of combining
+// marks) is decomposed and put in canonical order here, so that Qt only has a few compositions to make.
+
+QList<uint> canonicalDecomposition(char32_t code) {
+    return QChar::decomposition(code).toUcs4();
+}
+
+bool decomposes(char32_t code) {
+    return QChar::decompositionTag(code) == QChar::Canonical;
+}
+
+// Where a segment may start: before a code point of combining class 0 that no composition takes as its
+// second part, and whose canonical decomposition (if any) starts with such a code point too.
+class SegmentStarts {
+public:
+    SegmentStarts() : m_neverStarts(0x110000, false) {
+        std::vector<char32_t> decomposing;
+        for (char32_t code = 0x80; code <= 0x10FFFF; ++code) {
+            if (!decomposes(code))
+                continue;
+            decomposing.push_back(code);
+            const QList<uint> parts = canonicalDecomposition(code);
+            for (qsizetype k = 1; k < parts.size(); ++k)
+                m_neverStarts[parts[k]] = true;
+        }
+        for (const char32_t code : decomposing) {
+            char32_t first = code;
+            while (decomposes(first))
+                first = canonicalDecomposition(first).front();
+            if (m_neverStarts[first] || QChar::combiningClass(first) != 0)
+                m_neverStarts[code] = true;
+        }
+    }
+
+    bool startsSegment(char32_t code) const {
+        return code < 0x80 || (!m_neverStarts[code] && QChar::combiningClass(code) == 0);
+    }
+
+private:
+    std::vector<bool> m_neverStarts;
+};
+
+const SegmentStarts& segmentStarts() {
+    static const SegmentStarts starts;
+    return starts;
+}
+
+void appendDecomposed(char32_t code, std::u32string& out) {
+    if (!decomposes(code)) {
+        out += code;
+        return;
+    }
+    for (const uint part : canonicalDecomposition(code))
+        appendDecomposed(part, out);
+}
+
+// Canonical order: each run of marks sorted by combining class, marks of one class keeping their order.
+// A counting sort, as a run may be as long as the text.
+void orderMarks(std::u32string& text) {
+    std::vector<std::pair<uint8_t, char32_t>> run;
+    for (size_t k = 0; k < text.size();) {
+        if (QChar::combiningClass(text[k]) == 0) {
+            ++k;
+            continue;
+        }
+        run.clear();
+        size_t end = k;
+        for (; end < text.size(); ++end) {
+            const auto combiningClass = static_cast<uint8_t>(QChar::combiningClass(text[end]));
+            if (combiningClass == 0)
+                break;
+            run.emplace_back(combiningClass, text[end]);
+        }
+        std::array<size_t, 257> next{};
+        for (const auto& mark : run)
+            ++next[mark.first + 1u];
+        for (size_t c = 1; c < next.size(); ++c)
+            next[c] += next[c - 1];
+        for (const auto& mark : run)
+            text[k + next[mark.first]++] = mark.second;
+        k = end;
+    }
+}
+
+// NFC of a long segment: decomposed and ordered here, composed by Qt.
+QString composedSegment(QStringView segment) {
+    // A lone surrogate starts a segment of its own and composes with nothing; Qt keeps it as it is, where
+    // the conversion below would replace it.
+    if (!segment.isEmpty() && segment[0].isSurrogate() &&
+        !(segment.size() > 1 && segment[0].isHighSurrogate() && segment[1].isLowSurrogate()))
+        return segment.first(1).toString() + composedSegment(segment.mid(1));
+    std::u32string decomposed;
+    decomposed.reserve(static_cast<size_t>(segment.size()));
+    for (const char32_t code : segment.toUcs4())
+        appendDecomposed(code, decomposed);
+    orderMarks(decomposed);
+    return QString::fromUcs4(decomposed.data(), static_cast<qsizetype>(decomposed.size()))
+        .normalized(QString::NormalizationForm_C);
+}
+
+QString normalizedC(const QString& text) {
+    // Below U+0300 nothing is changed by NFC unless a combining mark follows; most pages hold nothing else.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; }))
+        return text;
+    // A block this long costs Qt little even when every character in it moves the rest.
+    constexpr qsizetype kBlock = 256;
+    const SegmentStarts& starts = segmentStarts();
+    QString out;
+    out.reserve(text.size());
+    qsizetype blockStart = 0;
+    qsizetype segmentStart = 0;
+    const auto endSegment = [&](qsizetype at) {
+        if (at - segmentStart > kBlock) {
+            out += QStringView(text)
+                       .mid(blockStart, segmentStart - blockStart)
+                       .toString()
+                       .normalized(QString::NormalizationForm_C);
+            out += composedSegment(QStringView(text).mid(segmentStart, at - segmentStart));
+            blockStart = at;
+        } else if (at - blockStart >= kBlock) {
+            out += QStringView(text)
+                       .mid(blockStart, at - blockStart)
+                       .toString()
+                       .normalized(QString::NormalizationForm_C);
+            blockStart = at;
+        }
+        segmentStart = at;
+    };
+    const ushort* units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype k = 0; k < size;) {
+        char32_t code = units[k];
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(code) && k + 1 < size && QChar::isLowSurrogate(units[k + 1])) {
+            code = QChar::surrogateToUcs4(units[k], units[k + 1]);
+            length = 2;
+        }
+        if (k > segmentStart && starts.startsSegment(code))
+            endSegment(k);
+        k += length;
+    }
+    endSegment(size);
+    out += QStringView(text).mid(blockStart).toString().normalized(QString::NormalizationForm_C);
+    return out;
+}
+
 QString shownText(QString text) {
     text.replace(QChar(0), QChar(u' '));
-    return decodeReferences(text).normalized(QString::NormalizationForm_C);
+    return normalizedC(decodeReferences(text));
 }
 
 char32_t foldCodePoint(char32_t code) {

@@ -1,7 +1,11 @@
 #include "platform/Database.h"
 #include "platform/AsciiText.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <sqlite3.h>
@@ -43,6 +47,11 @@ std::string quoteIdentifier(const std::string& name) {
 }
 
 } // namespace
+
+bool DatabaseError::busy() const {
+    const int primary = m_code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
 
 // ---- Connection ----
 
@@ -110,6 +119,44 @@ bool Connection::fileHasTable(const std::string& path, const std::string& table)
     }
     sqlite3_close_v2(db);
     return found;
+}
+void Connection::backupTo(const std::string& target) {
+    requireOpen();
+    namespace fs = std::filesystem;
+    const fs::path to(target);
+    std::string temporary = (to.parent_path() / ("." + to.filename().string() + ".tmp-XXXXXX")).string();
+    // Made new, with a name no one could have planted a link at.
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        throw DatabaseError(SQLITE_CANTOPEN, std::strerror(errno));
+    // The copy is read as the working file is (by a web server, once published), not kept private.
+    struct stat source {};
+    if (::stat(sqlite3_db_filename(m_db, "main"), &source) == 0)
+        ::fchmod(fd, source.st_mode & 07777);
+    ::close(fd);
+
+    sqlite3* copy = nullptr;
+    int rc = sqlite3_open_v2(temporary.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
+        if (backup) {
+            sqlite3_backup_step(backup, -1);
+            rc = sqlite3_backup_finish(backup);
+        } else {
+            rc = sqlite3_errcode(copy);
+        }
+    }
+    std::string text = copy ? sqlite3_errmsg(copy) : sqlite3_errstr(rc);
+    if (sqlite3_close(copy) != SQLITE_OK && rc == SQLITE_OK)
+        rc = SQLITE_IOERR;
+    if (rc == SQLITE_OK && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        rc = SQLITE_CANTOPEN;
+        text = std::strerror(errno);
+    }
+    if (rc != SQLITE_OK) {
+        ::unlink(temporary.c_str());
+        throw DatabaseError(rc, text);
+    }
 }
 void Connection::rollbackTrans() {
     execute("ROLLBACK");

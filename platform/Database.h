@@ -19,6 +19,8 @@ class DatabaseError : public std::runtime_error {
 public:
     DatabaseError(int code, const std::string& text) : std::runtime_error(text), m_code(code) {}
     int code() const { return m_code; }
+    // Another connection holds the lock the call needed.
+    bool busy() const;
 
 private:
     int m_code;
@@ -54,6 +56,11 @@ public:
     // True when the file is an SQLite database holding the table. The file is only read, never written:
     // a journal left beside it is not rolled back, and nothing is created beside it.
     static bool fileHasTable(const std::string& path, const std::string& table);
+    // Writes a copy of the database as it was last committed to `target`, through SQLite rather than the
+    // file's bytes, which may be half a transaction. The copy is made in a new file beside the target that
+    // then replaces it in one step, so the target is whole or unchanged and a link there is replaced, never
+    // written through.
+    void backupTo(const std::string& target);
 
     // Runs statements that take no values (schema changes, INSERT ... SELECT), one after another.
     void executeScript(const std::string& sql);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "batch/BatchCommand.h"
 #include "platform/SettingsStore.h"
@@ -371,4 +372,47 @@ TEST_F(Batch, PreviewServesThePhpEngineUntilInterrupted) {
     javaScript[4] = "SelTemplateName=Simple-ASP";
     EXPECT_EQ(run(javaScript), BatchStatus::Failed);
     EXPECT_NE(stderrText().find("needs a web server with ASP"), std::string::npos);
+}
+
+// Two processes on one data folder: while a crawl waits for a server that never answers, a second run is
+// refused with exit 1 and changes nothing; killing the crawl frees the folder, as the system drops the
+// lock with its holder.
+TEST_F(Batch, OneRunAtATimePerDataFolderAcrossProcesses) {
+    LoopbackServer silent(
+        [](const std::string&) { return LoopbackServer::of(LoopbackServer::Reply::Stall); });
+    fs::copy_file(FINDLARK_EXECUTABLE, program.path() / "findlark");
+    site.write("a.htm", "<title>Previous</title>");
+    const std::string findlark = program.str("findlark");
+    const std::string config = "XDG_CONFIG_HOME=" + program.str("config");
+    const std::string indexSite = "env '" + config + "' '" + findlark + "' index-folder '" + site.str() +
+                                  "' --set ScriptType=0 >'" + program.str("out.txt") + "' 2>&1";
+    ASSERT_EQ(std::system(indexSite.c_str()), 0);
+    const std::string previous = testsupport::readFile(program.indexDataPath());
+
+    const pid_t crawl = fork();
+    ASSERT_GE(crawl, 0);
+    if (crawl == 0) {
+        execl("/usr/bin/env", "env", config.c_str(), findlark.c_str(), "index-website", silent.url().c_str(),
+              "--quiet", "--set", "ScriptType=0", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const std::string pending = program.indexDataPath() + ".new";
+    for (int wait = 0; wait < 3000 && silent.requests().empty(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_FALSE(silent.requests().empty()) << "the crawl never asked";
+    const std::string crawlPending = testsupport::readFile(pending);
+
+    const int refused = std::system(indexSite.c_str());
+    EXPECT_EQ(WEXITSTATUS(refused), BatchStatus::Failed);
+    EXPECT_NE(testsupport::readFile(program.str("out.txt"))
+                  .find("Current indexing work has not been finished yet!\nPlease wait or stop the work to "
+                        "continue."),
+              std::string::npos);
+    EXPECT_EQ(testsupport::readFile(pending), crawlPending);
+    EXPECT_EQ(testsupport::readFile(program.indexDataPath()), previous);
+
+    kill(crawl, SIGKILL);
+    int status = 0;
+    waitpid(crawl, &status, 0);
+    EXPECT_EQ(std::system(indexSite.c_str()), 0) << testsupport::readFile(program.str("out.txt"));
 }

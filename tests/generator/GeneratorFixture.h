@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,14 @@ inline std::string crlf(std::initializer_list<std::string> lines) {
     return text;
 }
 
+// The schema and the rows of IndexData: what a copy of the database made through SQLite keeps.
+inline std::vector<testsupport::DbRow> databaseContent(const std::string& path) {
+    auto rows = testsupport::queryRows(path, "SELECT type, name, sql FROM sqlite_master ORDER BY name");
+    const auto data = testsupport::queryRows(path, "SELECT * FROM IndexData ORDER BY rowid");
+    rows.insert(rows.end(), data.begin(), data.end());
+    return rows;
+}
+
 // A program folder with its support files, an index, a template "Mine" and an empty output folder.
 class GeneratorFixture : public ::testing::Test {
 protected:
@@ -30,6 +39,8 @@ protected:
         program.write("SearchFuncASP.dat", "<%\r\nResponse.Write(\"x\")\n%>");
         program.write("SearchFuncPHP.dat", "echo 'x';\r\n\necho \"$y\";");
         program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
+        // The run that made the index left its lock file, which make takes in turn.
+        program.write("IndexData.lock", "");
         // The database as a PHP run leaves it: with the trigram index that page searches.
         testsupport::queryRows(
             program.databasePath(),

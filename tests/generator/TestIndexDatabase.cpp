@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "generator/IndexDatabase.h"
+#include "platform/Database.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -361,27 +362,49 @@ TEST_F(IndexDatabaseTest, NewConnectReleasesARunThatWasNeverClosed) {
     EXPECT_TRUE(holdsPrefixOfRun(rows(), "next"));
 }
 
-TEST_F(IndexDatabaseTest, FailingRecordIsReportedAndTheRunGoesOn) {
-    fs::remove(folder.databasePath());
-    sqlite3* db = openDirect(folder.databasePath(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    ASSERT_NE(db, nullptr);
-    ASSERT_EQ(
-        sqlite3_exec(db,
-                     "CREATE TABLE IndexData (ID INTEGER, FileName TEXT, Title TEXT NOT NULL, Text TEXT, "
-                     "Keywords TEXT, Description TEXT, LinkDescription TEXT)",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(db);
+// The run's connection may grow the file by a few pages only, as on a nearly full disk.
+void limitGrowth(Connection& connection) {
+    const auto pages = connection.textRows("PRAGMA page_count");
+    connection.executeScript("PRAGMA max_page_count = " + std::to_string(std::stoll(*pages.at(0).at(0)) + 8));
+}
 
+TEST_F(IndexDatabaseTest, AFullDiskFailsTheWholeRunAndKeepsThePreviousIndex) {
+    runOf("old", 10);
+    const std::string searchText = "SELECT * FROM SearchText ORDER BY Row";
+    const auto searchRows = queryRows(folder.databasePath(), searchText);
+    database.setConnectHook(limitGrowth);
     ASSERT_TRUE(startRun(database));
-    EXPECT_FALSE(database.AddRecord(0, "untitled.htm", "", "text", "", "", ""));
-    EXPECT_EQ(messages.messages(),
-              std::vector<std::string>{"Add record to database failure!\nError info:NOT NULL "
-                                       "constraint failed: IndexData.Title"});
-    EXPECT_TRUE(database.AddRecord(1, "titled.htm", "T", "", "", "", ""));
-    ASSERT_TRUE(database.CloseDatabase(kAccess));
-    EXPECT_EQ(rows(), (std::vector<Row>{
-                          {"1", "titled.htm", "T", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}));
+    addPages(database, "new", 3);
+    EXPECT_FALSE(database.AddRecord(3, "large.htm", "Large", std::string(1 << 20, 'x'), "", "", ""));
+    // The disk has room for a small record again, but the run has failed: nothing more is written.
+    EXPECT_FALSE(database.AddRecord(4, "small.htm", "Small", "", "", "", ""));
+    EXPECT_FALSE(database.CloseDatabase(kAccess));
+    EXPECT_EQ(
+        messages.messages(),
+        std::vector<std::string>{"Add record to database failure!\nError info:database or disk is full"});
+    EXPECT_EQ(rows().size(), 10u);
+    EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
+    EXPECT_EQ(queryRows(folder.databasePath(), searchText), searchRows);
+}
+
+// SQLite may end the transaction by itself after such an error; the records that follow must not be
+// committed one by one.
+TEST_F(IndexDatabaseTest, ARunWhoseTransactionWasRolledBackWritesNoMoreAndFails) {
+    runOf("old", 10);
+    const std::string searchText = "SELECT * FROM SearchText ORDER BY Row";
+    const auto searchRows = queryRows(folder.databasePath(), searchText);
+    Connection* connection = nullptr;
+    database.setConnectHook([&connection](Connection& c) { connection = &c; });
+    ASSERT_TRUE(startRun(database));
+    addPages(database, "new", 3);
+    ASSERT_NE(connection, nullptr);
+    connection->rollbackTrans();
+    EXPECT_FALSE(database.AddRecord(3, fileName("new", 3), "T", "", "", "", ""));
+    EXPECT_FALSE(database.CloseDatabase(kAccess));
+    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(rows().size(), 10u);
+    EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
+    EXPECT_EQ(queryRows(folder.databasePath(), searchText), searchRows);
 }
 
 TEST_F(IndexDatabaseTest, OperationsAfterAFailedConnectReportFailure) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ProductInfo.h"
+#include "generator/IndexDatabase.h"
+#include "platform/FileLock.h"
 #include "tests/generator/GeneratorFixture.h"
 
 namespace fs = std::filesystem;
@@ -143,7 +145,7 @@ TEST_F(SearchFileGeneratorTest, AspRefusalsComeInTheirOrderAndWriteNothing) {
     program.write("SearchFuncASP.dat", "x");
     // The JavaScript index does not count as an index for the ASP variant.
     expectRefusal(kIndexFirst);
-    program.write("IndexData.mdb", "db");
+    fs::copy_file(fs::path(testsupport::buildProgramDir()) / "IndexData.mdb", program.databasePath());
     expectRefusal(kStillIndexing);
     idle = true;
     expectRefusal(noOutputPath(""));
@@ -217,7 +219,8 @@ TEST_F(SearchFileGeneratorTest, EachVariantLeavesItsFileSet) {
         if (c.scriptType == 0) {
             EXPECT_EQ(outputFile("webdata.js"), "arrFiles=new Array();fileNum=0;");
         } else {
-            EXPECT_EQ(outputFile("IndexData.mdb"), testsupport::readFile(program.databasePath()));
+            EXPECT_EQ(generatortest::databaseContent(output.str("IndexData.mdb")),
+                      generatortest::databaseContent(program.databasePath()));
         }
         if (c.windowType == 2 && c.scriptType == 0) {
             EXPECT_EQ(outputFile("FrameSearch.html"), "<frameset></frameset>\r\n");
@@ -738,6 +741,64 @@ TEST_F(SearchFileGeneratorTest, ProgramFolderAsOutputKeepsTheSupportFiles) {
     ASSERT_TRUE(generate()) << messageList();
     EXPECT_EQ(testsupport::readFile(program.databasePath()), database);
     EXPECT_TRUE(fs::exists(program.indexDataPath()));
+}
+
+// A run killed midway leaves its half-written pages in the database file and the pages they replaced in
+// the journal beside it: make publishes the index as last committed, whole.
+TEST_F(SearchFileGeneratorTest, ADatabaseLeftHalfWrittenByAKilledRunIsPublishedWhole) {
+    profile.ScriptType = ScriptTypes::Asp;
+    testsupport::RecordingMessages runMessages;
+    const auto addPages = [](IndexDatabase& database, int count, const std::string& text) {
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(database.AddRecord(i, "page" + std::to_string(i) + ".htm", "T", text, "", "", ""));
+    };
+    IndexDatabase previous(program.databasePath(), runMessages);
+    ASSERT_TRUE(previous.ConnectDatabase(ScriptTypes::Asp, 0) && previous.DeleteAllRecords());
+    addPages(previous, 10, "previous");
+    ASSERT_TRUE(previous.CloseDatabase(0));
+    const std::string committed = testsupport::readFile(program.databasePath());
+
+    testsupport::TempDir killed;
+    {
+        IndexDatabase run(program.databasePath(), runMessages);
+        ASSERT_TRUE(run.ConnectDatabase(ScriptTypes::Asp, 0) && run.DeleteAllRecords());
+        // More than SQLite's page cache holds, so pages reach the file before the commit.
+        addPages(run, 1500, std::string(4000, 'n'));
+        for (const char* name : {"IndexData.mdb", "IndexData.mdb-journal"})
+            fs::copy_file(program.path() / name, killed.path() / name);
+    }
+    for (const char* name : {"IndexData.mdb", "IndexData.mdb-journal"})
+        fs::copy_file(killed.path() / name, program.path() / name, fs::copy_options::overwrite_existing);
+    ASSERT_NE(testsupport::readFile(program.databasePath()), committed) << "no page reached the file";
+
+    ASSERT_TRUE(generate()) << messageList();
+    const std::string published = output.str("IndexData.mdb");
+    EXPECT_EQ(testsupport::queryRows(published, "PRAGMA integrity_check"),
+              std::vector<testsupport::DbRow>{{"ok"}});
+    EXPECT_EQ(testsupport::queryRows(published, "SELECT count(*) FROM IndexData WHERE Text = 'previous'"),
+              std::vector<testsupport::DbRow>{{"10"}});
+    EXPECT_EQ(testsupport::queryRows(published, "SELECT count(*) FROM IndexData"),
+              std::vector<testsupport::DbRow>{{"10"}});
+}
+
+// While a run of any process holds the index, make refuses and writes nothing: a run holds the lock, and
+// a run of a version without it holds the database's write lock.
+TEST_F(SearchFileGeneratorTest, MakeIsRefusedWhileARunHoldsTheIndex) {
+    profile.ScriptType = ScriptTypes::Asp;
+    {
+        FileLock run(paths.runLockPath());
+        ASSERT_TRUE(run.tryLock());
+        expectRefusal(kStillIndexing);
+    }
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(program.databasePath().c_str(), &writer, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; DELETE FROM IndexData;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    expectRefusal(kStillIndexing);
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_TRUE(generate()) << messageList();
 }
 
 } // namespace

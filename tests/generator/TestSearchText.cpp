@@ -1,6 +1,10 @@
 #include "generator/SearchText.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
+#include <string>
+#include <string_view>
 
 // What the browser engine makes of the same stored text is checked against it by the PHP parity tests;
 // these pin the edges where a port most easily goes wrong.
@@ -45,4 +49,72 @@ TEST(SearchText, ThePhpTableHoldsExactlyTheChangedCharacters) {
 TEST(SearchText, TextsTheTrigramIndexWouldFoldFurtherAreMarked) {
     EXPECT_EQ(SearchText::FoldsFurther("plain text, caf\xC3\xA9, \xCF\x83"), "0");
     EXPECT_EQ(SearchText::FoldsFurther("\xC5\xBFqlite"), "1"); // the long s folds to "s"
+}
+
+namespace {
+
+std::string utf8(std::u32string_view codes) {
+    return QString::fromUcs4(codes.data(), static_cast<qsizetype>(codes.size())).toStdString();
+}
+
+std::string repeated(std::string_view piece, size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
+TEST(SearchText, EveryAsciiCapitalFoldsToItsSmallLetter) {
+    EXPECT_EQ(SearchText::FoldCase("ABCDEFGHIJKLMNOPQRSTUVWXYZ@[`{"), "abcdefghijklmnopqrstuvwxyz@[`{");
+}
+
+// Each text holds characters that decomposition, composition or reordering would move the rest of the
+// text for, one after another: minutes of work where the time grows with the square of the text.
+TEST(SearchText, LongTextsThatNormalizationChangesEverywhereArePreparedInOnePass) {
+    // Kelvin sign and capital I with a dot, a million of them: both change under normalization or folding.
+    constexpr size_t kPairs = 500000;
+    EXPECT_EQ(SearchText::Searchable(repeated(utf8(U"\u212A\u0130"), kPairs)), repeated("ki", kPairs));
+    // One letter carrying marks out of canonical order: the acute joins the letter, the rest are sorted.
+    constexpr size_t kMarks = 100000;
+    EXPECT_EQ(SearchText::ShownText("a" + repeated(utf8(U"\u0301\u0316"), kMarks)),
+              utf8(U"\u00E1") + repeated(utf8(U"\u0316"), kMarks) + repeated(utf8(U"\u0301"), kMarks - 1));
+    // A reference with a million leading zeros.
+    EXPECT_EQ(SearchText::DecodeReferences("&#" + std::string(1000000, '0') + "65;"), "A");
+}
+
+// The text is normalized a piece at a time; the result must be that of the whole text at once.
+TEST(SearchText, NormalizingInPiecesGivesTheWholeTextsResult) {
+    // Starters, letters that decompose, jamo, vowel signs that join the letter before them, ...
+    const std::u32string starters = U"aeIK \u00E9\u0130\u212A\u1E09\u1100\uAC00\u0B47\u0DD9\u03A9\u2126";
+    // ... and what cannot start a piece: marks of several classes (one outside the BMP), a Tibetan vowel
+    // whose decomposition starts with a mark, jamo and vowel signs that join the character before them.
+    const std::u32string joining = U"\u0301\u0316\u0344\u0327\u0308\u0F71\u0F72\u0F73\u0B3E\u0DCF\u0DCA"
+                                   U"\u1161\u11A8\U0001D165\U0001D16D";
+    unsigned state = 12345;
+    const auto next = [&state](size_t bound) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % bound;
+    };
+    for (int sample = 0; sample < 40; ++sample) {
+        std::u32string codes;
+        const size_t length = 100 + static_cast<size_t>(sample) * 40;
+        // Every fourth text is one letter with only joining characters after it: a piece too long to leave
+        // to Qt whole.
+        const bool oneRun = sample % 4 == 0;
+        for (size_t i = 0; i < length; ++i) {
+            const bool start = oneRun ? i == 0 : next(2) == 0;
+            codes += start ? starters[next(starters.size())] : joining[next(joining.size())];
+        }
+        // A lone surrogate (it can only come from a stored escape) in some of them.
+        std::string stored = utf8(codes);
+        if (sample % 5 == 0)
+            stored = utf8(codes.substr(0, length / 2)) + "\\uD800" + utf8(codes.substr(length / 2));
+        const QString whole =
+            QString::fromUtf8(SearchText::UnescapeStored(stored)).normalized(QString::NormalizationForm_C);
+        EXPECT_EQ(SearchText::Searchable(stored), SearchText::FoldCase(whole.toStdString()))
+            << "sample " << sample;
+    }
 }
