@@ -24,14 +24,6 @@ QColor systemColor(const QPalette& palette, QPalette::ColorRole role) {
     return palette.color(QPalette::Active, role);
 }
 
-QString withoutMnemonics(const QString& text) {
-    QString plain = text;
-    plain.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    plain.remove(QLatin1Char('&'));
-    plain.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return plain;
-}
-
 int channel(int value, double factor) {
     return value + static_cast<int>(std::floor(factor * (255 - value) + 1e-9));
 }
@@ -146,6 +138,20 @@ const BCMenu::Item* BCMenu::itemAt(const QWidget* widget, const QRect& rect) con
     return found == m_items.end() ? nullptr : &found->second;
 }
 
+int BCMenu::textLeft() const {
+    return (flatStyle() ? m_imageSize.width() + gap() : m_imageSize.width()) + kTextMargin;
+}
+
+QRect BCMenu::textRect(const QRect& item) const {
+    const int left = textLeft();
+    return QRect(item.left() + left, item.top(), item.width() - left - kTextMargin, item.height());
+}
+
+int BCMenu::textWidth(const QFontMetrics& metrics, const QString& text) {
+    // As wide as drawn: mnemonics taken out, and the glyphs' overhang at either end counted.
+    return metrics.boundingRect(QRect(), kTextFlags | Qt::TextShowMnemonic, text).width();
+}
+
 QSize BCMenu::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
                                const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -157,13 +163,15 @@ QSize BCMenu::sizeFromContents(ContentsType type, const QStyleOption* option, co
         // One pixel wide rather than none, as a menu leaves out items of no size.
         return QSize(1, std::max(barHeight / 2, (m_imageSize.height() + g) / 2));
 
-    // The menu adds the widest shortcut's width to every item's.
-    const QString text = item->text.section(QLatin1Char('\t'), 0, 0);
-    int textWidth = item->fontMetrics.horizontalAdvance(withoutMnemonics(text));
+    // Measured exactly as drawItemText() lays the text out in textRect(): the same font and the same
+    // margins on both sides. The menu adds the widest shortcut's width to every item's.
+    int width =
+        textLeft() + textWidth(item->fontMetrics, item->text.section(QLatin1Char('\t'), 0, 0)) + kTextMargin;
     if (item->text.contains(QLatin1Char('\t')) || item->reservedShortcutWidth > 0)
-        textWidth += kTabGap;
-    const int extra = flatStyle() ? m_imageSize.width() + g + kTextMargin : 2 * m_imageSize.width() + 1;
-    return QSize(textWidth + extra, std::max(barHeight, m_imageSize.height() + g));
+        width += kTabGap;
+    if (!flatStyle())
+        width = std::max(width, 2 * m_imageSize.width() + 1);
+    return QSize(width, std::max(barHeight, m_imageSize.height() + g));
 }
 
 void BCMenu::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
@@ -227,7 +235,7 @@ int BCMenu::styleHint(StyleHint hint, const QStyleOption* option, const QWidget*
 
 void BCMenu::drawItemText(const QStyleOptionMenuItem& option, QPainter& painter, QRect rect,
                           const QColor& color) const {
-    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    int flags = kTextFlags;
     flags |= styleHint(SH_UnderlineShortcut, &option, nullptr, nullptr) ? Qt::TextShowMnemonic
                                                                         : Qt::TextHideMnemonic;
     const qsizetype tab = option.text.indexOf(QLatin1Char('\t'));
@@ -308,9 +316,7 @@ void BCMenu::drawFlatItem(const QStyleOptionMenuItem& option, QPainter& painter,
     const QColor text = enabled ? systemColor(colors, QPalette::Text)
                                 : LightenColor(colors.color(QPalette::Disabled, QPalette::Text),
                                                kThemedDesktop ? 0.0 : kGrayTextFactor);
-    const QRect textRect(band.right() + 1 + kTextMargin, r.top(), r.right() - band.right() - 2 * kTextMargin,
-                         r.height());
-    drawItemText(option, painter, textRect, text);
+    drawItemText(option, painter, textRect(r), text);
 }
 
 void BCMenu::drawClassicItem(const QStyleOptionMenuItem& option, QPainter& painter, const Item* item) const {
@@ -350,13 +356,12 @@ void BCMenu::drawClassicItem(const QStyleOptionMenuItem& option, QPainter& paint
         drawCheckMark(painter, cell,
                       systemColor(colors, selected ? QPalette::HighlightedText : QPalette::Text));
     }
-    const QRect textRect(r.left() + m_imageSize.width() + kTextMargin, r.top(),
-                         r.width() - m_imageSize.width() - 2 * kTextMargin, r.height());
+    const QRect text = textRect(r);
     if (!enabled) {
-        drawItemText(option, painter, textRect.translated(1, 1), systemColor(colors, QPalette::Light));
-        drawItemText(option, painter, textRect, colors.color(QPalette::Disabled, QPalette::Text));
+        drawItemText(option, painter, text.translated(1, 1), systemColor(colors, QPalette::Light));
+        drawItemText(option, painter, text, colors.color(QPalette::Disabled, QPalette::Text));
     } else {
-        drawItemText(option, painter, textRect,
+        drawItemText(option, painter, text,
                      systemColor(colors, selected ? QPalette::HighlightedText : QPalette::Text));
     }
 }

@@ -38,9 +38,10 @@ public:
     static constexpr double kBandFactor = 0.25;
     static constexpr double kSelectionFactor = 0.85;
     static constexpr double kGrayTextFactor = 0.4;
-    // The space between an item's text and its shortcut, and the margin right of the shortcut.
+    // The margin on either side of an item's text, and the space between its text and its shortcut.
     static constexpr int kTextMargin = 8;
     static constexpr int kTabGap = 3 * kTextMargin;
+    static constexpr int kTextFlags = Qt::AlignVCenter | Qt::TextSingleLine;
 
     BCMenu();
     ~BCMenu() override;
@@ -66,6 +67,9 @@ public:
     static QImage shadowImage(const QImage& image, const QColor& shadow);
     // The height of a one-line menu bar in a menu font.
     static int menuBarHeight(const QFontMetrics& metrics);
+    // Where an item's text is drawn inside the item's rectangle, and how wide a text is drawn there.
+    QRect textRect(const QRect& item) const;
+    static int textWidth(const QFontMetrics& metrics, const QString& text);
 
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
                            const QWidget* widget) const override;
@@ -83,6 +87,7 @@ private:
         std::vector<QImage> images;
     };
     const Item* itemAt(const QWidget* menu, const QRect& rect) const;
+    int textLeft() const;
     void drawFlatItem(const QStyleOptionMenuItem& option, QPainter& painter, const Item* item) const;
     void drawClassicItem(const QStyleOptionMenuItem& option, QPainter& painter, const Item* item) const;
     void drawItemText(const QStyleOptionMenuItem& option, QPainter& painter, QRect rect,

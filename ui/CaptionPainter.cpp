@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+
+#include "ui/SystemMenu.h"
 
 namespace {
 
@@ -18,7 +23,12 @@ bool canMoveWindowsItself() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+// How far an arrow key moves or sizes the window while Move or Size from the window menu is on.
+const int kArrowStep = 8;
+
 } // namespace
+
+CCaptionPainter::CCaptionPainter() = default;
 
 // The window keeps the flags it has: it is being destroyed, or lives on without its caption drawn.
 CCaptionPainter::~CCaptionPainter() = default;
@@ -71,6 +81,9 @@ void CCaptionPainter::Install(QWidget* window, PaintMessage paintMessage) {
             child->setCursor(Qt::ArrowCursor);
     updateMargins();
     forgetSize();
+    m_systemMenu = std::make_unique<SystemMenu>(window, [this](int command) { OnSysCommand(command); });
+    m_systemMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
+    QObject::connect(m_systemMenuKey, &QShortcut::activated, window, [this] { ShowSystemMenu(); });
     if (shown)
         window->show();
 }
@@ -79,6 +92,10 @@ void CCaptionPainter::Uninstall() {
     QWidget* window = hookedWindow();
     if (!window)
         return;
+    if (m_tracking)
+        endTracking(false);
+    delete m_systemMenuKey.data();
+    m_systemMenu.reset();
     HookWindow(nullptr);
     const bool shown = window->isVisible();
     window->setContentsMargins(m_nativeMargins);
@@ -100,6 +117,124 @@ void CCaptionPainter::updateMargins() {
 void CCaptionPainter::forgetSize() {
     m_cachedSize = QSize();
     m_bitmaps = {};
+}
+
+void CCaptionPainter::SetSystemCommandHandler(std::function<void(int command)> handler) {
+    m_systemCommandHandler = std::move(handler);
+}
+
+void CCaptionPainter::ShowSystemMenu() {
+    QWidget* window = hookedWindow();
+    if (!window || !m_systemMenu)
+        return;
+    const QRect caption = captionRect();
+    m_systemMenu->popup(window->mapToGlobal(QPoint(caption.left(), caption.bottom() + 1 + kBorder)));
+}
+
+void CCaptionPainter::OnSysCommand(int command) {
+    QWidget* window = hookedWindow();
+    if (!window)
+        return;
+    switch (command) {
+    case SystemMenu::Restore:
+        if (window->isMinimized())
+            window->showNormal();
+        else if (window->isMaximized())
+            toggleMaximized();
+        return;
+    case SystemMenu::Move:
+        return beginTracking({});
+    case SystemMenu::Size:
+        return beginTracking(Qt::RightEdge | Qt::BottomEdge);
+    case SystemMenu::Minimize:
+        window->showMinimized();
+        return;
+    case SystemMenu::Maximize:
+        if (!window->isMaximized())
+            toggleMaximized();
+        return;
+    case SystemMenu::Close:
+        window->close();
+        return;
+    default:
+        if (m_systemCommandHandler)
+            m_systemCommandHandler(command);
+        return;
+    }
+}
+
+void CCaptionPainter::beginTracking(Qt::Edges edges) {
+    QWidget* window = hookedWindow();
+    if (window->isMaximized() || window->isMinimized())
+        return;
+    // The pointer goes where a drag would have started: the caption's middle, or the sized corner.
+    const QRect caption = captionRect();
+    const QPoint start = edges ? window->rect().bottomRight() : caption.center();
+    m_tracking = true;
+    m_manualDrag = true;
+    m_dragEdges = edges;
+    m_dragGeometry = window->geometry();
+    m_dragStart = m_trackPoint = window->mapToGlobal(start);
+    QCursor::setPos(m_trackPoint);
+    window->grabMouse(edges ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
+    window->grabKeyboard();
+}
+
+void CCaptionPainter::endTracking(bool keep) {
+    QWidget* window = hookedWindow();
+    m_tracking = false;
+    m_manualDrag = false;
+    window->releaseKeyboard();
+    window->releaseMouse();
+    if (!keep)
+        window->setGeometry(m_dragGeometry);
+}
+
+bool CCaptionPainter::trackingKey(QKeyEvent* event) {
+    QPoint step;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        step = QPoint(-kArrowStep, 0);
+        break;
+    case Qt::Key_Right:
+        step = QPoint(kArrowStep, 0);
+        break;
+    case Qt::Key_Up:
+        step = QPoint(0, -kArrowStep);
+        break;
+    case Qt::Key_Down:
+        step = QPoint(0, kArrowStep);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        endTracking(true);
+        return true;
+    case Qt::Key_Escape:
+        endTracking(false);
+        return true;
+    default:
+        // Every other key is swallowed while the window is being moved, as a grab means.
+        return true;
+    }
+    m_trackPoint += step;
+    QCursor::setPos(m_trackPoint);
+    trackManualDrag(m_trackPoint);
+    return true;
+}
+
+bool CCaptionPainter::trackingMouseEvent(QMouseEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        m_trackPoint = event->globalPosition().toPoint();
+        trackManualDrag(m_trackPoint);
+        return true;
+    case QEvent::MouseButtonPress:
+        // A click puts the window down where it is, with any button.
+        endTracking(true);
+        return true;
+    default:
+        return true;
+    }
 }
 
 void CCaptionPainter::SetCaptionText(const QString& text) {
@@ -336,6 +471,7 @@ CCaptionPainter::Hit CCaptionPainter::hitTest(QPoint point) const {
         }
     }
     hit.caption = true;
+    hit.icon = inCaption.x() < buttonSize().width();
     return hit;
 }
 
@@ -375,8 +511,21 @@ bool CCaptionPainter::WindowProc(QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
+        if (m_tracking)
+            return trackingMouseEvent(static_cast<QMouseEvent*>(event));
         if (mouseEvent(static_cast<QMouseEvent*>(event)))
             return true;
+        break;
+    case QEvent::KeyPress:
+        if (m_tracking)
+            return trackingKey(static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::ShortcutOverride:
+        // While moving, the arrows and Enter are this painter's, not the window's shortcuts'.
+        if (m_tracking) {
+            event->accept();
+            return true;
+        }
         break;
     case QEvent::Leave:
         if (!m_manualDrag)
@@ -402,10 +551,14 @@ bool CCaptionPainter::mouseEvent(QMouseEvent* event) {
     const QPoint global = event->globalPosition().toPoint();
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
+        const Hit hit = hitTest(point);
+        if (event->button() == Qt::RightButton)
+            return hit.caption; // the menu comes on release, as the platform's does
         if (event->button() != Qt::LeftButton)
             return false;
-        const Hit hit = hitTest(point);
-        if (hit.button != Button::None) {
+        if (hit.icon) {
+            ShowSystemMenu();
+        } else if (hit.button != Button::None) {
             m_pressedInside = true;
             pressButton(hit.button);
         } else if (hit.edges) {
@@ -425,6 +578,13 @@ bool CCaptionPainter::mouseEvent(QMouseEvent* event) {
         return true;
     }
     case QEvent::MouseButtonDblClick:
+        if (event->button() == Qt::LeftButton && hitTest(point).icon) {
+            // A double-click on the icon closes the window, as it always has on the platform's frame.
+            if (m_systemMenu)
+                m_systemMenu->menu()->close();
+            window->close();
+            return true;
+        }
         if (event->button() == Qt::LeftButton && hitTest(point).caption) {
             m_captionPressed = false;
             toggleMaximized();
@@ -454,6 +614,10 @@ bool CCaptionPainter::mouseEvent(QMouseEvent* event) {
         }
         return true;
     case QEvent::MouseButtonRelease: {
+        if (event->button() == Qt::RightButton && hitTest(point).caption && m_systemMenu) {
+            m_systemMenu->popup(global);
+            return true;
+        }
         if (event->button() != Qt::LeftButton)
             return false;
         const bool handled = m_manualDrag || m_captionPressed || m_pressed != Button::None;

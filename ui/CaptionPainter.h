@@ -3,15 +3,20 @@
 #include <QFont>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "ui/SubclassWnd.h"
 
+class QKeyEvent;
 class QMouseEvent;
 class QPainter;
+class QShortcut;
+class SystemMenu;
 
 // What the owner of a painted caption gets asked to draw: the caption's size, where to draw it and
 // whether the window is active.
@@ -24,8 +29,10 @@ struct CaptionPaintRequest {
 
 // Draws a window's caption itself. The window loses the platform's frame; the painter keeps a frame
 // and a caption row of its own around the window's contents, draws them, and gives the caption's
-// dragging, double-click, edges and buttons their usual meaning. The caption is drawn once per size,
-// state and text into a cached image and copied onto the window from there.
+// dragging, double-click, edges and buttons their usual meaning, and offers the window menu (a click on
+// the icon, a right-click on the caption, Alt+Space) that the platform's frame would have offered. The
+// caption is drawn once per size, state and text into a cached image and copied onto the window from
+// there.
 class CCaptionPainter : public CSubclassWnd {
 public:
     // Draws the caption for a request; called with null when colours or fonts changed, so that the owner
@@ -38,7 +45,7 @@ public:
     static constexpr int kBorder = 1;
     static constexpr int kMinimumCaptionHeight = 19;
 
-    CCaptionPainter() = default;
+    CCaptionPainter();
     ~CCaptionPainter() override;
 
     // Takes over `window`'s frame and caption. The window's contents move inside the painted frame; a
@@ -47,6 +54,16 @@ public:
     // Gives the window back the platform's frame, with its contents where they were.
     void Uninstall();
     void SetCaptionText(const QString& text);
+    // The window menu while the caption is painted, else null. Commands of items the owner appends go to
+    // `handler`; the standard ones are carried out here.
+    SystemMenu* systemMenu() const { return m_systemMenu.get(); }
+    void SetSystemCommandHandler(std::function<void(int command)> handler);
+    // Opens the window menu under the caption's icon, as Alt+Space does.
+    void ShowSystemMenu();
+    // The standard window commands (SystemMenu::Command); Move and Size follow the mouse and the arrow
+    // keys until a click or Enter, and Esc puts the window back.
+    void OnSysCommand(int command);
+    bool tracking() const { return m_tracking; }
     const QString& captionText() const { return m_text; }
     // Draws the caption again and shows it.
     void RefreshCaption();
@@ -75,6 +92,7 @@ public:
         Qt::Edges edges;
         Button button = Button::None;
         bool caption = false;
+        bool icon = false; // on the caption, over the icon
     };
     Hit hitTest(QPoint point) const;
 
@@ -96,6 +114,10 @@ private:
     static void drawButton(QPainter& painter, const QRect& rect, Button button, bool maximized, bool pressed,
                            const QPalette& colors);
     bool mouseEvent(QMouseEvent* event);
+    bool trackingMouseEvent(QMouseEvent* event);
+    bool trackingKey(QKeyEvent* event);
+    void beginTracking(Qt::Edges edges);
+    void endTracking(bool keep);
     void pressButton(Button button);
     void trackManualDrag(QPoint global);
     void startMove(QPoint pressed, QPoint global);
@@ -121,4 +143,11 @@ private:
     QPoint m_dragStart;
     QRect m_dragGeometry;
     QRect m_normalGeometry;
+
+    // The window menu, and a move or resize started from it.
+    std::unique_ptr<SystemMenu> m_systemMenu;
+    QPointer<QShortcut> m_systemMenuKey;
+    std::function<void(int)> m_systemCommandHandler;
+    bool m_tracking = false;
+    QPoint m_trackPoint;
 };

@@ -6,6 +6,9 @@
 namespace {
 const int kFocusInset = 4;
 const int kMaxTextLength = 512;
+// A quarter of the colour is left: enough to tell which button it is, too little to look pressable.
+const QColor kFadedFace(236, 236, 236);
+const double kFaceShare = 0.25;
 } // namespace
 
 CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) {
@@ -61,6 +64,14 @@ void CColorButton::drawBevel(QPainter& painter, QRect rect, int width) {
     painter.restore();
 }
 
+QColor CColorButton::disabledFace(const QColor& background) {
+    auto mix = [](int colour, int faded) {
+        return static_cast<int>(colour * kFaceShare + faded * (1.0 - kFaceShare) + 0.5);
+    };
+    return QColor(mix(background.red(), kFadedFace.red()), mix(background.green(), kFadedFace.green()),
+                  mix(background.blue(), kFadedFace.blue()));
+}
+
 void CColorButton::drawFocusRect(QPainter& painter, const QRect& rect) {
     if (rect.width() < 2 || rect.height() < 2)
         return;
@@ -95,6 +106,15 @@ void CColorButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect item = rect();
     const QRect focus = item.adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
+    if (!isEnabled()) {
+        // The disabled text drawn over the normal one would leave the face as it is, and light grey
+        // text on the face reads much like white: the whole button changes instead.
+        painter.fillRect(item, disabledFace(m_background));
+        painter.setPen(m_background);
+        painter.drawRect(item.adjusted(0, 0, -1, -1));
+        drawText(painter, m_disabledText);
+        return;
+    }
 
     painter.fillRect(item, m_background);
     drawBevel(painter, item, static_cast<int>(m_bevel));
@@ -108,6 +128,4 @@ void CColorButton::paintEvent(QPaintEvent*) {
             drawFocusRect(painter, focus);
         }
     }
-    if (!isEnabled())
-        drawText(painter, m_disabledText);
 }

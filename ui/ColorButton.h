@@ -4,8 +4,9 @@
 #include <QPushButton>
 
 // A flat push button in colours of its own: filled with the background colour inside a bevel, its text
-// centred in the text colour, a dotted focus rectangle while it has the focus, sunken while pressed, and
-// its text in the disabled colour while disabled.
+// centred in the text colour, a dotted focus rectangle while it has the focus and sunken while pressed.
+// Disabled, it lies flat: a pale face framed in the background colour, its text in the disabled colour,
+// so that it cannot be taken for a button that works.
 class CColorButton : public QPushButton {
     Q_OBJECT
 
@@ -23,6 +24,8 @@ public:
     static BevelColors bevelColors(unsigned width, unsigned ring);
     // Draws a bevel `width` rings wide inside `rect`; a negative width draws it sunken.
     static void drawBevel(QPainter& painter, QRect rect, int width);
+    // The face of a disabled button: its background colour faded most of the way to a light grey.
+    static QColor disabledFace(const QColor& background);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolBar>
 #include <QUrl>
@@ -22,6 +24,7 @@
 #include "ui/MyPropertySheet.h"
 #include "ui/ResourceIds.h"
 #include "ui/SelectOptionDlg.h"
+#include "ui/SystemMenu.h"
 #include "ui/WindowRunView.h"
 #include "ui_MainDialog.h"
 
@@ -35,6 +38,11 @@ const QSize kToolIconSize(20, 20);
 const int kPageColumnWidth = 380;
 const int kStatusColumnWidth = 80;
 
+bool askYesNo(QWidget* owner, const std::string& question) {
+    return QMessageBox::question(owner, QString::fromUtf8(ProductInfo::kName), QString::fromUtf8(question),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 // The string table's prompt: a description, a newline, a short name.
 QString promptPart(const char* prompt, int part) {
     if (!prompt)
@@ -46,8 +54,8 @@ QString promptPart(const char* prompt, int part) {
 } // namespace
 
 CMainDialog::CMainDialog(CFindlarkApp& app, const WindowOptions& options, QWidget* parent)
-    : QDialog(parent), m_app(app), m_ui(std::make_unique<Ui::CMainDialog>()), m_messageBoxes(this),
-      m_inputDialog(this), m_urlDialog(m_messageBoxes, this) {
+    : QDialog(parent), confirmClose(askYesNo), m_app(app), m_ui(std::make_unique<Ui::CMainDialog>()),
+      m_messageBoxes(this), m_inputDialog(this), m_urlDialog(m_messageBoxes, this) {
     LoadFindlarkResources();
     m_ui->setupUi(this);
     setUpWindow();
@@ -109,10 +117,18 @@ void CMainDialog::installCaption(const WindowOptions& options) {
     connect(closeKey, &QShortcut::activated, this, &QWidget::close);
 
     m_captionPainter.SetCaptionText(windowTitle());
-    if (options.paintsCaption(QGuiApplication::platformName()))
-        m_captionPainter.Install(this, [this](const CaptionPaintRequest* request) {
-            m_gradientCaption.paint(request, m_captionPainter);
-        });
+    if (!options.paintsCaption(QGuiApplication::platformName()))
+        return;
+    m_captionPainter.Install(this, [this](const CaptionPaintRequest* request) {
+        m_gradientCaption.paint(request, m_captionPainter);
+    });
+    m_captionPainter.SetSystemCommandHandler([this](int command) { OnSysCommand(command); });
+    m_captionPainter.systemMenu()->appendItem(QString::fromUtf8(kAboutMenuText), kAboutCommand);
+}
+
+void CMainDialog::OnSysCommand(int command) {
+    if ((command & 0xFFF0) == kAboutCommand)
+        onAbout();
 }
 
 void CMainDialog::createRunControl() {
@@ -139,6 +155,19 @@ void CMainDialog::setInitialSize() {
     resize(kClientSize + around);
     m_ui->clientArea->installEventFilter(this);
     applyLayout();
+    placeOnScreen();
+}
+
+void CMainDialog::placeOnScreen() {
+    // The window asks for its place instead of leaving it to the window manager: a manager that places a
+    // new window itself does not always tell the window where (openbox often does not), and until the
+    // window was first moved its menus then opened where it was thought to be, at the screen's corner.
+    // A place asked for is the place the window has.
+    if (QScreen* screen = this->screen()) {
+        QRect placed(QPoint(0, 0), size());
+        placed.moveCenter(screen->availableGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 QString CMainDialog::captionText() const {
@@ -254,12 +283,12 @@ void CMainDialog::applyLayout() {
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {
-    // Enter ends the window as OK, as Esc ends it as Cancel; a focused button takes Enter itself and
-    // never passes it here.
+    // This dialog is the whole program: Enter and Esc, pressed to answer some box just closed, must not
+    // end it as they would end a dialog. A focused button takes Enter itself and never passes it here.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (enter && modifiers == Qt::NoModifier) {
-        accept();
+    if ((enter || event->key() == Qt::Key_Escape) && modifiers == Qt::NoModifier) {
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -269,6 +298,11 @@ void CMainDialog::done(int result) {
     if (m_closing)
         return;
     m_closing = true;
+    // Leaving ends the run with what it has indexed so far; that is the user's choice to make.
+    if (!m_runControl->idle() && !confirmClose(this, kCloseDuringRun)) {
+        m_closing = false;
+        return;
+    }
     // Stopping waits for the job's last file while handling events; a second way out pressed
     // meanwhile, or any other command, waits for this one.
     m_runControl->shutdown();
@@ -329,8 +363,14 @@ void CMainDialog::onIndexWebsite() {
     if (!address)
         return;
     // The crawl does not depend on the history, so it starts even when the file cannot be written.
-    if (!SaveUrlHistory(historyPath, history))
-        m_messages->showMessage(FillMessage(kUrlSaveFailure, historyPath));
+    if (!SaveUrlHistory(historyPath, history)) {
+        const std::string text = FillMessage(kUrlSaveFailure, historyPath);
+        // Boxes of the window's own are captioned as the failure's box always was.
+        if (auto* boxes = dynamic_cast<MessageBoxService*>(m_messages))
+            boxes->showMessage(text, kErrorCaption);
+        else
+            m_messages->showMessage(text);
+    }
     if (!address->empty())
         m_runControl->IndexWebsite(*address);
 }

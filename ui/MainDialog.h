@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,13 +38,20 @@ public:
     static constexpr const char* kIndexFolderTitle =
         "Select the folder that include files you want to index for making a search engine:";
     static constexpr const char* kUrlSaveFailure = "Unable to Save URL Settings in file  %s";
+    static constexpr const char* kErrorCaption = "Error";
+    static constexpr const char* kCloseDuringRun =
+        "Indexing is still in progress.\nStop it and close Findlark?";
+    // The window menu's item after its separator, and the command it sends.
+    static constexpr const char* kAboutMenuText = "&About Findlark...";
+    static constexpr int kAboutCommand = 16;
     static constexpr const char* kMailFailure =
         "Send mail failure!\nNo mail program or no default mail program on your operation system!!";
 
-    // The Stop and Go buttons' colours: background, text, disabled text, and their bevel width.
+    // The Stop and Go buttons' colours: background, text, disabled text, and their bevel width. White on
+    // the blue is 4.0:1; the disabled grey on the faded face is 3.2:1, readable without looking pressable.
     static inline const QColor kButtonBackground{16, 130, 214};
     static inline const QColor kButtonText{255, 255, 255};
-    static inline const QColor kButtonDisabledText{190, 190, 190};
+    static inline const QColor kButtonDisabledText{104, 112, 120};
     static constexpr unsigned kButtonBevel = 2;
 
     explicit CMainDialog(CFindlarkApp& app, const WindowOptions& options = {}, QWidget* parent = nullptr);
@@ -56,6 +64,8 @@ public:
     void setInputPrompt(InputPrompt& prompt);
     void setUrlPrompt(UrlPrompt& prompt);
     FolderBrowser folderBrowser = BrowseWithFolderDialog;
+    // Asked before the window closes while a run is active; true lets it close (the run is stopped).
+    std::function<bool(QWidget* owner, const std::string& question)> confirmClose;
     // The dialogs the options sheet and the option-profile dialog use besides the services above.
     OptionServices optionServices;
 
@@ -72,9 +82,11 @@ public:
     // The address Support Email opens.
     static std::string supportMailAddress();
 
-    // Every way out (Exit, Enter, Esc, the close box) ends here: a running job is stopped first and
-    // writes its trailer before the window goes.
+    // Every way out (Exit, the close box, Alt+F4) ends here: during a run the user is asked first, and a
+    // running job is stopped and writes its trailer before the window goes.
     void done(int result) override;
+    // A command of the window menu: the About item; the standard ones are the caption painter's.
+    void OnSysCommand(int command);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -90,6 +102,7 @@ private:
     void fitTextControls();
     void createRunControl();
     void setInitialSize();
+    void placeOnScreen();
     void applyLayout();
     void onCommand(int id);
 

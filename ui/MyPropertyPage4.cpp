@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 
 #include "ui/OutputStyleText.h"
+#include "ui/WebFontDialog.h"
 #include "ui_MyPropertyPage4.h"
 
 using namespace OutputStyleText;
@@ -85,7 +86,10 @@ void CMyPropertyPage4::OnFont(Font which) {
     const qreal points = chosen->pointSizeF();
     if (points > 0)
         font.size = PointsToHtmlSize(static_cast<int>(points * 10 + 0.5) / 10);
-    font.face = chosen->family().toStdString();
+    // The face goes into the result page, where only a name a browser knows means anything.
+    const QString face = WebFontDialog::webFace(chosen->family());
+    if (!face.isEmpty())
+        font.face = face.toStdString();
     refreshLabels();
 }
 

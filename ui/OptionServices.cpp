@@ -3,25 +3,17 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include "ui/TextEditorDlg.h"
+#include "ui/WebFontDialog.h"
 
 namespace {
 
 QStringList openFilesWithDialog(QWidget* owner, const QString& filter) {
     return QFileDialog::getOpenFileNames(owner, QString(), QString(), filter);
-}
-
-std::optional<QFont> chooseFontWithDialog(QWidget* owner, const QFont& initial) {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, owner);
-    if (!ok)
-        return std::nullopt;
-    return font;
 }
 
 std::optional<QColor> chooseColourWithDialog(QWidget* owner, const QColor& initial) {
@@ -60,7 +52,7 @@ bool startProgramDetached(const std::string& program, const std::string& path) {
 } // namespace
 
 OptionServices::OptionServices()
-    : openFiles(openFilesWithDialog), chooseFont(chooseFontWithDialog), chooseColour(chooseColourWithDialog),
+    : openFiles(openFilesWithDialog), chooseFont(ChooseWebFont), chooseColour(chooseColourWithDialog),
       confirm(confirmWithBox), editText(editWithTextEditor), chooseProgram(chooseProgramWithDialog),
       startProgram(startProgramDetached) {}
 

@@ -24,6 +24,7 @@ struct OptionServices {
     FolderBrowser browseFolder = BrowseWithFolderDialog;
     // Several existing files, chosen with a filter in Qt's form; empty when cancelled.
     std::function<QStringList(QWidget* owner, const QString& filter)> openFiles;
+    // A face a web page can name, as the family, and a size in points (WebFontDialog).
     std::function<std::optional<QFont>(QWidget* owner, const QFont& initial)> chooseFont;
     std::function<std::optional<QColor>(QWidget* owner, const QColor& initial)> chooseColour;
     // A question with Yes, No and Cancel under the caption "Confirm"; true only for Yes.

@@ -99,6 +99,10 @@ protected:
             browsed.push_back(title + "|" + start);
             return nextFolder;
         };
+        window.confirmClose = [this](QWidget*, const std::string& question) {
+            closeQuestions.push_back(question);
+            return closeAnswer;
+        };
     }
 
     std::string settingsPath() const { return program.str("findlark.conf"); }
@@ -140,6 +144,8 @@ protected:
     ScriptedUrlPrompt urlPrompt;
     std::vector<std::string> browsed;
     std::string nextFolder;
+    std::vector<std::string> closeQuestions;
+    bool closeAnswer = true;
     std::unique_ptr<CMainDialog> dialog;
 };
 

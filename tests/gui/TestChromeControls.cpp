@@ -4,6 +4,9 @@
 #include <QStyleOptionMenuItem>
 #include <QToolBar>
 #include <QtTest/QTest>
+#include <cmath>
+#include <iostream>
+#include <map>
 #include <set>
 
 #include "GuiTestSupport.h"
@@ -115,11 +118,80 @@ TEST(ColorButton, DrawsFillTextFocusPressAndDisabledStates) {
     EXPECT_EQ(pressed.pixelColor(4, 4), QColor(255 - 16, 255 - 130, 255 - 214));
     button->setDown(false);
 
-    // Disabled: the disabled text covers the normal text entirely.
+    // Disabled: flat, a faded face framed in the background colour, the text in the disabled colour.
     button->setEnabled(false);
     const QImage disabled = render(*button);
     save(disabled, "button-disabled.png");
-    EXPECT_EQ(colorsIn(disabled, inside), (std::set<QRgb>{rgb(kBlue), rgb(kDisabled)}));
+    EXPECT_EQ(CColorButton::disabledFace(kBlue), QColor(181, 210, 231));
+    EXPECT_EQ(colorsIn(disabled, inside),
+              (std::set<QRgb>{rgb(CColorButton::disabledFace(kBlue)), rgb(kDisabled)}));
+    EXPECT_EQ(disabled.pixelColor(0, 0), kBlue);
+    EXPECT_EQ(disabled.pixelColor(74, 22), kBlue);
+}
+
+namespace {
+
+// The contrast ratio of two colours as WCAG defines it, from 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& colour) {
+        auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) +
+               0.0722 * linear(colour.blue());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
+
+// The face (the colour of most pixels inside the bevel) and the text (the pixel that stands out most).
+struct Look {
+    QColor face;
+    QColor text;
+};
+Look lookOf(const QImage& image) {
+    std::map<QRgb, int> counts;
+    const QRect inside = image.rect().adjusted(3, 3, -3, -3);
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[image.pixel(x, y) & 0xffffff];
+    Look look;
+    look.face = QColor::fromRgb(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                    return a.second < b.second;
+                                })->first);
+    look.text = look.face;
+    for (const auto& [colour, count] : counts)
+        if (contrast(QColor::fromRgb(colour), look.face) > contrast(look.text, look.face))
+            look.text = QColor::fromRgb(colour);
+    return look;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, StopAndGoArePlainlyDisabled) {
+    auto* go = dialog->findChild<CColorButton*>("goButton");
+    dialog->show();
+    ASSERT_FALSE(go->isEnabled());
+    const QImage disabledImage = render(*go);
+    go->setEnabled(true);
+    const QImage enabledImage = render(*go);
+    save(enabledImage, "go-enabled.png");
+    save(disabledImage, "go-disabled.png");
+
+    const Look enabled = lookOf(enabledImage);
+    const Look disabled = lookOf(disabledImage);
+    const double enabledContrast = contrast(enabled.text, enabled.face);
+    const double disabledContrast = contrast(disabled.text, disabled.face);
+    std::cout << "Go enabled: text " << enabled.text.name().toStdString() << " on "
+              << enabled.face.name().toStdString() << ", contrast " << enabledContrast
+              << ":1; disabled: text " << disabled.text.name().toStdString() << " on "
+              << disabled.face.name().toStdString() << ", contrast " << disabledContrast << ":1\n";
+    EXPECT_GE(enabledContrast, 3.0);
+    // Disabled looks different as a whole, not only in its text: the face itself changes plainly.
+    EXPECT_GE(contrast(enabled.face, disabled.face), 2.0);
+    EXPECT_GE(contrast(enabled.text, disabled.text), 2.0);
 }
 
 TEST(HyperlinkStatic, ShowsItsColoursAndOpensAnAddressOrAMailMessage) {
@@ -239,9 +311,10 @@ TEST_F(BCMenuTest, MeasuresAndDrawsTheFlatStyle) {
     option.initFrom(popup);
     option.menuItemType = QStyleOptionMenuItem::Normal;
     option.text = QStringLiteral("&Abc");
-    const int textWidth = popup->fontMetrics().horizontalAdvance(QStringLiteral("Abc"));
+    // The text's margin on both sides of it.
+    const int textWidth = BCMenu::textWidth(popup->fontMetrics(), QStringLiteral("&Abc"));
     EXPECT_EQ(menu.sizeFromContents(QStyle::CT_MenuItem, &option, QSize(), popup).width(),
-              textWidth + band + BCMenu::kTextMargin);
+              textWidth + band + 2 * BCMenu::kTextMargin);
 
     popup->popup(QPoint(0, 0));
     popup->setActiveAction(actions[1]);

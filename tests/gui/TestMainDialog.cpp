@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -191,4 +192,24 @@ TEST_F(MainDialog, BundledIconsRenderAtListAndToolbarSizes) {
                 opaque += qAlpha(image.pixel(x, y)) > 128;
         EXPECT_GT(opaque, 16) << path; // a drawing, not an empty or broken image
     }
+}
+
+TEST_F(MainDialog, UrlHistorySaveFailureIsAnError) {
+    // A folder where the history file should be: the file cannot be written.
+    fs::create_directory(app.paths.urlHistoryPath);
+    // The window's own message boxes, not the fixture's recorder.
+    CMainDialog window(app);
+    window.setUrlPrompt(urlPrompt);
+    urlPrompt.answer = std::string(); // an empty address starts nothing
+    QString caption;
+    QString text;
+    answerNextModal([&](QWidget* modal) {
+        caption = modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            text = box->text();
+        modal->close();
+    });
+    window.commandAction(CommandIds::IndexWebsite)->trigger();
+    EXPECT_EQ(caption, "Error");
+    EXPECT_EQ(text.toStdString(), "Unable to Save URL Settings in file  " + app.paths.urlHistoryPath);
 }

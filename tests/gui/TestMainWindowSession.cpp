@@ -9,7 +9,7 @@ using namespace guitest;
 
 namespace {
 
-enum class WayOut { Exit, Enter, Escape, CloseBox };
+enum class WayOut { Exit, CloseBox, AltF4 };
 
 struct Closing {
     WayOut way;
@@ -28,14 +28,11 @@ void leave(CMainDialog& window, WayOut way) {
     case WayOut::Exit:
         window.commandAction(CommandIds::Exit)->trigger();
         break;
-    case WayOut::Enter:
-        QTest::keyClick(list, Qt::Key_Return);
-        break;
-    case WayOut::Escape:
-        QTest::keyClick(list, Qt::Key_Escape);
-        break;
     case WayOut::CloseBox:
         window.close();
+        break;
+    case WayOut::AltF4:
+        QTest::keyClick(list, Qt::Key_F4, Qt::AltModifier);
         break;
     }
 }
@@ -77,29 +74,52 @@ TEST_P(EveryWayOut, SavesTheSettings) {
     // Index Folder changed the remembered folder in memory only; leaving the window wrote it out.
     EXPECT_EQ(savedString("Customize", "AddFolderInitPath"), site.str() + "/");
     EXPECT_EQ(savedString("Option1", "OptionName"), "YourSiteName1");
+    EXPECT_TRUE(closeQuestions.empty()); // no run, no question
+}
+
+TEST_F(MainWindowSession, EnterAndEscapeLeaveTheWindowOpen) {
+    QStringList seen;
+    const int result = run([&](CMainDialog& window) {
+        QApplication::setActiveWindow(&window);
+        QWidget* list = window.findChild<QWidget*>("pageList");
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(list, key);
+            QTest::keyClick(&window, key);
+            seen << (window.isVisible() ? "open" : "closed");
+        }
+        window.commandAction(CommandIds::Exit)->trigger();
+    });
+    EXPECT_EQ(seen, QStringList({"open", "open", "open"}));
+    EXPECT_EQ(result, QDialog::Accepted);
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, EveryWayOut,
                          ::testing::Values(Closing{WayOut::Exit, QDialog::Accepted, "Exit"},
-                                           Closing{WayOut::Enter, QDialog::Accepted, "Enter"},
-                                           Closing{WayOut::Escape, QDialog::Rejected, "Escape"},
-                                           Closing{WayOut::CloseBox, QDialog::Rejected, "CloseBox"}),
+                                           Closing{WayOut::CloseBox, QDialog::Rejected, "CloseBox"},
+                                           Closing{WayOut::AltF4, QDialog::Rejected, "AltF4"}),
                          [](const ::testing::TestParamInfo<Closing>& info) {
                              return std::string(info.param.name);
                          });
 
-TEST_F(MainWindowSession, ClosingDuringARunStopsTheJobAfterItsTrailer) {
+TEST_F(MainWindowSession, ClosingDuringARunAsksThenStopsTheJobAfterItsTrailer) {
     nextFolder = makeLargeSite(3000);
     int rowsAtClose = 0;
     run([&](CMainDialog& window) {
         window.commandAction(CommandIds::IndexFolder)->trigger();
         auto* list = window.findChild<QTreeWidget*>("pageList");
         pumpUntil([list] { return list->topLevelItemCount() >= 5; });
+        // No: the window stays and the run goes on.
+        closeAnswer = false;
         window.close();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.runControl().jobEnded());
+        closeAnswer = true;
+        window.commandAction(CommandIds::Exit)->trigger();
         rowsAtClose = list->topLevelItemCount();
         EXPECT_TRUE(window.runControl().jobEnded());
         EXPECT_FALSE(window.isVisible());
     });
+    EXPECT_EQ(closeQuestions, (std::vector<std::string>(2, CMainDialog::kCloseDuringRun)));
     const std::string data = indexData();
     const size_t trailer = data.rfind("fileNum=");
     ASSERT_NE(trailer, std::string::npos);

@@ -106,6 +106,68 @@ TEST_F(OutputPage, FontDialogRoundTripAndLabels) {
     EXPECT_EQ(p.ResultTitleSize, 3);
 }
 
+TEST_F(OutputPage, FontsTakeOnlyNamesABrowserKnows) {
+    // The desktop's alias of a generic family becomes the family's web name; a name with nothing left
+    // keeps the face there was.
+    dialogs.nextFont = QFont(QStringLiteral("Sans Serif"));
+    click("titleFontButton");
+    EXPECT_EQ(label("titleFontLabel"), "sans-serif,Size=3");
+    dialogs.nextFont = QFont(QStringLiteral(" \"Monospace\" "), 10);
+    click("textFontButton");
+    EXPECT_EQ(label("textFontLabel"), "monospace,Size=2");
+    dialogs.nextFont = QFont(QStringLiteral("<>"), 10);
+    click("urlFontButton");
+    EXPECT_EQ(label("urlFontLabel"), "arial,Size=2");
+    sheet->accept();
+    EXPECT_EQ(settings.profile.ResultTitleFace, "sans-serif");
+}
+
+// The font dialog itself: the faces a web page can name, the stored face kept as it is, no effects.
+TEST(ResultFontDialog, OffersWebFacesAndKeepsTheStoredFace) {
+    QWidget owner;
+    const auto choose = [&](const QFont& initial, const std::function<void(QDialog&)>& answer) {
+        answerNextModal([answer](QWidget* modal) { answer(*qobject_cast<QDialog*>(modal)); });
+        return OptionServices().chooseFont(&owner, initial);
+    };
+    QStringList offered;
+    QString shownFace;
+    int effectBoxes = -1;
+    std::optional<QFont> chosen = choose(QFont(QStringLiteral("arial"), 12), [&](QDialog& dialog) {
+        auto* faces = dialog.findChild<QComboBox*>(QStringLiteral("faceBox"));
+        if (faces) {
+            for (int i = 0; i < faces->count(); ++i)
+                offered << faces->itemText(i);
+            shownFace = faces->currentText();
+        }
+        effectBoxes = static_cast<int>(dialog.findChildren<QCheckBox*>().size());
+        dialog.accept();
+    });
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->family(), "arial");
+    EXPECT_EQ(chosen->pointSize(), 12);
+    EXPECT_EQ(shownFace, "arial");
+    EXPECT_EQ(effectBoxes, 0);
+    for (const char* face : {"serif", "sans-serif", "monospace", "cursive", "fantasy", "Arial", "Verdana",
+                             "Georgia", "Times New Roman", "Courier New"})
+        EXPECT_TRUE(offered.contains(QString::fromLatin1(face))) << face;
+    EXPECT_FALSE(offered.contains(QStringLiteral("Sans Serif")));
+
+    // Whatever the user types, a list included, in the web's names; Cancel chooses nothing.
+    chosen = choose(QFont(QStringLiteral("arial"), 12), [](QDialog& dialog) {
+        auto* faces = dialog.findChild<QComboBox*>(QStringLiteral("faceBox"));
+        auto* sizes = dialog.findChild<QComboBox*>(QStringLiteral("sizeBox"));
+        if (faces && sizes) {
+            faces->setEditText(QStringLiteral("My Font, Sans"));
+            sizes->setEditText(QStringLiteral("11"));
+        }
+        dialog.accept();
+    });
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->family(), "My Font, sans-serif");
+    EXPECT_EQ(chosen->pointSize(), 11);
+    EXPECT_FALSE(choose(QFont(QStringLiteral("arial"), 12), [](QDialog& dialog) { dialog.reject(); }));
+}
+
 TEST_F(OutputPage, DefaultThenCancelChangesNothingAndTheHiddenBoxKeepsItsValue) {
     sheet->reject();
     ProfileSettings& p = settings.profile;
