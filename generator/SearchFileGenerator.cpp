@@ -73,7 +73,8 @@ public:
           m_output(OutputFolder(inputs.profile)), m_record(m_output) {}
 
     bool run() {
-        if (!checkTemplateKind() || !checkSupportFiles() || !checkIndex() || !checkIdle() ||
+        // A run in progress is told before a missing index: the run is what will make it.
+        if (!checkTemplateKind() || !checkSupportFiles() || !checkIdle() || !checkIndex() || !openIndex() ||
             !checkOutputFolder() || !checkTemplateFiles())
             return false;
         m_copy = FolderCopy::PlanCopy(m_template, m_output);
@@ -149,13 +150,13 @@ private:
         return true;
     }
 
-    // The index is read under the run lock, so no run of any process starts meanwhile. A run of a
-    // version without the lock still holds the database's write lock, waited out briefly, then refused.
-    // Opening the database rolls back what a killed run left half written; a file that is no database
-    // fails when it is copied.
-    bool checkIdle() {
-        if (!m_in.idle || !m_runLock.tryLock())
-            return refuse(kStillIndexing);
+    // The index is read under the run lock, so no run of any process starts meanwhile.
+    bool checkIdle() { return (m_in.idle && m_runLock.tryLock()) || refuse(kStillIndexing); }
+
+    // A run of a version without the lock still holds the database's write lock, waited out briefly, then
+    // refused. Opening the database rolls back what a killed run left half written; a file that is no
+    // database fails when it is copied.
+    bool openIndex() {
         if (!usesDatabase())
             return true;
         try {

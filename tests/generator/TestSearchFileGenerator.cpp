@@ -114,10 +114,11 @@ TEST_F(SearchFileGeneratorTest, JavaScriptRefusalsComeInTheirOrderAndWriteNothin
     profile.SelTemplateName = "Nowhere";
     expectRefusal(kSystemFileDamaged);
     program.write("SearchFunc.dat", "x");
-    expectRefusal(kIndexFirst);
-    program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
+    // A run in progress is what will make the index, so it is told first.
     expectRefusal(kStillIndexing);
     idle = true;
+    expectRefusal(kIndexFirst);
+    program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
     expectRefusal(noOutputPath(missingOutput));
     profile.OutputPath = output.str() + "/";
     expectRefusal(kNoTemplateFile);
@@ -143,11 +144,11 @@ TEST_F(SearchFileGeneratorTest, AspRefusalsComeInTheirOrderAndWriteNothing) {
     // SearchFunc.dat is present: the server-side code alone is enough to refuse.
     expectRefusal(kSystemFileDamaged);
     program.write("SearchFuncASP.dat", "x");
+    expectRefusal(kStillIndexing);
+    idle = true;
     // The JavaScript index does not count as an index for the ASP variant.
     expectRefusal(kIndexFirst);
     fs::copy_file(fs::path(testsupport::buildProgramDir()) / "IndexData.mdb", program.databasePath());
-    expectRefusal(kStillIndexing);
-    idle = true;
     expectRefusal(noOutputPath(""));
     profile.OutputPath = output.str() + "/";
     fs::remove(program.str("Template/Mine/result.html"));
@@ -293,6 +294,15 @@ TEST_F(SearchFileGeneratorTest, EachVariantRefusesTheOtherVariantsTemplates) {
     fs::remove(program.str("SearchFuncPHP.dat"));
     EXPECT_FALSE(generate());
     EXPECT_EQ(messages.messages().back(), kSystemFileDamaged);
+}
+
+// While a PHP run builds its word index, the database holds none yet; the user is told to wait, not to index.
+TEST_F(SearchFileGeneratorTest, PhpMakeDuringARunSaysTheRunIsNotFinished) {
+    profile.ScriptType = ScriptTypes::Php;
+    profile.SelTemplateName = "Mine";
+    fs::remove(program.databasePath());
+    idle = false;
+    expectRefusal(kStillIndexing);
 }
 
 TEST_F(SearchFileGeneratorTest, PhpScriptFileHasItsExactLayout) {
