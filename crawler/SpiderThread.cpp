@@ -186,7 +186,8 @@ bool CSpiderThread::RunJob() {
 bool CSpiderThread::FetchPage(const std::string& url) {
     using Clock = std::chrono::steady_clock;
     m_job.pageText.clear();
-    const std::string address = m_job.server + m_job.object;
+    // The current-item line shows the whole address, scheme and port included, as the user would type it.
+    const std::string& address = m_job.url;
     PageTextBuilder builder(m_job.pageText);
     PageObserver observer(m_events, address, m_stopFlag, builder, m_settings);
 

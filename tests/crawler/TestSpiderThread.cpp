@@ -256,7 +256,7 @@ TEST(SpiderThread, PhasesAreReportedWithTheAddressInHand) {
         return std::find(expected.begin(), expected.end(), p) != expected.end();
     });
     EXPECT_EQ(ordered, expected);
-    EXPECT_EQ(result.events.urls.back(), "127.0.0.1/a/b.html") << "the server followed by the object";
+    EXPECT_EQ(result.events.urls.back(), server.url("/a/b.html")) << "the whole address, scheme and port";
 }
 
 TEST(SpiderThread, AbortEndsATransferBlockedOnASilentServer) {
