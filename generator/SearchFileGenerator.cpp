@@ -13,6 +13,7 @@
 #include "generator/FolderCopy.h"
 #include "generator/IndexDatabase.h"
 #include "generator/OutputRecord.h"
+#include "generator/RunIndex.h"
 #include "generator/ScriptFileText.h"
 #include "index/IndexDataFile.h"
 #include "platform/Database.h"
@@ -37,8 +38,6 @@ const char* const kIndexFirst =
     "To make or run the search engine you must index a folder or website first.\n"
     "Please select \"Index folder\" or \"Index Website\" in the menu to index.\t\t\t\n"
     "After the indexing is finished,you can continue this.";
-const char* const kStillIndexing =
-    "Current indexing work has not been finished yet!\nPlease wait or stop the work to continue.";
 const char* const kNoOutputPath =
     "The output path %s is not existed!\nPlease open 'Options' dialog and select "
     "'Output' to set another output path to continue.";
@@ -151,7 +150,7 @@ private:
     }
 
     // The index is read under the run lock, so no run of any process starts meanwhile.
-    bool checkIdle() { return (m_in.idle && m_runLock.tryLock()) || refuse(kStillIndexing); }
+    bool checkIdle() { return (m_in.idle && m_runLock.tryLock()) || refuse(kIndexingNotFinished); }
 
     // A run of a version without the lock still holds the database's write lock, waited out briefly, then
     // refused. Opening the database rolls back what a killed run left half written; a file that is no
@@ -165,7 +164,7 @@ private:
             m_index.rollbackTrans();
         } catch (const DatabaseError& error) {
             m_index.close();
-            return !error.busy() || refuse(kStillIndexing);
+            return !error.busy() || refuse(kIndexingNotFinished);
         }
         return true;
     }
