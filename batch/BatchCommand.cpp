@@ -15,13 +15,13 @@
 #include "batch/BatchView.h"
 #include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
-#include "folder/RunControl.h"
-#include "generator/SearchCommands.h"
-#include "generator/SearchFileGenerator.h"
 #include "platform/EventPump.h"
 #include "platform/PreviewServer.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "publish/SearchCommands.h"
+#include "publish/SearchFileGenerator.h"
+#include "run/RunControl.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A whole indexing run of 8,000 pages into the index database, against the same run writing the script file.
 #include "app/MessageService.h"
-#include "generator/IndexDatabase.h"
 #include "platform/TextFile.h"
+#include "store/IndexDatabase.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,6 +1,7 @@
 # The sources are layered by folder, bottom to top:
 #
-#   platform <- app <- index <- generator <- crawler <- folder <- batch, ui <- program
+#   platform <- app <- index <- store <- walker, crawler, publish
+#   walker, crawler <- run;   run, publish <- batch, ui <- program
 #
 # Each folder is one static library linking only the folders below it. Its include root holds nothing
 # but a link named after the folder, so "index/PageFile.h" resolves only in folders that link the

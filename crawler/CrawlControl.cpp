@@ -9,11 +9,11 @@
 #include "app/SettingsSchema.h"
 #include "crawler/CrawlPageHandler.h"
 #include "crawler/UrlRules.h"
-#include "generator/IndexDatabase.h"
-#include "generator/RunIndex.h"
-#include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
 #include "platform/EventPump.h"
+#include "store/IndexDataFile.h"
+#include "store/IndexDatabase.h"
+#include "store/RunIndex.h"
 
 namespace {
 std::string threadCountText(int count) {

@@ -11,8 +11,8 @@
 
 #include "app/Settings.h"
 #include "crawler/SpiderThread.h"
-#include "generator/RecordWriter.h"
-#include "generator/RunIndex.h"
+#include "store/RecordWriter.h"
+#include "store/RunIndex.h"
 
 class IndexDatabase;
 class RunView;

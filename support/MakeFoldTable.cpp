@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "generator/SearchText.h"
+#include "store/SearchText.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

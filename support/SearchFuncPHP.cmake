@@ -2,7 +2,7 @@
 # folding table made by findlark_foldtable, then the readable sources in searchphp/ in file-name order.
 # Included by support/CMakeLists.txt, in its scope.
 add_executable(findlark_foldtable MakeFoldTable.cpp)
-target_link_libraries(findlark_foldtable PRIVATE findlark_generator)
+target_link_libraries(findlark_foldtable PRIVATE findlark_store)
 set(fold_table ${CMAKE_CURRENT_BINARY_DIR}/fold-table.php)
 add_custom_command(OUTPUT ${fold_table}
     COMMAND findlark_foldtable ${fold_table}

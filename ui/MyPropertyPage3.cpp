@@ -3,7 +3,7 @@
 #include <QButtonGroup>
 #include <QMenu>
 
-#include "generator/TemplateStore.h"
+#include "publish/TemplateStore.h"
 #include "ui_MyPropertyPage3.h"
 
 CMyPropertyPage3::CMyPropertyPage3(Settings& settings, const std::string& templateFolder,

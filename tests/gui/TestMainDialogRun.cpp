@@ -5,7 +5,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/ProductInfo.h"
-#include "index/IndexDataFile.h"
+#include "store/IndexDataFile.h"
 
 using namespace guitest;
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/Settings.h"
-#include "index/IndexDataFile.h"
 #include "index/IndexRecord.h"
 #include "tests/support/TestSupport.h"
 
@@ -59,23 +58,6 @@ TEST(TestIndexRecord, DataFileOfOneRunIsOneLine) {
     EXPECT_EQ(file,
               "arrFiles=new Array();arrFiles[0]=new Array(\"docs/a.htm\",\"A\",\"text of a\",\"k1,k2\",\"d\","
               "\"\");fileNum=1;");
-}
-
-TEST(TestIndexRecord, AppendToFileWritesOnlyInJavaScriptMode) {
-    testsupport::TempDir dir;
-    const std::string path = dir.str("IndexData.dat");
-    EXPECT_TRUE(AppendToFile("abc", path, ScriptTypes::Asp));
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_TRUE(AppendToFile("abc", path, ScriptTypes::JavaScript));
-    EXPECT_TRUE(AppendToFile("def", path, ScriptTypes::JavaScript));
-    EXPECT_EQ(testsupport::readFile(path), "abcdef");
-}
-
-TEST(TestIndexRecord, AppendToFileReportsAFullDiskAndAMissingFolder) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
-    EXPECT_FALSE(AppendToFile(std::string(100000, 'x'), "/dev/full", ScriptTypes::JavaScript));
-    EXPECT_FALSE(AppendToFile("x", "/nonexistent-folder/IndexData.dat", ScriptTypes::JavaScript));
 }
 
 } // namespace

@@ -1,0 +1,65 @@
+#include "publish/SearchCommands.h"
+
+#include "app/InputPrompt.h"
+#include "app/MessageService.h"
+#include "app/Settings.h"
+#include "platform/PreviewServer.h"
+#include "platform/Shell.h"
+
+namespace {
+
+const char* const kRunCaption = "Input URL to run";
+const char* const kRunLabel = "URL:";
+const char* const kRunHint =
+    "To run the asp search engine, you need to publish the output path in the IIS or PWS "
+    "and input the URL here.";
+
+void runServerPage(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt) {
+    const auto url = prompt.ask(kRunCaption, kRunLabel, kRunHint, inputs.runSearchURL);
+    // An empty address opens nothing and would only replace a remembered one.
+    if (!url || url->empty())
+        return;
+    shell.open(*url);
+    inputs.runSearchURL = *url;
+}
+
+} // namespace
+
+bool OnMakeSearchFile(GeneratorInputs& inputs, Shell& shell) {
+    if (!GenerateSearchFiles(inputs))
+        return false;
+    shell.open(OutputFolder(inputs.profile));
+    return true;
+}
+
+bool OpenPreview(GeneratorInputs& inputs, Shell& shell, PreviewServer& preview) {
+    std::string error;
+    const auto address = preview.start(OutputFolder(inputs.profile), error);
+    if (!address) {
+        inputs.messages.showMessage(error);
+        return false;
+    }
+    shell.open(*address + "search.html");
+    return true;
+}
+
+bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt) {
+    // One server for the program's life: Run again serves the (possibly new) output folder in its place.
+    static PhpPreviewServer server;
+    return OnRunSearchFile(inputs, shell, prompt, server);
+}
+
+bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt, PreviewServer& preview) {
+    if (!GenerateSearchFiles(inputs))
+        return false;
+    const SearchVariant variant = VariantOf(inputs.profile);
+    if (variant == SearchVariant::Php) {
+        OpenPreview(inputs, shell, preview);
+    } else if (variant == SearchVariant::Asp) {
+        runServerPage(inputs, shell, prompt);
+    } else {
+        const char* page = inputs.profile.OutputWindowType == 2 ? "FrameSearch.html" : "search.html";
+        shell.open(OutputFolder(inputs.profile) + page);
+    }
+    return true;
+}

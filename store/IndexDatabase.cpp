@@ -1,0 +1,265 @@
+#include "store/IndexDatabase.h"
+
+#include "app/MessageService.h"
+#include "app/Settings.h"
+#include "platform/Database.h"
+#include "platform/WorkerThreads.h"
+#include "store/SearchText.h"
+
+#include <algorithm>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char* kTable = "IndexData";
+
+constexpr const char* kConnectError = "Connect to database error!\nError info:%s";
+constexpr const char* kDeleteError = "Delete record from database failure!\nError info:%s";
+constexpr const char* kAddError = "Add record to database failure!\nError info:%s";
+// SQLite may roll the whole transaction back by itself on a full disk, an I/O error or a lack of memory;
+// a write after that would be committed on its own.
+constexpr const char* kRolledBack = "the database ended the run's transaction after an error";
+
+// FileName, Title and LinkDescription hold at most this many bytes.
+constexpr size_t kShortTextLimit = 254;
+
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Cuts at a character boundary so the stored text stays valid UTF-8. Text that is not UTF-8 (more than three
+// continuation bytes in a row) is cut at the limit itself.
+std::string cutShortText(const std::string& text) {
+    if (text.size() <= kShortTextLimit)
+        return text;
+    for (size_t cut = kShortTextLimit; cut + 3 >= kShortTextLimit; --cut) {
+        if (!isContinuationByte(text[cut]))
+            return text.substr(0, cut);
+    }
+    return text.substr(0, kShortTextLimit);
+}
+
+// SQLite's text functions and the ODBC driver that reads the file on a web server stop at a NUL byte, so
+// a page's NUL is stored as the blank that the search shows and searches in its place.
+std::string withoutNul(std::string text) {
+    // A NUL is rare, and looking for one is much cheaper than replacing byte by byte.
+    if (text.find('\0') != std::string::npos)
+        std::replace(text.begin(), text.end(), '\0', ' ');
+    return text;
+}
+
+void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::string& value) {
+    if (!value.empty())
+        recordset.setField(column, withoutNul(value));
+}
+
+// The searched fields of every row, decoded and case-folded once here rather than by every request of a
+// server-side search page. IndexData keeps its rows and columns, so a page that knows nothing of these
+// tables reads the file as before.
+constexpr const char* kSearchText = R"sql(
+DROP TABLE IF EXISTS SearchTrigrams;
+DROP TABLE IF EXISTS SearchText;
+CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
+                         Description TEXT, Text TEXT);
+)sql";
+constexpr const char* kIndexDataRows = "SELECT rowid, ID, Title, Keywords, Description, Text FROM IndexData";
+constexpr const char* kInsertSearchText = "INSERT INTO SearchText (Row, ID, FoldsFurther, Title, Keywords, "
+                                          "Description, Text) VALUES (?, ?, ?, ?, ?, ?, ?)";
+
+// A row of SearchText from a row of kIndexDataRows. NULL text reads as empty text.
+Connection::TextRow searchTextRow(const Connection::TextRow& stored) {
+    Connection::TextRow row{stored[0], stored[1], std::nullopt};
+    for (size_t c = 2; c < stored.size(); ++c)
+        row.emplace_back(SearchText::Searchable(stored[c] ? *stored[c] : std::string()));
+    row[2] = SearchText::FoldsFurther(*row.back());
+    return row;
+}
+
+// Decoding and folding is most of a closing run's work, and every row stands alone, so the rows are
+// shared out among the cores; they are stored in their order afterwards.
+std::vector<Connection::TextRow> searchTextRows(const std::vector<Connection::TextRow>& stored) {
+    std::vector<Connection::TextRow> rows(stored.size());
+    const auto workers = static_cast<size_t>(WorkerThreadCount());
+    std::vector<std::thread> threads;
+    for (size_t w = 1; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            for (size_t r = w; r < stored.size(); r += workers)
+                rows[r] = searchTextRow(stored[r]);
+        });
+    }
+    for (size_t r = 0; r < stored.size(); r += workers)
+        rows[r] = searchTextRow(stored[r]);
+    for (std::thread& thread : threads)
+        thread.join();
+    return rows;
+}
+
+// For the PHP page, a trigram index over the prepared text that finds the rows holding a word anywhere,
+// even inside other words. Folding is per character, so a word found in a folded field is also found by
+// the index, whose own folding cannot undo ours: the index only narrows the rows, the folded text
+// decides. The ASP page needs only the text (a server's ODBC driver may lack FTS5), and building the
+// index takes most of a run's closing time, so only PHP runs make it.
+constexpr const char* kSearchTrigrams = R"sql(
+CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Keywords, Description, Text, content='SearchText',
+                                               content_rowid='Row', tokenize='trigram');
+INSERT INTO SearchTrigrams(SearchTrigrams) VALUES('rebuild');
+)sql";
+
+} // namespace
+
+IndexDatabase::IndexDatabase(std::string databasePath, MessageService& messages)
+    : m_databasePath(std::move(databasePath)), m_messages(messages),
+      m_connection(std::make_unique<Connection>()), m_recordset(std::make_unique<Recordset>()) {}
+
+// A run whose end never came leaves the rows of the run before: its own are rolled back.
+IndexDatabase::~IndexDatabase() {
+    release(false);
+}
+
+bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access is the only kind*/) {
+    release(false);
+    m_scriptType = scriptType;
+    m_runFailed = false;
+    if (isJavaScript())
+        return true;
+    m_connection = std::make_unique<Connection>();
+    m_recordset = std::make_unique<Recordset>();
+    try {
+        m_connection->open(m_databasePath);
+        // The run's writes are not synced one by one; closing the run syncs the file once.
+        m_connection->setUnsynced();
+        // The whole run is one transaction: the previous rows stay until the run has ended, and the
+        // snapshot taken inside it means nothing can change the table under the cursor.
+        m_connection->beginTrans();
+        if (m_connectHook)
+            m_connectHook(*m_connection);
+        m_recordset->open(*m_connection, kTable);
+    } catch (const DatabaseError& error) {
+        // Closing rolls back and drops the write lock, so a failed start leaves the file as it was.
+        m_recordset->close();
+        m_connection->close();
+        report(kConnectError, error.what());
+        return false;
+    }
+    m_recordsetOpen = true;
+    return true;
+}
+
+bool IndexDatabase::DeleteAllRecords() {
+    if (isJavaScript())
+        return true;
+    if (m_runFailed)
+        return false;
+    try {
+        if (!m_recordset->bof())
+            m_recordset->moveFirst();
+        while (!m_recordset->eof()) {
+            m_recordset->deleteCurrent();
+            m_recordset->moveNext();
+        }
+    } catch (const DatabaseError& error) {
+        failRun(kDeleteError, error.what());
+        return false;
+    }
+    return true;
+}
+
+bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std::string& title,
+                              const std::string& text, const std::string& keywords,
+                              const std::string& description, const std::string& linkDescription) {
+    if (isJavaScript())
+        return true;
+    if (fileName.empty() || m_runFailed)
+        return false;
+    if (m_recordsetOpen && !m_connection->inTransaction()) {
+        failRun(kAddError, kRolledBack);
+        return false;
+    }
+    try {
+        m_recordset->addNew();
+        m_recordset->setField("ID", static_cast<long long>(number));
+        m_recordset->setField("FileName", withoutNul(cutShortText(fileName)));
+        setIfNotEmpty(*m_recordset, "Title", cutShortText(title));
+        setIfNotEmpty(*m_recordset, "Text", text);
+        setIfNotEmpty(*m_recordset, "Keywords", keywords);
+        setIfNotEmpty(*m_recordset, "Description", description);
+        setIfNotEmpty(*m_recordset, "LinkDescription", cutShortText(linkDescription));
+        m_recordset->update();
+    } catch (const DatabaseError& error) {
+        m_recordset->cancelUpdate();
+        failRun(kAddError, error.what());
+        return false;
+    }
+    return true;
+}
+
+bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
+    if (isJavaScript())
+        return true;
+    return release(true);
+}
+
+void IndexDatabase::AbandonRun() {
+    release(false);
+}
+
+bool IndexDatabase::isJavaScript() const {
+    return m_scriptType == 0;
+}
+
+bool IndexDatabase::release(bool commit) {
+    if (m_recordsetOpen)
+        m_recordset->close();
+    m_recordsetOpen = false;
+    if (m_connection->state() == Connection::State::Closed)
+        return true;
+    bool committed = !commit;
+    try {
+        if (commit && !m_runFailed && !m_connection->inTransaction())
+            throw DatabaseError(0, kRolledBack);
+        if (commit && !m_runFailed) {
+            // Inside the run's transaction: a run that fails here leaves the previous index whole.
+            m_connection->executeScript(kSearchText);
+            m_connection->executeForEach(kInsertSearchText,
+                                         searchTextRows(m_connection->textRows(kIndexDataRows)));
+            if (m_scriptType == ScriptTypes::Php)
+                m_connection->executeScript(kSearchTrigrams);
+            m_connection->commitTrans();
+            committed = true;
+        }
+    } catch (const DatabaseError& error) {
+        // The run's rows are gone and the previous ones stay; the user was told they were stored.
+        report(kAddError, error.what());
+    }
+    // Closing rolls back whatever is still pending.
+    m_connection->close();
+    Connection::syncFile(m_databasePath);
+    return committed;
+}
+
+void IndexDatabase::report(const char* format, const std::string& errorText) {
+    m_messages.showMessage(FillMessage(format, errorText));
+}
+
+// One message for the run: after a full disk every later record would fail the same way.
+void IndexDatabase::failRun(const char* format, const std::string& errorText) {
+    if (!m_runFailed)
+        report(format, errorText);
+    // Without a run open there is nothing to fail: each call reports its own misuse.
+    m_runFailed = m_recordsetOpen;
+}
+
+bool IndexDatabase::HasTrigramIndex(const std::string& databasePath) {
+    Connection connection;
+    try {
+        connection.open(databasePath);
+        connection.executeScript("SELECT 1 FROM SearchTrigrams LIMIT 0;");
+    } catch (const DatabaseError&) {
+        connection.close();
+        return false;
+    }
+    connection.close();
+    return true;
+}

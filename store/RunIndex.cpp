@@ -1,0 +1,73 @@
+#include "store/RunIndex.h"
+
+#include <filesystem>
+
+#include "app/MessageService.h"
+#include "app/ProductInfo.h"
+#include "app/RunView.h"
+#include "app/Settings.h"
+#include "index/IndexRecord.h"
+#include "platform/FileLock.h"
+#include "store/IndexDataFile.h"
+#include "store/IndexDatabase.h"
+
+namespace fs = std::filesystem;
+
+bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                   MessageService& messages) {
+    const std::string pending = PendingIndexDataPath(indexDataPath);
+    std::error_code error;
+    fs::remove(pending, error);
+    database.DeleteAllRecords();
+    if (AppendToFile(IndexDataFormat::kHeader, pending, profile.ScriptType))
+        return true;
+    messages.showMessage(IndexDataWriteFailure(indexDataPath));
+    return false;
+}
+
+bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+                 int recordCount, bool recordsWritten, MessageService& messages) {
+    const std::string pending = PendingIndexDataPath(indexDataPath);
+    std::error_code error;
+    if (profile.ScriptType != ScriptTypes::JavaScript) {
+        if (!database.CloseDatabase(profile.DatabaseType))
+            return false; // the database said why
+        // The new rows are the index now; a data file of an earlier JavaScript run is not.
+        fs::remove(indexDataPath, error);
+        fs::remove(pending, error);
+        return true;
+    }
+    database.CloseDatabase(profile.DatabaseType);
+    const bool trailer = AppendToFile(IndexDataFormat::trailer(recordCount), pending, profile.ScriptType);
+    if (trailer && recordsWritten && IsCompleteIndexData(pending)) {
+        fs::rename(pending, indexDataPath, error);
+        if (!error)
+            return true;
+    }
+    fs::remove(pending, error);
+    messages.showMessage(IndexDataWriteFailure(indexDataPath));
+    return false;
+}
+
+void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database) {
+    database.AbandonRun();
+    std::error_code error;
+    fs::remove(PendingIndexDataPath(indexDataPath), error);
+}
+
+void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool runFailed) {
+    RunView& view = context.view;
+    if (runFailed)
+        AbandonRunIndex(context.indexDataPath, context.database);
+    else
+        EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten,
+                    view);
+    // Released before the idle flag is set, so whoever sees the run ended may take the index at once.
+    if (context.runLock)
+        context.runLock->unlock();
+    view.setStopEnabled(false);
+    view.setGoEnabled(true);
+    context.idleFlag = 1;
+    view.setStatusText("Finish");
+    view.setCurrentItem(ProductInfo::kWebAddress);
+}

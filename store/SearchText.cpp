@@ -1,0 +1,500 @@
+#include "store/SearchText.h"
+
+#include <QChar>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <QList>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
+
+namespace SearchText {
+
+namespace {
+
+// The names the engines decode: Latin-1, Greek, the typographic marks and a few symbols. Pages that use
+// others keep them as written in every engine alike.
+const QHash<QString, char32_t>& namedReferences() {
+    static const QHash<QString, char32_t> table = [] {
+        QHash<QString, char32_t> names;
+        const QStringList latin1 =
+            QStringLiteral(
+                "nbsp iexcl cent pound curren yen brvbar sect uml copy ordf laquo not shy reg macr "
+                "deg plusmn sup2 sup3 acute micro para middot cedil sup1 ordm raquo frac14 frac12 frac34 "
+                "iquest "
+                "Agrave Aacute Acirc Atilde Auml Aring AElig Ccedil Egrave Eacute Ecirc Euml Igrave Iacute "
+                "Icirc "
+                "Iuml ETH Ntilde Ograve Oacute Ocirc Otilde Ouml times Oslash Ugrave Uacute Ucirc Uuml "
+                "Yacute THORN "
+                "szlig agrave aacute acirc atilde auml aring aelig ccedil egrave eacute ecirc euml igrave "
+                "iacute "
+                "icirc iuml eth ntilde ograve oacute ocirc otilde ouml divide oslash ugrave uacute ucirc "
+                "uuml "
+                "yacute thorn yuml")
+                .split(u' ');
+        for (qsizetype i = 0; i < latin1.size(); ++i)
+            names.insert(latin1[i], static_cast<char32_t>(160 + i));
+        const QStringList upper = QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa "
+                                                 "Lambda Mu Nu Xi Omicron Pi Rho - Sigma Tau Upsilon Phi Chi "
+                                                 "Psi Omega")
+                                      .split(u' ');
+        for (qsizetype i = 0; i < upper.size(); ++i) {
+            if (upper[i] != u"-")
+                names.insert(upper[i], static_cast<char32_t>(913 + i));
+        }
+        const QStringList lower =
+            QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa "
+                           "lambda mu nu xi omicron pi rho sigmaf sigma tau upsilon phi "
+                           "chi psi omega")
+                .split(u' ');
+        for (qsizetype i = 0; i < lower.size(); ++i)
+            names.insert(lower[i], static_cast<char32_t>(945 + i));
+        const std::pair<const char*, char32_t> others[] = {
+            {"quot", 34},     {"amp", 38},      {"apos", 39},     {"lt", 60},       {"gt", 62},
+            {"OElig", 338},   {"oelig", 339},   {"Scaron", 352},  {"scaron", 353},  {"Yuml", 376},
+            {"fnof", 402},    {"circ", 710},    {"tilde", 732},   {"ensp", 8194},   {"emsp", 8195},
+            {"thinsp", 8201}, {"zwnj", 8204},   {"zwj", 8205},    {"lrm", 8206},    {"rlm", 8207},
+            {"ndash", 8211},  {"mdash", 8212},  {"lsquo", 8216},  {"rsquo", 8217},  {"sbquo", 8218},
+            {"ldquo", 8220},  {"rdquo", 8221},  {"bdquo", 8222},  {"dagger", 8224}, {"Dagger", 8225},
+            {"bull", 8226},   {"hellip", 8230}, {"permil", 8240}, {"prime", 8242},  {"Prime", 8243},
+            {"lsaquo", 8249}, {"rsaquo", 8250}, {"oline", 8254},  {"frasl", 8260},  {"euro", 8364},
+            {"trade", 8482},  {"larr", 8592},   {"uarr", 8593},   {"rarr", 8594},   {"darr", 8595},
+            {"harr", 8596},   {"minus", 8722},  {"infin", 8734},  {"asymp", 8776},  {"ne", 8800},
+            {"le", 8804},     {"ge", 8805},     {"sdot", 8901},   {"loz", 9674},    {"spades", 9824},
+            {"clubs", 9827},  {"hearts", 9829}, {"diams", 9830}};
+        for (const auto& [name, code] : others)
+            names.insert(QString::fromLatin1(name), code);
+        return names;
+    }();
+    return table;
+}
+
+// Windows-1252 for 0x80..0x9F; 0 keeps the code point as it is.
+constexpr std::array<char32_t, 32> kCp1252 = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                              0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+QString fromCodePoint(char32_t code) {
+    return QString::fromUcs4(&code, 1);
+}
+
+bool isHex(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+QString numericReference(QStringView digits, int radix) {
+    // Skipped by index: removing one zero at a time moved the rest of a long run for every zero.
+    qsizetype zeros = 0;
+    while (zeros < digits.size() && digits[zeros] == u'0')
+        ++zeros;
+    digits = digits.mid(zeros);
+    // Long digit runs are invalid anyway; the browser engine gives up on them the same way.
+    long long code = digits.size() > 8 ? -1 : digits.isEmpty() ? 0 : digits.toLongLong(nullptr, radix);
+    if (code <= 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return QString(QChar(0xFFFD));
+    if (code >= 0x80 && code <= 0x9F && kCp1252[static_cast<size_t>(code - 0x80)])
+        code = kCp1252[static_cast<size_t>(code - 0x80)];
+    return fromCodePoint(static_cast<char32_t>(code));
+}
+
+// The reference at the start of `piece` (the text after an ampersand): its value and its length, or a
+// length of 0 when there is none.
+std::pair<QString, qsizetype> referenceAt(const QString& piece) {
+    const qsizetype n = piece.size();
+    if (n >= 2 && piece[0] == u'#') {
+        qsizetype at = 1;
+        int radix = 10;
+        if (piece[1] == u'x' || piece[1] == u'X') {
+            qsizetype end = 2;
+            while (end < n && isHex(piece[end]))
+                ++end;
+            if (end > 2) {
+                const qsizetype length = end < n && piece[end] == u';' ? end + 1 : end;
+                return {numericReference(QStringView(piece).mid(2, end - 2), 16), length};
+            }
+            return {QString(), 0};
+        }
+        qsizetype end = at;
+        while (end < n && isDigit(piece[end]))
+            ++end;
+        if (end > at) {
+            const qsizetype length = end < n && piece[end] == u';' ? end + 1 : end;
+            return {numericReference(QStringView(piece).mid(at, end - at), radix), length};
+        }
+        return {QString(), 0};
+    }
+    if (n < 3 || !isAsciiLetter(piece[0]))
+        return {QString(), 0};
+    qsizetype end = 1;
+    while (end < n && (isAsciiLetter(piece[end]) || isDigit(piece[end])))
+        ++end;
+    if (end < 2 || end > 32 || end >= n || piece[end] != u';')
+        return {QString(), 0};
+    const auto found = namedReferences().constFind(piece.left(end));
+    if (found == namedReferences().constEnd())
+        return {QString(), 0};
+    return {fromCodePoint(found.value()), end + 1};
+}
+
+QString decodeReferences(const QString& text) {
+    if (!text.contains(u'&'))
+        return text;
+    const QStringList pieces = text.split(u'&');
+    QString out = pieces[0];
+    for (qsizetype k = 1; k < pieces.size(); ++k) {
+        const auto [value, length] = referenceAt(pieces[k]);
+        if (length == 0) {
+            out += u'&';
+            out += pieces[k];
+        } else {
+            out += value;
+            out += QStringView(pieces[k]).mid(length);
+        }
+    }
+    return out;
+}
+
+int hexValue(QChar c) {
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
+    return c.unicode() - u'A' + 10;
+}
+
+bool hexRun(const QString& s, qsizetype at, qsizetype count) {
+    if (at + count > s.size())
+        return false;
+    for (qsizetype k = at; k < at + count; ++k) {
+        if (!isHex(s[k]))
+            return false;
+    }
+    return true;
+}
+
+// The text between escapes goes over in one piece: escapes are few, and a character at a time was most of
+// the time of a database run's end.
+QString unescapeStored(const QString& s) {
+    qsizetype k = s.indexOf(u'\\');
+    if (k < 0)
+        return s;
+    QString out;
+    out.reserve(s.size());
+    qsizetype from = 0;
+    for (; k >= 0 && k + 1 < s.size(); from = k + 1, k = s.indexOf(u'\\', from)) {
+        out += QStringView(s).mid(from, k - from);
+        const QChar next = s[k + 1];
+        if (next == u'x' && hexRun(s, k + 2, 2)) {
+            out += QChar(static_cast<char16_t>(hexValue(s[k + 2]) * 16 + hexValue(s[k + 3])));
+            k += 3;
+        } else if (next == u'u' && hexRun(s, k + 2, 4)) {
+            int unit = 0;
+            for (qsizetype d = k + 2; d < k + 6; ++d)
+                unit = unit * 16 + hexValue(s[d]);
+            out += QChar(static_cast<char16_t>(unit));
+            k += 5;
+        } else {
+            switch (next.unicode()) {
+            case u'b':
+                out += QChar(8);
+                break;
+            case u'f':
+                out += QChar(12);
+                break;
+            case u'n':
+                out += QChar(10);
+                break;
+            case u'r':
+                out += QChar(13);
+                break;
+            case u't':
+                out += QChar(9);
+                break;
+            case u'v':
+                out += QChar(11);
+                break;
+            case u'0':
+                out += QChar(0);
+                break;
+            case u'\n':
+            case u'\r':
+            case 0x2028:
+            case 0x2029:
+                break; // a continued line
+            default:
+                out += next;
+            }
+            ++k;
+        }
+    }
+    out += QStringView(s).mid(from); // a backslash that ends the text stays
+    return out;
+}
+
+// Qt normalizes a text in place, moving the rest of it for every character that decomposes, composes or
+// is reordered, which takes time growing with the square of the text. Composition (NFC) only ever acts
+// within a segment that starts at a character nothing before it can touch, so the text is normalized a
+// block of whole segments at a time. A segment with no such start for a long way (a run of combining
+// marks) is decomposed and put in canonical order here, so that Qt only has a few compositions to make.
+
+QList<uint> canonicalDecomposition(char32_t code) {
+    return QChar::decomposition(code).toUcs4();
+}
+
+bool decomposes(char32_t code) {
+    return QChar::decompositionTag(code) == QChar::Canonical;
+}
+
+// Where a segment may start: before a code point of combining class 0 that no composition takes as its
+// second part, and whose canonical decomposition (if any) starts with such a code point too.
+class SegmentStarts {
+public:
+    SegmentStarts() : m_neverStarts(0x110000, false) {
+        std::vector<char32_t> decomposing;
+        for (char32_t code = 0x80; code <= 0x10FFFF; ++code) {
+            if (!decomposes(code))
+                continue;
+            decomposing.push_back(code);
+            const QList<uint> parts = canonicalDecomposition(code);
+            for (qsizetype k = 1; k < parts.size(); ++k)
+                m_neverStarts[parts[k]] = true;
+        }
+        for (const char32_t code : decomposing) {
+            char32_t first = code;
+            while (decomposes(first))
+                first = canonicalDecomposition(first).front();
+            if (m_neverStarts[first] || QChar::combiningClass(first) != 0)
+                m_neverStarts[code] = true;
+        }
+    }
+
+    bool startsSegment(char32_t code) const {
+        return code < 0x80 || (!m_neverStarts[code] && QChar::combiningClass(code) == 0);
+    }
+
+private:
+    std::vector<bool> m_neverStarts;
+};
+
+const SegmentStarts& segmentStarts() {
+    static const SegmentStarts starts;
+    return starts;
+}
+
+void appendDecomposed(char32_t code, std::u32string& out) {
+    if (!decomposes(code)) {
+        out += code;
+        return;
+    }
+    for (const uint part : canonicalDecomposition(code))
+        appendDecomposed(part, out);
+}
+
+// Canonical order: each run of marks sorted by combining class, marks of one class keeping their order.
+// A counting sort, as a run may be as long as the text.
+void orderMarks(std::u32string& text) {
+    std::vector<std::pair<uint8_t, char32_t>> run;
+    for (size_t k = 0; k < text.size();) {
+        if (QChar::combiningClass(text[k]) == 0) {
+            ++k;
+            continue;
+        }
+        run.clear();
+        size_t end = k;
+        for (; end < text.size(); ++end) {
+            const auto combiningClass = static_cast<uint8_t>(QChar::combiningClass(text[end]));
+            if (combiningClass == 0)
+                break;
+            run.emplace_back(combiningClass, text[end]);
+        }
+        std::array<size_t, 257> next{};
+        for (const auto& mark : run)
+            ++next[mark.first + 1u];
+        for (size_t c = 1; c < next.size(); ++c)
+            next[c] += next[c - 1];
+        for (const auto& mark : run)
+            text[k + next[mark.first]++] = mark.second;
+        k = end;
+    }
+}
+
+// NFC of a long segment: decomposed and ordered here, composed by Qt.
+QString composedSegment(QStringView segment) {
+    // A lone surrogate starts a segment of its own and composes with nothing; Qt keeps it as it is, where
+    // the conversion below would replace it.
+    if (!segment.isEmpty() && segment[0].isSurrogate() &&
+        !(segment.size() > 1 && segment[0].isHighSurrogate() && segment[1].isLowSurrogate()))
+        return segment.first(1).toString() + composedSegment(segment.mid(1));
+    std::u32string decomposed;
+    decomposed.reserve(static_cast<size_t>(segment.size()));
+    for (const char32_t code : segment.toUcs4())
+        appendDecomposed(code, decomposed);
+    orderMarks(decomposed);
+    return QString::fromUcs4(decomposed.data(), static_cast<qsizetype>(decomposed.size()))
+        .normalized(QString::NormalizationForm_C);
+}
+
+QString normalizedC(const QString& text) {
+    // Below U+0300 nothing is changed by NFC unless a combining mark follows; most pages hold nothing else.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; }))
+        return text;
+    // A block this long costs Qt little even when every character in it moves the rest.
+    constexpr qsizetype kBlock = 256;
+    const SegmentStarts& starts = segmentStarts();
+    QString out;
+    out.reserve(text.size());
+    qsizetype blockStart = 0;
+    qsizetype segmentStart = 0;
+    const auto endSegment = [&](qsizetype at) {
+        if (at - segmentStart > kBlock) {
+            out += QStringView(text)
+                       .mid(blockStart, segmentStart - blockStart)
+                       .toString()
+                       .normalized(QString::NormalizationForm_C);
+            out += composedSegment(QStringView(text).mid(segmentStart, at - segmentStart));
+            blockStart = at;
+        } else if (at - blockStart >= kBlock) {
+            out += QStringView(text)
+                       .mid(blockStart, at - blockStart)
+                       .toString()
+                       .normalized(QString::NormalizationForm_C);
+            blockStart = at;
+        }
+        segmentStart = at;
+    };
+    const ushort* units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype k = 0; k < size;) {
+        char32_t code = units[k];
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(code) && k + 1 < size && QChar::isLowSurrogate(units[k + 1])) {
+            code = QChar::surrogateToUcs4(units[k], units[k + 1]);
+            length = 2;
+        }
+        if (k > segmentStart && starts.startsSegment(code))
+            endSegment(k);
+        k += length;
+    }
+    endSegment(size);
+    out += QStringView(text).mid(blockStart).toString().normalized(QString::NormalizationForm_C);
+    return out;
+}
+
+QString shownText(QString text) {
+    text.replace(QChar(0), QChar(u' '));
+    return normalizedC(decodeReferences(text));
+}
+
+char32_t foldCodePoint(char32_t code) {
+    if (code == 0x2018 || code == 0x2019)
+        return u'\'';
+    if (code == 0x03C2)
+        return 0x03C3;
+    // Its lower case is "i" and a combining dot; the browser engine keeps the "i" alone.
+    if (code == 0x0130)
+        return u'i';
+    const char32_t lower = QChar::toLower(code);
+    if (lower == 0x03C2)
+        return 0x03C3;
+    // A letter whose lower case needs another number of UTF-16 units would move every position after it.
+    return (lower > 0xFFFF) == (code > 0xFFFF) ? lower : code;
+}
+
+// Folding keeps every character's length in UTF-16 units, so the result is written in place of a copy,
+// and ASCII, most of any page, is folded without a look into the Unicode tables.
+QString foldCase(const QString& text) {
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text[k];
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            to[k] = QChar(unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit);
+        } else if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
+            const char32_t folded = foldCodePoint(QChar::surrogateToUcs4(c, text[k + 1]));
+            to[k] = QChar(QChar::highSurrogate(folded));
+            to[k + 1] = QChar(QChar::lowSurrogate(folded));
+            ++k;
+        } else if (c.isSurrogate()) {
+            to[k] = c;
+        } else {
+            to[k] = QChar(static_cast<char16_t>(foldCodePoint(unit)));
+        }
+    }
+    return out;
+}
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toUtf8(const QString& text) {
+    return text.toStdString();
+}
+
+} // namespace
+
+std::string UnescapeStored(std::string_view stored) {
+    return toUtf8(unescapeStored(fromUtf8(stored)));
+}
+
+std::string DecodeReferences(std::string_view text) {
+    return toUtf8(decodeReferences(fromUtf8(text)));
+}
+
+std::string ShownText(std::string_view text) {
+    return toUtf8(shownText(fromUtf8(text)));
+}
+
+std::string FoldCase(std::string_view text) {
+    return toUtf8(foldCase(fromUtf8(text)));
+}
+
+std::string Searchable(std::string_view stored) {
+    return toUtf8(foldCase(shownText(unescapeStored(fromUtf8(stored)))));
+}
+
+std::string FoldsFurther(std::string_view folded) {
+    const QString text = fromUtf8(folded);
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        char32_t code = text[k].unicode();
+        if (text[k].isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(text[k], text[k + 1]);
+            ++k;
+        }
+        if (code >= 0x80 && QChar::toCaseFolded(code) != code)
+            return "1";
+    }
+    return "0";
+}
+
+std::string PhpFoldTable() {
+    std::string table;
+    for (char32_t code = 0; code <= 0x10FFFF; ++code) {
+        if (code >= 0xD800 && code <= 0xDFFF)
+            continue;
+        const char32_t folded = foldCodePoint(code);
+        if (folded == code)
+            continue;
+        char entry[64];
+        std::snprintf(entry, sizeof entry, "\"\\u{%X}\"=>\"\\u{%X}\",\n", static_cast<unsigned>(code),
+                      static_cast<unsigned>(folded));
+        table += entry;
+    }
+    return table;
+}
+
+} // namespace SearchText
