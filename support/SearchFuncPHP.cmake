@@ -1,5 +1,7 @@
 # The server-side search code of the PHP variant (SearchFuncPHP.dat), appended to search.php: the
-# folding table made by findlark_foldtable, then the readable sources in searchphp/ in file-name order.
+# folding table made by findlark_foldtable, then the readable sources in searchphp/ in file-name order;
+# a source named *.php.in gets the ranking constants of ranking/constants.txt written in first, as the
+# JavaScript variant's do, so that both engines rank with the same numbers.
 # Included by support/CMakeLists.txt, in its scope.
 add_executable(findlark_foldtable MakeFoldTable.cpp)
 target_link_libraries(findlark_foldtable PRIVATE findlark_store)
@@ -9,8 +11,27 @@ add_custom_command(OUTPUT ${fold_table}
     DEPENDS findlark_foldtable
     COMMENT "Writing the PHP folding table")
 
-file(GLOB searchphp_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php)
-list(SORT searchphp_sources)
+set(ranking_constants ${CMAKE_CURRENT_SOURCE_DIR}/ranking/constants.txt)
+set(make_rank_source ${CMAKE_CURRENT_SOURCE_DIR}/ranking/MakeRankSource.cmake)
+file(GLOB searchphp_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php
+    ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php.in)
+list(SORT searchphp_files)
+set(searchphp_sources)
+foreach(file ${searchphp_files})
+    if(file MATCHES "\\.in$")
+        get_filename_component(name ${file} NAME)
+        string(REGEX REPLACE "\\.in$" "" name ${name})
+        set(made ${CMAKE_CURRENT_BINARY_DIR}/searchphp/${name})
+        add_custom_command(OUTPUT ${made}
+            COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${ranking_constants} -DINPUT=${file} -DOUTPUT=${made}
+                -P ${make_rank_source}
+            DEPENDS ${file} ${ranking_constants} ${make_rank_source}
+            COMMENT "Writing the ranking constants into ${name}"
+            VERBATIM)
+        set(file ${made})
+    endif()
+    list(APPEND searchphp_sources ${file})
+endforeach()
 string(REPLACE ";" "|" searchphp_list "${fold_table};${searchphp_sources}")
 add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat
     COMMAND ${CMAKE_COMMAND} -DOUTPUT=${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat "-DINPUTS=${searchphp_list}"

@@ -8,6 +8,7 @@ import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { AspHost, checkJScript } from "./host.mjs";
+import { sourceFiles } from "../js/engine.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const support = path.resolve(here, "../../support");
@@ -15,7 +16,7 @@ const sources = (dir) => fs.readdirSync(path.join(support, dir)).filter((f) => f
     .map((f) => path.join(support, dir, f));
 
 test("the search functions and the server code are ECMAScript 3 without \\s; the server code is ASCII", () => {
-    for (const file of [...sources("searchfunc"), ...sources("searchasp")]) {
+    for (const file of [...sourceFiles(), ...sources("searchasp")]) {
         const text = fs.readFileSync(file, "utf8");
         checkJScript(text, file);
         if (file.includes("searchasp")) assert.doesNotMatch(text, /[^\t\r\n -~]/, `${file} holds non-ASCII`);

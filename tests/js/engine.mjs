@@ -2,6 +2,7 @@
 // the top level) into a node vm context, with options and an index that look
 // like the ones searchfunc.js and webdata.js define.
 import fs from "node:fs";
+import os from "node:os";
 import path from "node:path";
 import vm from "node:vm";
 import { fileURLToPath } from "node:url";
@@ -9,8 +10,34 @@ import { fileURLToPath } from "node:url";
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const sourceDir = path.resolve(here, "../../support/searchfunc");
 
+const constantsFile = path.resolve(here, "../../support/ranking/constants.txt");
+let filledDir = null;
+
+// A template's text with the ranking constants written in, as the build
+// writes them (NAME=value lines; @NAME@ in the template).
+export function filledTemplate(text) {
+    for (const line of fs.readFileSync(constantsFile, "utf8").split("\n")) {
+        const m = /^([A-Z][A-Z0-9_]*)=(.*)$/.exec(line);
+        if (m) text = text.split(`@${m[1]}@`).join(m[2]);
+    }
+    const left = /@[A-Z][A-Z0-9_]*@/.exec(text);
+    if (left) throw new Error(`${left[0]} is not in ${constantsFile}`);
+    return text;
+}
+
+// The sources in name order; a template (*.js.in) is filled into a
+// temporary folder first, so that every reader gets the script the build joins.
 export function sourceFiles() {
-    return fs.readdirSync(sourceDir).filter((f) => f.endsWith(".js")).sort().map((f) => path.join(sourceDir, f));
+    return fs.readdirSync(sourceDir).filter((f) => f.endsWith(".js") || f.endsWith(".js.in")).sort().map((f) => {
+        if (!f.endsWith(".in")) return path.join(sourceDir, f);
+        if (!filledDir) {
+            filledDir = fs.mkdtempSync(path.join(os.tmpdir(), "findlark-searchfunc-"));
+            process.on("exit", () => fs.rmSync(filledDir, { recursive: true, force: true }));
+        }
+        const filled = path.join(filledDir, f.slice(0, -3));
+        fs.writeFileSync(filled, filledTemplate(fs.readFileSync(path.join(sourceDir, f), "utf8")));
+        return filled;
+    });
 }
 
 // The files joined as the build joins them: in name order, each ending with a
