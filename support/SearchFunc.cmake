@@ -1,4 +1,4 @@
-# The client-side search functions (SearchFunc.dat) and the built-in templates.
+# The client-side search functions (SearchFunc.dat).
 # Included by support/CMakeLists.txt, in its scope.
 
 # SearchFunc.dat is the readable source in searchfunc/, joined in file-name
@@ -37,19 +37,3 @@ add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat
 list(APPEND FINDLARK_SUPPORT_OUTPUTS ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat)
 install(FILES ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat DESTINATION ${FINDLARK_INSTALL_DIR})
 
-# The Template folder beside the program. It is copied over, never cleared:
-# the program adds the user's own templates to the same folder.
-file(GLOB_RECURSE template_files CONFIGURE_DEPENDS LIST_DIRECTORIES false
-    RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/Template ${CMAKE_CURRENT_SOURCE_DIR}/Template/*)
-set(template_sources)
-set(template_outputs)
-foreach(file ${template_files})
-    list(APPEND template_sources ${CMAKE_CURRENT_SOURCE_DIR}/Template/${file})
-    list(APPEND template_outputs ${FINDLARK_PROGRAM_DIR}/Template/${file})
-endforeach()
-add_custom_command(OUTPUT ${template_outputs}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_CURRENT_SOURCE_DIR}/Template ${FINDLARK_PROGRAM_DIR}/Template
-    DEPENDS ${template_sources}
-    COMMENT "Copying the built-in templates")
-list(APPEND FINDLARK_SUPPORT_OUTPUTS ${template_outputs})
-install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/Template DESTINATION ${FINDLARK_INSTALL_DIR})

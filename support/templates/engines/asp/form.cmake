@@ -1,0 +1,5 @@
+# The ASP engine: the form goes to the server script, and the words field takes
+# the focus since the page holds no script that would.
+set(template_suffix "-ASP")
+set(template_action "search.asp")
+set(template_field " autofocus")

@@ -1,0 +1,4 @@
+# The client-side engine: the search page searches the index itself.
+set(template_suffix "")
+set(template_action "search.html")
+set(template_field "")
