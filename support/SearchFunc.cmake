@@ -9,27 +9,8 @@ add_executable(findlark_escapescript EscapeScript.cpp)
 set_target_properties(findlark_escapescript PROPERTIES CXX_STANDARD 17)
 findlark_warnings(findlark_escapescript)
 
-set(ranking_constants ${CMAKE_CURRENT_SOURCE_DIR}/ranking/constants.txt)
-set(make_rank_source ${CMAKE_CURRENT_SOURCE_DIR}/ranking/MakeRankSource.cmake)
-file(GLOB searchfunc_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchfunc/*.js
-    ${CMAKE_CURRENT_SOURCE_DIR}/searchfunc/*.js.in)
-list(SORT searchfunc_files)
-set(searchfunc_sources)
-foreach(file ${searchfunc_files})
-    if(file MATCHES "\\.in$")
-        get_filename_component(name ${file} NAME)
-        string(REGEX REPLACE "\\.in$" "" name ${name})
-        set(made ${CMAKE_CURRENT_BINARY_DIR}/searchfunc/${name})
-        add_custom_command(OUTPUT ${made}
-            COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${ranking_constants} -DINPUT=${file} -DOUTPUT=${made}
-                -P ${make_rank_source}
-            DEPENDS ${file} ${ranking_constants} ${make_rank_source}
-            COMMENT "Writing the ranking constants into ${name}"
-            VERBATIM)
-        set(file ${made})
-    endif()
-    list(APPEND searchfunc_sources ${file})
-endforeach()
+include(${CMAKE_CURRENT_SOURCE_DIR}/ranking/RankSources.cmake)
+findlark_rank_sources(searchfunc js searchfunc_sources)
 add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat
     COMMAND findlark_escapescript ${FINDLARK_PROGRAM_DIR}/SearchFunc.dat ${searchfunc_sources}
     DEPENDS findlark_escapescript ${searchfunc_sources}

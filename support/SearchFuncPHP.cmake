@@ -11,27 +11,8 @@ add_custom_command(OUTPUT ${fold_table}
     DEPENDS findlark_foldtable
     COMMENT "Writing the PHP folding table")
 
-set(ranking_constants ${CMAKE_CURRENT_SOURCE_DIR}/ranking/constants.txt)
-set(make_rank_source ${CMAKE_CURRENT_SOURCE_DIR}/ranking/MakeRankSource.cmake)
-file(GLOB searchphp_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php
-    ${CMAKE_CURRENT_SOURCE_DIR}/searchphp/*.php.in)
-list(SORT searchphp_files)
-set(searchphp_sources)
-foreach(file ${searchphp_files})
-    if(file MATCHES "\\.in$")
-        get_filename_component(name ${file} NAME)
-        string(REGEX REPLACE "\\.in$" "" name ${name})
-        set(made ${CMAKE_CURRENT_BINARY_DIR}/searchphp/${name})
-        add_custom_command(OUTPUT ${made}
-            COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${ranking_constants} -DINPUT=${file} -DOUTPUT=${made}
-                -P ${make_rank_source}
-            DEPENDS ${file} ${ranking_constants} ${make_rank_source}
-            COMMENT "Writing the ranking constants into ${name}"
-            VERBATIM)
-        set(file ${made})
-    endif()
-    list(APPEND searchphp_sources ${file})
-endforeach()
+include(${CMAKE_CURRENT_SOURCE_DIR}/ranking/RankSources.cmake)
+findlark_rank_sources(searchphp php searchphp_sources)
 string(REPLACE ";" "|" searchphp_list "${fold_table};${searchphp_sources}")
 add_custom_command(OUTPUT ${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat
     COMMAND ${CMAKE_COMMAND} -DOUTPUT=${FINDLARK_PROGRAM_DIR}/SearchFuncPHP.dat "-DINPUTS=${searchphp_list}"
