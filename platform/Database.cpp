@@ -124,7 +124,10 @@ void Connection::backupTo(const std::string& target) {
     requireOpen();
     namespace fs = std::filesystem;
     const fs::path to(target);
-    std::string temporary = (to.parent_path() / ("." + to.filename().string() + ".tmp-XXXXXX")).string();
+    std::string name = ".";
+    name += to.filename().string();
+    name += ".tmp-XXXXXX";
+    std::string temporary = (to.parent_path() / name).string();
     // Made new, with a name no one could have planted a link at.
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
