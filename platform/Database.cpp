@@ -1,5 +1,6 @@
 #include "platform/Database.h"
 #include "platform/AsciiText.h"
+#include "platform/FileReplace.h"
 
 #include <cerrno>
 #include <cstring>
@@ -122,44 +123,36 @@ bool Connection::fileHasTable(const std::string& path, const std::string& table)
 }
 void Connection::backupTo(const std::string& target) {
     requireOpen();
-    namespace fs = std::filesystem;
-    const fs::path to(target);
-    std::string name = ".";
-    name += to.filename().string();
-    name += ".tmp-XXXXXX";
-    std::string temporary = (to.parent_path() / name).string();
-    // Made new, with a name no one could have planted a link at.
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        throw DatabaseError(SQLITE_CANTOPEN, std::strerror(errno));
-    // The copy is read as the working file is (by a web server, once published), not kept private.
-    struct stat source {};
-    if (::stat(sqlite3_db_filename(m_db, "main"), &source) == 0)
-        ::fchmod(fd, source.st_mode & 07777);
-    ::close(fd);
-
-    sqlite3* copy = nullptr;
-    int rc = sqlite3_open_v2(temporary.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
-        if (backup) {
-            sqlite3_backup_step(backup, -1);
-            rc = sqlite3_backup_finish(backup);
-        } else {
-            rc = sqlite3_errcode(copy);
+    int rc = SQLITE_OK;
+    std::string text;
+    const bool replaced = FileReplace::withWriter(target, [&](const std::filesystem::path& temporary) {
+        // The copy is read as the working file is (by a web server, once published), not kept private.
+        struct stat source {};
+        if (::stat(sqlite3_db_filename(m_db, "main"), &source) == 0)
+            ::chmod(temporary.c_str(), source.st_mode & 07777);
+        sqlite3* copy = nullptr;
+        rc = sqlite3_open_v2(temporary.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
+            if (backup) {
+                sqlite3_backup_step(backup, -1);
+                rc = sqlite3_backup_finish(backup);
+            } else {
+                rc = sqlite3_errcode(copy);
+            }
         }
-    }
-    std::string text = copy ? sqlite3_errmsg(copy) : sqlite3_errstr(rc);
-    if (sqlite3_close(copy) != SQLITE_OK && rc == SQLITE_OK)
-        rc = SQLITE_IOERR;
-    if (rc == SQLITE_OK && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        text = copy ? sqlite3_errmsg(copy) : sqlite3_errstr(rc);
+        if (sqlite3_close(copy) != SQLITE_OK && rc == SQLITE_OK)
+            rc = SQLITE_IOERR;
+        return rc == SQLITE_OK;
+    });
+    if (replaced)
+        return;
+    if (rc == SQLITE_OK) { // the temporary file could not be made, or not renamed over the target
         rc = SQLITE_CANTOPEN;
         text = std::strerror(errno);
     }
-    if (rc != SQLITE_OK) {
-        ::unlink(temporary.c_str());
-        throw DatabaseError(rc, text);
-    }
+    throw DatabaseError(rc, text);
 }
 void Connection::rollbackTrans() {
     execute("ROLLBACK");

@@ -59,6 +59,7 @@ public:
 
     bool opened() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
+    const fs::path& path() const { return m_path; }
 
     // Closes the file and renames it over the target; on failure the destructor removes it.
     bool moveOver(const fs::path& target) {
@@ -113,6 +114,11 @@ bool withCopy(const fs::path& source, const fs::path& target) {
     }
     ::close(in);
     return ok && temporary.moveOver(target);
+}
+
+bool withWriter(const fs::path& target, const std::function<bool(const fs::path& temporary)>& write) {
+    Temporary temporary(target);
+    return temporary.opened() && write(temporary.path()) && temporary.moveOver(target);
 }
 
 } // namespace FileReplace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 // Writes a published file whole or not at all: the content goes to a temporary file in the same folder,
@@ -12,5 +13,9 @@ namespace FileReplace {
 
 bool withText(const std::filesystem::path& target, std::string_view text);
 bool withCopy(const std::filesystem::path& source, const std::filesystem::path& target);
+// For content another library writes by path (a database copy): `write` fills the new, empty temporary
+// file at the path it is given and says whether it succeeded.
+bool withWriter(const std::filesystem::path& target,
+                const std::function<bool(const std::filesystem::path& temporary)>& write);
 
 } // namespace FileReplace
