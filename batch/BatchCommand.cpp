@@ -15,6 +15,7 @@
 #include "batch/BatchView.h"
 #include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
+#include "engines/EngineRegistry.h"
 #include "platform/EventPump.h"
 #include "platform/PreviewServer.h"
 #include "platform/SettingsStore.h"
@@ -301,19 +302,18 @@ private:
         GeneratorInputs inputs{m_app.paths, m_app.settings.profile, m_app.settings.RunSearchURL, true,
                                messages};
         PrintingShell shell(m_env.out);
-        const SearchVariant variant = VariantOf(m_app.settings.profile);
-        if (variant == SearchVariant::Asp) {
+        const SearchEngine& engine = EngineRegistry::Of(m_app.settings.profile);
+        if (engine.runPage() == RunPage::ServerAddress) {
             std::fprintf(m_env.err,
-                         "The ASP search page needs a web server with ASP: publish the output folder "
-                         "there and open its search.html.\n");
+                         "The %s search page needs a web server with %s: publish the output folder "
+                         "there and open its search.html.\n",
+                         engine.label().c_str(), engine.label().c_str());
             return BatchStatus::Failed;
         }
         if (!GenerateSearchFiles(inputs))
             return BatchStatus::Failed;
-        if (variant == SearchVariant::JavaScript) {
-            const char* page =
-                m_app.settings.profile.OutputWindowType == 2 ? "FrameSearch.html" : "search.html";
-            shell.open(OutputFolder(m_app.settings.profile) + page);
+        if (engine.runPage() == RunPage::OutputFile) {
+            shell.open(OutputFolder(m_app.settings.profile) + engine.searchPage(m_app.settings.profile));
             return BatchStatus::Finished;
         }
         InterruptHandler interrupts;

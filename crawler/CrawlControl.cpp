@@ -33,7 +33,7 @@ std::string addresses(int count) {
 
 CrawlControl::CrawlControl(RunContext context, std::string crawlRoot, SpiderSettings spider, int tickMs)
     : m_context(std::move(context)), m_crawlRoot(std::move(crawlRoot)), m_spiderSettings(std::move(spider)),
-      m_writer(m_context.profile, m_context.indexDataPath, m_context.database) {
+      m_writer(m_context.profile, m_context.stores, m_context.indexDataPath, m_context.database) {
     // The window's options may hold any number; the crawl reads each limit as the nearest it allows.
     ClampToBounds(m_context.profile);
     const ProfileSettings& profile = m_context.profile;
@@ -201,7 +201,7 @@ void CrawlControl::OnSpiderPage(SpiderJob& job, PreparedPage& page) {
     // A database row that cannot be added says so in its own message (or, for the root page's empty
     // relative address, is left out silently); only a record line lost from the data file fails the row.
     const bool written = m_writer.write(m_pageCounter, url, m_crawlRoot, std::move(page.fields));
-    if (written || m_context.profile.ScriptType != ScriptTypes::JavaScript)
+    if (written || !m_context.stores.dataFile)
         view.updatePageRow(row, PageImages::Indexed, "Indexed");
     else
         view.updatePageRow(row, PageImages::Failure, "Failure");

@@ -3,6 +3,7 @@
 #include "app/InputPrompt.h"
 #include "app/MessageService.h"
 #include "app/Settings.h"
+#include "engines/EngineRegistry.h"
 #include "platform/PreviewServer.h"
 #include "platform/Shell.h"
 
@@ -52,14 +53,17 @@ bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt)
 bool OnRunSearchFile(GeneratorInputs& inputs, Shell& shell, InputPrompt& prompt, PreviewServer& preview) {
     if (!GenerateSearchFiles(inputs))
         return false;
-    const SearchVariant variant = VariantOf(inputs.profile);
-    if (variant == SearchVariant::Php) {
+    const SearchEngine& engine = EngineRegistry::Of(inputs.profile);
+    switch (engine.runPage()) {
+    case RunPage::LocalPreview:
         OpenPreview(inputs, shell, preview);
-    } else if (variant == SearchVariant::Asp) {
+        break;
+    case RunPage::ServerAddress:
         runServerPage(inputs, shell, prompt);
-    } else {
-        const char* page = inputs.profile.OutputWindowType == 2 ? "FrameSearch.html" : "search.html";
-        shell.open(OutputFolder(inputs.profile) + page);
+        break;
+    case RunPage::OutputFile:
+        shell.open(OutputFolder(inputs.profile) + engine.searchPage(inputs.profile));
+        break;
     }
     return true;
 }

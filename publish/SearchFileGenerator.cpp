@@ -9,6 +9,7 @@
 #include "app/AppPaths.h"
 #include "app/MessageService.h"
 #include "app/Settings.h"
+#include "engines/EngineRegistry.h"
 #include "platform/Database.h"
 #include "platform/FileLock.h"
 #include "platform/FileReplace.h"
@@ -17,22 +18,16 @@
 #include "publish/EarlierOutput.h"
 #include "publish/FolderCopy.h"
 #include "publish/OutputRecord.h"
-#include "publish/ScriptFileText.h"
-#include "store/IndexDataFile.h"
-#include "store/IndexDatabase.h"
 #include "store/RunIndex.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kNotForJavaScript =
-    "Current you select \"%s\" for template,it's not for JavaScript.\n"
-    "Please open the \"Options\" dialog and select a right Template for using.";
-const char* const kNotForAsp = "Current you select \"%s\" for template,it's not for ASP.\n"
-                               "Please open the \"Options\" dialog and select a right Template for using.";
-const char* const kNotForPhp = "Current you select \"%s\" for template,it's not for PHP.\n"
-                               "Please open the \"Options\" dialog and select a right Template for using.";
+// Completed with the engine's name: "...it's not for JavaScript.", "...for ASP.", "...for PHP.".
+const char* const kNotForEngine = "Current you select \"%s\" for template,it's not for ";
+const char* const kNotForEngineEnd =
+    ".\nPlease open the \"Options\" dialog and select a right Template for using.";
 const char* const kSystemFileDamaged = "The system file is damaged!\nYou must reinstall this software.";
 const char* const kIndexFirst =
     "To make or run the search engine you must index a folder or website first.\n"
@@ -55,19 +50,12 @@ bool exists(const std::string& path) {
     return fs::exists(path, error);
 }
 
-bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
-    for (const char* candidate : names) {
-        if (name == candidate)
-            return true;
-    }
-    return false;
-}
-
 // One call of GenerateSearchFiles: every step in its order.
 class Generation {
 public:
     explicit Generation(GeneratorInputs& inputs)
-        : m_in(inputs), m_variant(VariantOf(inputs.profile)), m_program(inputs.paths.programFolder + "/"),
+        : m_in(inputs), m_engine(EngineRegistry::Of(inputs.profile)),
+          m_program(inputs.paths.programFolder + "/"),
           m_template(inputs.paths.templateFolder + "/" + inputs.profile.SelTemplateName + "/"),
           m_output(OutputFolder(inputs.profile)), m_record(m_output) {}
 
@@ -106,48 +94,31 @@ private:
     }
     bool fail() { return refuse(kOpenFailure); }
 
-    std::string searchFunc() const { return m_program + "SearchFunc.dat"; }
-    std::string searchFuncAsp() const { return m_program + "SearchFuncASP.dat"; }
-    std::string searchFuncPhp() const { return m_program + "SearchFuncPHP.dat"; }
     const std::string& database() const { return m_in.paths.databasePath; }
-    std::string scriptName() const { return ScriptFileName(m_variant); }
-    bool is(SearchVariant variant) const { return m_variant == variant; }
-    // The two server-side variants share the index database.
-    bool usesDatabase() const { return !is(SearchVariant::JavaScript); }
+    std::string scriptName() const { return m_engine.scriptFileName(); }
+    bool usesDatabase() const { return m_engine.usesDatabase(); }
 
-    // Each built-in template names the page its form asks, so it serves one variant only.
+    // Each built-in template names the page its form asks, so it serves its own engine only.
     bool checkTemplateKind() {
         const std::string& name = m_in.profile.SelTemplateName;
-        if (is(SearchVariant::JavaScript) &&
-            isOneOf(name, {"Simple-ASP", "Advanced-ASP", "Simple-PHP", "Advanced-PHP"}))
-            return refuse(FillMessage(kNotForJavaScript, name));
-        if (is(SearchVariant::Asp) &&
-            isOneOf(name, {"Simple", "Menubar", "Advanced", "Simple-PHP", "Advanced-PHP"}))
-            return refuse(FillMessage(kNotForAsp, name));
-        if (is(SearchVariant::Php) &&
-            isOneOf(name, {"Simple", "Menubar", "Advanced", "Simple-ASP", "Advanced-ASP"}))
-            return refuse(FillMessage(kNotForPhp, name));
-        return true;
+        const SearchEngine* owner = EngineRegistry::BuiltInTemplateOwner(name);
+        if (!owner || owner == &m_engine)
+            return true;
+        std::string message = FillMessage(kNotForEngine, name);
+        message += m_engine.label();
+        message += kNotForEngineEnd;
+        return refuse(message);
     }
 
-    // The PHP page carries its own search code and needs no browser functions.
     bool checkSupportFiles() {
-        const bool present = is(SearchVariant::Php) ? exists(searchFuncPhp())
-                                                    : exists(searchFunc()) && (!is(SearchVariant::Asp) ||
-                                                                               exists(searchFuncAsp()));
-        return present || refuse(kSystemFileDamaged);
-    }
-
-    bool checkIndex() {
-        // A data file without its trailer (a run killed by an older version) is no index to publish.
-        // The PHP page searches a trigram index that only PHP runs make: an index from an ASP run is none.
-        const bool made = is(SearchVariant::Php) ? IndexDatabase::HasTrigramIndex(database())
-                          : usesDatabase()       ? exists(database())
-                                                 : IsCompleteIndexData(m_in.paths.indexDataPath);
-        if (!made)
-            return refuse(kIndexFirst);
+        for (const std::string& name : m_engine.supportFiles()) {
+            if (!exists(m_program + name))
+                return refuse(kSystemFileDamaged);
+        }
         return true;
     }
+
+    bool checkIndex() { return m_engine.indexReady(m_in.paths) || refuse(kIndexFirst); }
 
     // The index is read under the run lock, so no run of any process starts meanwhile.
     bool checkIdle() { return (m_in.idle && m_runLock.tryLock()) || refuse(kIndexingNotFinished); }
@@ -220,7 +191,7 @@ private:
         }
         for (const std::string& name : frameFiles())
             addName(name);
-        addName(usesDatabase() ? "IndexData.mdb" : "webdata.js");
+        addName(m_engine.indexFileName());
         for (const std::string& name : staleFiles())
             addName(name);
         addName(scriptName());
@@ -257,7 +228,7 @@ private:
     }
 
     std::vector<std::string> frameFiles() const {
-        if (is(SearchVariant::JavaScript) && m_in.profile.OutputWindowType == 2)
+        if (m_engine.keepsFramePages(m_in.profile))
             return {};
         return {"FrameSearch.html", "result.html"};
     }
@@ -269,7 +240,7 @@ private:
 
     bool copyIndex() {
         const std::string from = usesDatabase() ? database() : m_in.paths.indexDataPath;
-        const std::string to = m_output + (usesDatabase() ? "IndexData.mdb" : "webdata.js");
+        const std::string to = m_output + m_engine.indexFileName();
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(to, error)) && fs::equivalent(from, to, error))
             return true;
@@ -283,21 +254,8 @@ private:
         return true;
     }
 
-    // What another variant made here would be a second, stale search engine.
-    std::vector<std::string> staleFiles() const {
-        std::vector<std::string> names;
-        if (!is(SearchVariant::JavaScript)) {
-            names.push_back("searchfunc.js");
-            names.push_back("webdata.js");
-        }
-        if (!is(SearchVariant::Asp))
-            names.push_back("search.asp");
-        if (!usesDatabase())
-            names.push_back("IndexData.mdb");
-        if (!is(SearchVariant::Php))
-            names.push_back("search.php");
-        return names;
-    }
+    // What another engine made here would be a second, stale search engine.
+    std::vector<std::string> staleFiles() const { return EngineRegistry::FilesOfOtherEngines(m_engine); }
 
     void removeStaleFiles() {
         for (const std::string& name : staleFiles())
@@ -308,10 +266,13 @@ private:
     // generator reads from there are never removed.
     bool readByGenerator(const std::string& path) const {
         std::error_code error;
-        for (const std::string& kept :
-             {m_template + "search.html", m_template + "result.html", m_template + "FrameSearch.html",
-              database(), m_in.paths.indexDataPath, searchFunc(), searchFuncAsp(), searchFuncPhp()}) {
-            if (fs::equivalent(path, kept, error))
+        std::vector<std::string> kept = {m_template + "search.html", m_template + "result.html",
+                                         m_template + "FrameSearch.html", database(),
+                                         m_in.paths.indexDataPath};
+        for (const std::string& name : EngineRegistry::AllSupportFiles())
+            kept.push_back(m_program + name);
+        for (const std::string& file : kept) {
+            if (fs::equivalent(path, file, error))
                 return true;
         }
         return false;
@@ -326,40 +287,16 @@ private:
 
     // The whole script file is put together first and then replaces the published one in one step.
     bool writeScriptFile() {
-        std::vector<std::string> codeLines;
         std::vector<std::string> resultLines;
-        const bool codeRead =
-            TextFile::readLines(is(SearchVariant::Php) ? searchFuncPhp() : searchFunc(), codeLines);
-        const bool resultRead = TextFile::readLines(m_resultPage, resultLines);
-        if (!codeRead || !resultRead)
-            return fail();
-        if (usesDatabase())
-            m_in.profile.NoNewSearchLink = 1; // a server-side page has no "New Search" link
         std::string text;
-        if (is(SearchVariant::Php)) {
-            text = ScriptFileText::PhpScriptText(m_in.profile, resultLines, codeLines);
-        } else {
-            const bool asp = is(SearchVariant::Asp);
-            text = ScriptFileText::ScriptText(asp, m_in.profile, resultLines, codeLines);
-            if (asp && !appendServerCode(text))
-                return fail();
-        }
+        if (!TextFile::readLines(m_resultPage, resultLines) ||
+            !m_engine.scriptText(m_in.profile, resultLines, m_program, text))
+            return fail();
         return FileReplace::withText(m_output + scriptName(), text) || fail();
     }
 
-    bool appendServerCode(std::string& text) {
-        std::vector<std::string> lines;
-        if (!TextFile::readLines(searchFuncAsp(), lines))
-            return false;
-        for (const std::string& line : lines) {
-            text += line;
-            text += ScriptFileText::kLineEnd;
-        }
-        return true;
-    }
-
     GeneratorInputs& m_in;
-    const SearchVariant m_variant;
+    const SearchEngine& m_engine;
     const std::string m_program;  // ends in "/"
     const std::string m_template; // the selected template's folder, ending in "/"
     const std::string m_output;   // ends in "/"
@@ -373,29 +310,6 @@ private:
 };
 
 } // namespace
-
-SearchVariant VariantOf(const ProfileSettings& profile) {
-    switch (profile.ScriptType) {
-    case ScriptTypes::JavaScript:
-        return SearchVariant::JavaScript;
-    case ScriptTypes::Php:
-        return SearchVariant::Php;
-    default:
-        return SearchVariant::Asp;
-    }
-}
-
-std::string ScriptFileName(SearchVariant variant) {
-    switch (variant) {
-    case SearchVariant::JavaScript:
-        return "searchfunc.js";
-    case SearchVariant::Php:
-        return "search.php";
-    case SearchVariant::Asp:
-        break;
-    }
-    return "search.asp";
-}
 
 std::string OutputFolder(const ProfileSettings& profile) {
     return WithFolderSlash(profile.OutputPath);

@@ -17,20 +17,12 @@ struct GeneratorInputs {
     MessageService& messages;
 };
 
-// The three search engines the generator can make. ScriptType 0 is the browser's, 2 the PHP one; every
-// other value has always meant the ASP one, and still does.
-enum class SearchVariant { JavaScript, Asp, Php };
-
-SearchVariant VariantOf(const ProfileSettings& profile);
-
-// The script file the variant writes into the output folder: searchfunc.js, search.asp or search.php.
-std::string ScriptFileName(SearchVariant variant);
-
 // The folder the search files go into: OutputPath, with a final "/" added when it lacks one, so a
 // typed path never makes file names glued onto the folder's name.
 std::string OutputFolder(const ProfileSettings& profile);
 
-// Writes the search engine into the output folder: the selected template, the index and the script
-// file (searchfunc.js, search.asp or search.php). True when every file was written; on a refusal or a failure
-// the message has been shown, what was done so far stays in place, and the result is false.
+// Writes the profile's search engine into the output folder: the selected template, the index and the
+// engine's script file (searchfunc.js, search.asp or search.php). True when every file was written; on a
+// refusal or a failure the message has been shown, what was done so far stays in place, and the result is
+// false.
 bool GenerateSearchFiles(GeneratorInputs& inputs);

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
+#include "engines/EngineRegistry.h"
 #include "platform/EventPump.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
@@ -59,7 +60,8 @@ bool RunControl::Go() {
         return false;
     }
     const ProfileSettings& profile = m_settings.profile;
-    if (!m_database.ConnectDatabase(profile.ScriptType, profile.DatabaseType)) {
+    m_stores = EngineRegistry::Of(profile).runStores();
+    if (!m_database.ConnectDatabase(m_stores, profile.DatabaseType)) {
         m_runLock.unlock();
         return false;
     }
@@ -67,7 +69,7 @@ bool RunControl::Go() {
     m_view.setStatusText("Process...");
     m_view.clearPageList();
     // The previous index stays until this run has ended; a header that fails keeps it for good.
-    BeginRunIndex(profile, m_paths.indexDataPath, m_database, m_view);
+    BeginRunIndex(m_stores, m_paths.indexDataPath, m_database, m_view);
 
     // The buttons change before the job starts, so a job that ends at once leaves them in its end state.
     m_view.setStopEnabled(true);
@@ -95,8 +97,9 @@ bool RunControl::targetReady() {
 
 // What the job of this run works with, its settings copied now.
 RunContext RunControl::runContext() {
-    return {m_view,     m_database, m_settings.profile, m_settings.IndexColon, m_paths.indexDataPath,
-            m_idleFlag, &m_runLock};
+    return {
+        m_view,     m_database, m_settings.profile, m_stores, m_settings.IndexColon, m_paths.indexDataPath,
+        m_idleFlag, &m_runLock};
 }
 
 void RunControl::startFolderJob() {

@@ -65,6 +65,7 @@ private:
     Settings& m_settings;
     RunView& m_view;
     IndexDatabase m_database;
+    IndexStores m_stores; // what the run started last writes
     FileLock m_runLock;
     int m_jobKind = JobKinds::None;
     std::string m_jobTargetFolder;

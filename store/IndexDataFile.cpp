@@ -1,6 +1,5 @@
 #include "store/IndexDataFile.h"
 
-#include "app/Settings.h"
 #include "index/IndexRecord.h"
 #include "platform/TextFile.h"
 
@@ -8,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-bool AppendToFile(std::string_view text, const std::string& path, int scriptType) {
-    if (scriptType != ScriptTypes::JavaScript)
+bool AppendToFile(std::string_view text, const std::string& path, const IndexStores& stores) {
+    if (!stores.dataFile)
         return true;
     return TextFile::append(path, text);
 }

@@ -3,9 +3,11 @@
 #include <string>
 #include <string_view>
 
-// Appends one piece of the index data file. Only the JavaScript variant (script type 0) writes the file;
-// the others succeed without touching it. False when the piece could not be written whole.
-bool AppendToFile(std::string_view text, const std::string& path, int scriptType);
+#include "store/IndexStores.h"
+
+// Appends one piece of the index data file. Only a run whose engine reads the data file writes it; the
+// others succeed without touching it. False when the piece could not be written whole.
+bool AppendToFile(std::string_view text, const std::string& path, const IndexStores& stores);
 
 // Our message when the header or trailer of the index data file could not be written.
 std::string IndexDataWriteFailure(const std::string& path);

@@ -118,11 +118,12 @@ IndexDatabase::~IndexDatabase() {
     release(false);
 }
 
-bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access is the only kind*/) {
+bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
+                                    int /*databaseType: Access is the only kind*/) {
     release(false);
-    m_scriptType = scriptType;
+    m_stores = stores;
     m_runFailed = false;
-    if (isJavaScript())
+    if (writesNoDatabase())
         return true;
     m_connection = std::make_unique<Connection>();
     m_recordset = std::make_unique<Recordset>();
@@ -148,7 +149,7 @@ bool IndexDatabase::ConnectDatabase(int scriptType, int /*databaseType: Access i
 }
 
 bool IndexDatabase::DeleteAllRecords() {
-    if (isJavaScript())
+    if (writesNoDatabase())
         return true;
     if (m_runFailed)
         return false;
@@ -169,7 +170,7 @@ bool IndexDatabase::DeleteAllRecords() {
 bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std::string& title,
                               const std::string& text, const std::string& keywords,
                               const std::string& description, const std::string& linkDescription) {
-    if (isJavaScript())
+    if (writesNoDatabase())
         return true;
     if (fileName.empty() || m_runFailed)
         return false;
@@ -196,17 +197,13 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
 }
 
 bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
-    if (isJavaScript())
+    if (writesNoDatabase())
         return true;
     return release(true);
 }
 
 void IndexDatabase::AbandonRun() {
     release(false);
-}
-
-bool IndexDatabase::isJavaScript() const {
-    return m_scriptType == 0;
 }
 
 bool IndexDatabase::release(bool commit) {
@@ -224,7 +221,7 @@ bool IndexDatabase::release(bool commit) {
             m_connection->executeScript(kSearchText);
             m_connection->executeForEach(kInsertSearchText,
                                          searchTextRows(m_connection->textRows(kIndexDataRows)));
-            if (m_scriptType == ScriptTypes::Php)
+            if (m_stores.searchTables)
                 m_connection->executeScript(kSearchTrigrams);
             m_connection->commitTrans();
             committed = true;

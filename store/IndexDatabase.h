@@ -4,20 +4,22 @@
 #include <memory>
 #include <string>
 
+#include "store/IndexStores.h"
+
 class MessageService;
 class Connection;
 class Recordset;
 
 // The index database of the server-side variant: the table IndexData in IndexData.mdb in the program
-// folder, held open for one indexing run. In the JavaScript variant every operation does nothing and
-// succeeds. The operations are never called at the same time (the run's thread calls them in turn).
+// folder, held open for one indexing run. In a run that writes no database every operation does nothing
+// and succeeds. The operations are never called at the same time (the run's thread calls them in turn).
 class IndexDatabase {
 public:
     explicit IndexDatabase(std::string databasePath, MessageService& messages);
     ~IndexDatabase();
 
-    // Opens the database for a run; the script type given here holds until the next connect.
-    bool ConnectDatabase(int scriptType, int databaseType);
+    // Opens the database for a run; what the run writes, given here, holds until the next connect.
+    bool ConnectDatabase(const IndexStores& stores, int databaseType);
     bool DeleteAllRecords();
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,
                    const std::string& keywords, const std::string& description,
@@ -28,8 +30,8 @@ public:
     // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
     void AbandonRun();
 
-    // True when the database at the path holds the trigram index the PHP page searches; only PHP runs
-    // make it.
+    // True when the database at the path holds the trigram index the PHP page searches; only runs that
+    // write the search tables make it.
     static bool HasTrigramIndex(const std::string& databasePath);
 
     // Tests reach a run's connection through this, called once its transaction has begun, to make the
@@ -37,7 +39,7 @@ public:
     void setConnectHook(std::function<void(Connection&)> hook) { m_connectHook = std::move(hook); }
 
 private:
-    bool isJavaScript() const;
+    bool writesNoDatabase() const { return !m_stores.database; }
     // Closes the recordset and the connection, committing the run when asked (a failure is reported) and
     // rolling it back otherwise. False when the commit failed.
     bool release(bool commit);
@@ -47,7 +49,7 @@ private:
 
     std::string m_databasePath;
     MessageService& m_messages;
-    int m_scriptType = 0;
+    IndexStores m_stores;
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<Recordset> m_recordset;
     bool m_recordsetOpen = false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "index/IndexRecord.h"
+#include "store/IndexStores.h"
 
 class IndexDatabase;
 struct ProfileSettings;
@@ -11,7 +12,8 @@ struct ProfileSettings;
 // row in the run's transaction.
 class RecordWriter {
 public:
-    RecordWriter(const ProfileSettings& profile, std::string indexDataPath, IndexDatabase& database);
+    RecordWriter(const ProfileSettings& profile, const IndexStores& stores, std::string indexDataPath,
+                 IndexDatabase& database);
 
     // Builds the record of the page at `location` under `root` and writes it; true when both writes
     // succeeded.
@@ -21,6 +23,7 @@ public:
 
 private:
     const ProfileSettings& m_profile;
+    IndexStores m_stores;
     std::string m_pendingDataPath;
     bool m_allWritten = true;
     IndexDatabase& m_database;

@@ -5,7 +5,6 @@
 #include "app/MessageService.h"
 #include "app/ProductInfo.h"
 #include "app/RunView.h"
-#include "app/Settings.h"
 #include "index/IndexRecord.h"
 #include "platform/FileLock.h"
 #include "store/IndexDataFile.h"
@@ -13,32 +12,32 @@
 
 namespace fs = std::filesystem;
 
-bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+bool BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database,
                    MessageService& messages) {
     const std::string pending = PendingIndexDataPath(indexDataPath);
     std::error_code error;
     fs::remove(pending, error);
     database.DeleteAllRecords();
-    if (AppendToFile(IndexDataFormat::kHeader, pending, profile.ScriptType))
+    if (AppendToFile(IndexDataFormat::kHeader, pending, stores))
         return true;
     messages.showMessage(IndexDataWriteFailure(indexDataPath));
     return false;
 }
 
-bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
-                 int recordCount, bool recordsWritten, MessageService& messages) {
+bool EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
+                 IndexDatabase& database, int recordCount, bool recordsWritten, MessageService& messages) {
     const std::string pending = PendingIndexDataPath(indexDataPath);
     std::error_code error;
-    if (profile.ScriptType != ScriptTypes::JavaScript) {
-        if (!database.CloseDatabase(profile.DatabaseType))
+    if (!stores.dataFile) {
+        if (!database.CloseDatabase(databaseType))
             return false; // the database said why
         // The new rows are the index now; a data file of an earlier JavaScript run is not.
         fs::remove(indexDataPath, error);
         fs::remove(pending, error);
         return true;
     }
-    database.CloseDatabase(profile.DatabaseType);
-    const bool trailer = AppendToFile(IndexDataFormat::trailer(recordCount), pending, profile.ScriptType);
+    database.CloseDatabase(databaseType);
+    const bool trailer = AppendToFile(IndexDataFormat::trailer(recordCount), pending, stores);
     if (trailer && recordsWritten && IsCompleteIndexData(pending)) {
         fs::rename(pending, indexDataPath, error);
         if (!error)
@@ -60,8 +59,8 @@ void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool r
     if (runFailed)
         AbandonRunIndex(context.indexDataPath, context.database);
     else
-        EndRunIndex(context.profile, context.indexDataPath, context.database, recordCount, recordsWritten,
-                    view);
+        EndRunIndex(context.stores, context.profile.DatabaseType, context.indexDataPath, context.database,
+                    recordCount, recordsWritten, view);
     // Released before the idle flag is set, so whoever sees the run ended may take the index at once.
     if (context.runLock)
         context.runLock->unlock();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "store/IndexStores.h"
 
 class FileLock;
 class IndexDatabase;
@@ -21,6 +22,8 @@ struct RunContext {
     RunView& view;
     IndexDatabase& database;
     ProfileSettings profile;
+    // What the run writes, as the profile's search engine asks.
+    IndexStores stores;
     int indexColon = 0;
     std::string indexDataPath;
     std::atomic<int>& idleFlag;
@@ -35,14 +38,14 @@ struct RunContext {
 // Begins the run's index: a pending data file left by a killed run is removed, the database is emptied
 // within the run's transaction, the header starts the new data file. False (the message shown) when the
 // header could not be written.
-bool BeginRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
+bool BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database,
                    MessageService& messages);
 
 // Ends it: writes the trailer and commits the database; then the new index replaces the previous one, but
 // only when `recordsWritten` (every record line reached the data file) and everything else succeeded.
 // False, with a message, when the previous index is kept.
-bool EndRunIndex(const ProfileSettings& profile, const std::string& indexDataPath, IndexDatabase& database,
-                 int recordCount, bool recordsWritten, MessageService& messages);
+bool EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
+                 IndexDatabase& database, int recordCount, bool recordsWritten, MessageService& messages);
 
 // Ends a run that failed as a whole: its pending data file and its database rows are dropped, and the
 // previous index stays exactly as it was.

@@ -21,9 +21,10 @@ protected:
     void OnInitDialog() override;
 
 private:
+    void addScriptButtons();
     void enableDatabase(bool enable);
 
     std::unique_ptr<Ui::CMyPropertyPage6> m_ui;
-    QButtonGroup* m_script;
+    QButtonGroup* m_script = nullptr;
     QButtonGroup* m_database;
 };

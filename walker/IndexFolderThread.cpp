@@ -15,7 +15,7 @@
 
 CIndexFolderThread::CIndexFolderThread(RunContext context, std::string folder)
     : m_context(std::move(context)), m_folder(std::move(folder)),
-      m_writer(m_context.profile, m_context.indexDataPath, m_context.database) {}
+      m_writer(m_context.profile, m_context.stores, m_context.indexDataPath, m_context.database) {}
 
 CIndexFolderThread::~CIndexFolderThread() {
     join();

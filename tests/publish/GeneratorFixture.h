@@ -10,6 +10,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Settings.h"
+#include "engines/EngineRegistry.h"
 #include "publish/SearchFileGenerator.h"
 #include "tests/support/TestSupport.h"
 
@@ -73,7 +74,7 @@ protected:
         return testsupport::readFile(output.path() / name);
     }
     bool inOutput(const std::string& name) const { return std::filesystem::exists(output.path() / name); }
-    std::string scriptFile() const { return outputFile(ScriptFileName(VariantOf(profile))); }
+    std::string scriptFile() const { return outputFile(EngineRegistry::Of(profile).scriptFileName()); }
 
     // Every file below a folder, by its path relative to the folder.
     static std::set<std::string> filesBelow(const std::filesystem::path& folder) {

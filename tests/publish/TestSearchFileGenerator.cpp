@@ -763,7 +763,8 @@ TEST_F(SearchFileGeneratorTest, ADatabaseLeftHalfWrittenByAKilledRunIsPublishedW
             ASSERT_TRUE(database.AddRecord(i, "page" + std::to_string(i) + ".htm", "T", text, "", "", ""));
     };
     IndexDatabase previous(program.databasePath(), runMessages);
-    ASSERT_TRUE(previous.ConnectDatabase(ScriptTypes::Asp, 0) && previous.DeleteAllRecords());
+    ASSERT_TRUE(previous.ConnectDatabase(EngineRegistry::ForScriptType(ScriptTypes::Asp).runStores(), 0) &&
+                previous.DeleteAllRecords());
     addPages(previous, 10, "previous");
     ASSERT_TRUE(previous.CloseDatabase(0));
     const std::string committed = testsupport::readFile(program.databasePath());
@@ -771,7 +772,8 @@ TEST_F(SearchFileGeneratorTest, ADatabaseLeftHalfWrittenByAKilledRunIsPublishedW
     testsupport::TempDir killed;
     {
         IndexDatabase run(program.databasePath(), runMessages);
-        ASSERT_TRUE(run.ConnectDatabase(ScriptTypes::Asp, 0) && run.DeleteAllRecords());
+        ASSERT_TRUE(run.ConnectDatabase(EngineRegistry::ForScriptType(ScriptTypes::Asp).runStores(), 0) &&
+                    run.DeleteAllRecords());
         // More than SQLite's page cache holds, so pages reach the file before the commit.
         addPages(run, 1500, std::string(4000, 'n'));
         for (const char* name : {"IndexData.mdb", "IndexData.mdb-journal"})

@@ -199,7 +199,7 @@ TEST_F(WebsiteRun, TheCrawlTakesItsLimitsFromTheProfileWithinTheirBounds) {
     std::atomic<int> idle{0};
     IndexDatabase database(paths.databasePath, view);
     {
-        CrawlControl crawl({view, database, profile, 0, paths.indexDataPath, idle}, server.url("/"), {},
+        CrawlControl crawl({view, database, profile, {}, 0, paths.indexDataPath, idle}, server.url("/"), {},
                            3600000);
         EXPECT_EQ(crawl.spiderSettings().totalTimeoutSeconds, 77);
         EXPECT_EQ(crawl.spiderSettings().maxBodyBytes, 100u * 1024);

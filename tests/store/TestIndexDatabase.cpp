@@ -21,8 +21,10 @@ using testsupport::TempDir;
 
 namespace {
 
-constexpr int kAsp = 1;
-constexpr int kJavaScript = 0;
+// What runs of the three engines write.
+constexpr IndexStores kAsp{.database = true};
+constexpr IndexStores kJavaScript{.dataFile = true};
+constexpr IndexStores kPhp{.database = true, .searchTables = true};
 constexpr int kAccess = 0;
 
 // ID, FileName, Title, Text, Keywords, Description, LinkDescription; NULL as nullopt.
@@ -437,7 +439,7 @@ TEST_F(IndexDatabaseTest, ClosingARunPreparesTheSearchTablesBesideTheRows) {
     EXPECT_EQ(cell(folder.databasePath(), "SELECT count(*) FROM SearchText"), "3");
     EXPECT_EQ(cell(folder.databasePath(), "SELECT count(*) FROM sqlite_master WHERE name = 'SearchTrigrams'"),
               "0");
-    ASSERT_TRUE(database.ConnectDatabase(ScriptTypes::Php, kAccess) && database.DeleteAllRecords());
+    ASSERT_TRUE(database.ConnectDatabase(kPhp, kAccess) && database.DeleteAllRecords());
     EXPECT_TRUE(database.AddRecord(7, "a.htm", "Caf&eacute; \\\"\xC3\x89T&Eacute;\\\"",
                                    "Line\\nTWO &amp;lt; \xE2\x80\x99s", "", "OΔΥΣΣΕΥΣ", ""));
     EXPECT_TRUE(database.AddRecord(8, "b.htm", "", "", "", "", ""));

@@ -20,17 +20,17 @@ TEST(RunIndex, ADataFileWithoutItsTrailerNeverReplacesTheIndex) {
     const std::string previous = "arrFiles=new Array();fileNum=0;";
     program.write("IndexData.dat", previous);
     ProfileSettings profile = ProfileSettings::defaults(program.folder());
-    profile.ScriptType = ScriptTypes::JavaScript;
+    const IndexStores stores{.dataFile = true}; // a run of the browser's engine
     IndexDatabase database(program.databasePath(), messages);
-    ASSERT_TRUE(database.ConnectDatabase(profile.ScriptType, profile.DatabaseType));
-    ASSERT_TRUE(BeginRunIndex(profile, path, database, messages));
-    RecordWriter writer(profile, path, database);
+    ASSERT_TRUE(database.ConnectDatabase(stores, profile.DatabaseType));
+    ASSERT_TRUE(BeginRunIndex(stores, path, database, messages));
+    RecordWriter writer(profile, stores, path, database);
     ASSERT_TRUE(writer.write(0, program.str("a.htm"), program.str() + "/", PageFields{}));
 
     const std::string pending = PendingIndexDataPath(path);
     fs::remove(pending);
     fs::create_symlink("/dev/full", pending); // where every write fails for want of space
-    EXPECT_FALSE(EndRunIndex(profile, path, database, 1, writer.allWritten(), messages));
+    EXPECT_FALSE(EndRunIndex(stores, profile.DatabaseType, path, database, 1, writer.allWritten(), messages));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
     EXPECT_EQ(testsupport::readFile(path), previous);
     EXPECT_EQ(messages.messages(), std::vector<std::string>{IndexDataWriteFailure(path)});

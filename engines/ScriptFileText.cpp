@@ -1,8 +1,8 @@
-#include "publish/ScriptFileText.h"
+#include "engines/ScriptFileText.h"
 
 #include "app/ProductInfo.h"
 #include "app/Settings.h"
-#include "publish/ColourText.h"
+#include "engines/ColourText.h"
 
 namespace ScriptFileText {
 

@@ -1,4 +1,4 @@
-#include "publish/ColourText.h"
+#include "engines/ColourText.h"
 
 #include <cstdint>
 #include <cstdio>

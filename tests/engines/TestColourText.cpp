@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "publish/ColourText.h"
+#include "engines/ColourText.h"
 
 namespace {
 
