@@ -32,17 +32,15 @@ std::string AppPaths::programFolderOf(const std::string& executablePath) {
     return slash == std::string::npos ? std::string() : executablePath.substr(0, slash);
 }
 
-bool AppPaths::prepareDataFolder(std::string& error) const {
+Result<> AppPaths::prepareDataFolder() const {
     if (dataFolderIsProgramFolder())
-        return true;
+        return {};
     std::error_code code;
     fs::create_directories(dataFolder, code);
     fs::create_directories(templateFolder, code);
     fs::create_directories(defaultOutputFolder(), code);
-    if (!fs::is_directory(templateFolder, code)) {
-        error = "The data folder " + dataFolder + " cannot be made.";
-        return false;
-    }
+    if (!fs::is_directory(templateFolder, code))
+        return Failure{"The data folder " + dataFolder + " cannot be made."};
     if (!fs::exists(databasePath, code))
         fs::copy_file(emptyDatabasePath(), databasePath, code);
     const fs::path builtIn = fs::path(programFolder) / "Template";
@@ -51,5 +49,5 @@ bool AppPaths::prepareDataFolder(std::string& error) const {
         if (entry.is_directory(code) && !fs::exists(target, code))
             fs::copy(entry.path(), target, fs::copy_options::recursive, code);
     }
-    return true;
+    return {};
 }

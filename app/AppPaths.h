@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Result.h"
+
 // The program's fixed paths. The support files are read from the program folder, the folder of the running
 // executable. What the program writes (the index data file, the working index database, the address
 // history, new templates, the default output folder) goes to the data folder: the program folder itself
@@ -31,7 +33,7 @@ struct AppPaths {
     std::string emptyDatabasePath() const { return programFolder + "/IndexData.mdb"; }
 
     // Makes a separate data folder ready on first use: the empty database, the built-in templates that are
-    // missing there (a template the user has edited is never overwritten) and the output folder. False,
-    // with the reason, when the folder cannot be made.
-    bool prepareDataFolder(std::string& error) const;
+    // missing there (a template the user has edited is never overwritten) and the output folder. A
+    // failure when the folder cannot be made.
+    Result<> prepareDataFolder() const;
 };

@@ -13,8 +13,8 @@ void CFindlarkApp::InitInstance(const std::string& programFolder, std::unique_pt
     m_store = std::move(store);
     // An installed program folder is read-only for its users: they write to their own data folder.
     paths = AppPaths::choose(programFolder, UserDataFolder());
-    dataFolderProblem.clear();
-    paths.prepareDataFolder(dataFolderProblem);
+    const Result<> prepared = paths.prepareDataFolder();
+    dataFolderProblem = prepared.reason();
     SettingsPersistence::LoadSettings(settings, *m_store, paths.dataFolder);
     settings.browseFolder = settings.AddFolderInitPath;
 }

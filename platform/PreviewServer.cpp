@@ -66,24 +66,21 @@ PhpPreviewServer::~PhpPreviewServer() {
     stop();
 }
 
-std::optional<std::string> PhpPreviewServer::start(const std::string& folder, std::string& error) {
+Result<std::string> PhpPreviewServer::start(const std::string& folder) {
     stop();
     const std::string program = findProgram(m_php);
     if (program.empty()) {
-        error = kNoPhp;
-        return std::nullopt;
+        return Failure{kNoPhp};
     }
     const int port = freePort();
     if (port < 0) {
-        error = std::string("No free port for the preview server: ") + std::strerror(errno);
-        return std::nullopt;
+        return Failure{std::string("No free port for the preview server: ") + std::strerror(errno)};
     }
     const std::string listen = "127.0.0.1:" + std::to_string(port);
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
-        error = std::string("The preview server could not be started: ") + std::strerror(errno);
-        return std::nullopt;
+        return Failure{std::string("The preview server could not be started: ") + std::strerror(errno)};
     }
     if (pid == 0) {
         // The server must not outlive the program, however the program ends.
@@ -100,14 +97,13 @@ std::optional<std::string> PhpPreviewServer::start(const std::string& folder, st
     m_pid = pid;
     for (int attempt = 0; attempt < kStartTries; ++attempt) {
         if (accepts(port))
-            return "http://" + listen + "/";
+            return Result<std::string>("http://" + listen + "/");
         if (!running())
             break;
         std::this_thread::sleep_for(kStartPause);
     }
     stop();
-    error = "The preview server (" + program + " -S " + listen + ") did not start.";
-    return std::nullopt;
+    return Failure{"The preview server (" + program + " -S " + listen + ") did not start."};
 }
 
 void PhpPreviewServer::stop() {

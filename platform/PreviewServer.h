@@ -1,7 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "platform/Result.h"
 
 // A local web server that lets the user try a server-side search page before publishing it. At most one
 // runs per object; starting again replaces it.
@@ -10,7 +11,7 @@ public:
     virtual ~PreviewServer() = default;
     // Serves `folder` and returns the address of its root ("http://127.0.0.1:<port>/"), or nothing with
     // `error` saying why.
-    virtual std::optional<std::string> start(const std::string& folder, std::string& error) = 0;
+    virtual Result<std::string> start(const std::string& folder) = 0;
     virtual void stop() = 0;
     virtual bool running() const = 0;
 };
@@ -25,7 +26,7 @@ public:
     PhpPreviewServer(const PhpPreviewServer&) = delete;
     PhpPreviewServer& operator=(const PhpPreviewServer&) = delete;
 
-    std::optional<std::string> start(const std::string& folder, std::string& error) override;
+    Result<std::string> start(const std::string& folder) override;
     void stop() override;
     bool running() const override;
     int pid() const { return m_pid; }

@@ -34,10 +34,9 @@ bool OnMakeSearchFile(GeneratorInputs& inputs, Shell& shell) {
 }
 
 bool OpenPreview(GeneratorInputs& inputs, Shell& shell, PreviewServer& preview) {
-    std::string error;
-    const auto address = preview.start(OutputFolder(inputs.profile), error);
+    const Result<std::string> address = preview.start(OutputFolder(inputs.profile));
     if (!address) {
-        inputs.messages.showMessage(error);
+        inputs.messages.showMessage(address.reason());
         return false;
     }
     shell.open(*address + "search.html");

@@ -69,7 +69,8 @@ bool RunControl::Go() {
     m_view.setStatusText("Process...");
     m_view.clearPageList();
     // The previous index stays until this run has ended; a header that fails keeps it for good.
-    BeginRunIndex(m_stores, m_paths.indexDataPath, m_database, m_view);
+    if (const Result<> begun = BeginRunIndex(m_stores, m_paths.indexDataPath, m_database); !begun)
+        m_view.showMessage(begun.reason());
 
     // The buttons change before the job starts, so a job that ends at once leaves them in its end state.
     m_view.setStopEnabled(true);

@@ -12,40 +12,37 @@
 
 namespace fs = std::filesystem;
 
-bool BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database,
-                   MessageService& messages) {
+Result<> BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database) {
     const std::string pending = PendingIndexDataPath(indexDataPath);
     std::error_code error;
     fs::remove(pending, error);
     database.DeleteAllRecords();
     if (AppendToFile(IndexDataFormat::kHeader, pending, stores))
-        return true;
-    messages.showMessage(IndexDataWriteFailure(indexDataPath));
-    return false;
+        return {};
+    return Failure{IndexDataWriteFailure(indexDataPath)};
 }
 
-bool EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
-                 IndexDatabase& database, int recordCount, bool recordsWritten, MessageService& messages) {
+Result<> EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
+                     IndexDatabase& database, int recordCount, bool recordsWritten) {
     const std::string pending = PendingIndexDataPath(indexDataPath);
     std::error_code error;
     if (!stores.dataFile) {
         if (!database.CloseDatabase(databaseType))
-            return false; // the database said why
+            return Failure{}; // the database said why
         // The new rows are the index now; a data file of an earlier JavaScript run is not.
         fs::remove(indexDataPath, error);
         fs::remove(pending, error);
-        return true;
+        return {};
     }
     database.CloseDatabase(databaseType);
     const bool trailer = AppendToFile(IndexDataFormat::trailer(recordCount), pending, stores);
     if (trailer && recordsWritten && IsCompleteIndexData(pending)) {
         fs::rename(pending, indexDataPath, error);
         if (!error)
-            return true;
+            return {};
     }
     fs::remove(pending, error);
-    messages.showMessage(IndexDataWriteFailure(indexDataPath));
-    return false;
+    return Failure{IndexDataWriteFailure(indexDataPath)};
 }
 
 void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database) {
@@ -56,11 +53,14 @@ void AbandonRunIndex(const std::string& indexDataPath, IndexDatabase& database) 
 
 void FinishRun(RunContext& context, int recordCount, bool recordsWritten, bool runFailed) {
     RunView& view = context.view;
-    if (runFailed)
+    if (runFailed) {
         AbandonRunIndex(context.indexDataPath, context.database);
-    else
-        EndRunIndex(context.stores, context.profile.DatabaseType, context.indexDataPath, context.database,
-                    recordCount, recordsWritten, view);
+    } else if (const Result<> ended =
+                   EndRunIndex(context.stores, context.profile.DatabaseType, context.indexDataPath,
+                               context.database, recordCount, recordsWritten);
+               !ended && !ended.reason().empty()) {
+        view.showMessage(ended.reason());
+    }
     // Released before the idle flag is set, so whoever sees the run ended may take the index at once.
     if (context.runLock)
         context.runLock->unlock();

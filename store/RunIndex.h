@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "platform/Result.h"
 #include "store/IndexStores.h"
 
 class FileLock;
 class IndexDatabase;
-class MessageService;
 class RunView;
 
 // Shown when the index is in use by a run of this or another process.
@@ -36,16 +36,15 @@ struct RunContext {
 // replaces the previous index; until then, and after any failure, the previous index stays as it was.
 
 // Begins the run's index: a pending data file left by a killed run is removed, the database is emptied
-// within the run's transaction, the header starts the new data file. False (the message shown) when the
-// header could not be written.
-bool BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database,
-                   MessageService& messages);
+// within the run's transaction, the header starts the new data file. A failure when the header could not
+// be written.
+Result<> BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database);
 
 // Ends it: writes the trailer and commits the database; then the new index replaces the previous one, but
 // only when `recordsWritten` (every record line reached the data file) and everything else succeeded.
-// False, with a message, when the previous index is kept.
-bool EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
-                 IndexDatabase& database, int recordCount, bool recordsWritten, MessageService& messages);
+// A failure when the previous index is kept; its reason is empty when the database has told it already.
+Result<> EndRunIndex(const IndexStores& stores, int databaseType, const std::string& indexDataPath,
+                     IndexDatabase& database, int recordCount, bool recordsWritten);
 
 // Ends a run that failed as a whole: its pending data file and its database rows are dropped, and the
 // previous index stays exactly as it was.

@@ -55,16 +55,17 @@ TEST(TestAppPaths, AProgramFolderThatCannotBeWrittenSendsWritesToTheDataFolder) 
     program.write("not-there/Template/Simple/search.html", "built in");
     program.write("not-there/Template/Advanced/search.html", "built in");
     home.write("data/Template/Simple/search.html", "edited");
-    std::string problem;
-    ASSERT_TRUE(paths.prepareDataFolder(problem)) << problem;
+    const Result<> prepared = paths.prepareDataFolder();
+    ASSERT_TRUE(prepared) << prepared.reason();
     EXPECT_EQ(testsupport::readFile(paths.databasePath), "empty database");
     EXPECT_EQ(testsupport::readFile(paths.templateFolder + "/Simple/search.html"), "edited");
     EXPECT_EQ(testsupport::readFile(paths.templateFolder + "/Advanced/search.html"), "built in");
     EXPECT_TRUE(std::filesystem::is_directory(paths.defaultOutputFolder()));
 
     home.write("blocked", "a file where the data folder should be");
-    EXPECT_FALSE(AppPaths::forFolders(program.str(), home.str("blocked")).prepareDataFolder(problem));
-    EXPECT_NE(problem.find(home.str("blocked")), std::string::npos);
+    const Result<> blocked = AppPaths::forFolders(program.str(), home.str("blocked")).prepareDataFolder();
+    EXPECT_FALSE(blocked);
+    EXPECT_NE(blocked.reason().find(home.str("blocked")), std::string::npos);
 }
 
 TEST_F(SettingsFile, FreshStoreGivesOneDefaultProfileAndExitWritesEverything) {

@@ -40,16 +40,15 @@ TEST(PreviewServer, ServesTheFolderOnAFreeLoopbackPortUntilStopped) {
     first.write("search.html", "first folder");
     second.write("search.html", "second folder");
     PhpPreviewServer server;
-    std::string error;
-    const auto address = server.start(first.str(), error);
-    ASSERT_TRUE(address) << error;
+    const auto address = server.start(first.str());
+    ASSERT_TRUE(address) << address.reason();
     EXPECT_EQ(address->rfind("http://127.0.0.1:", 0), 0u);
     const int port = PortOf(*address);
     EXPECT_NE(LoopbackGet(port, "/search.html").find("first folder"), std::string::npos);
 
     // Starting again replaces the server: the old port closes, the new one serves the new folder.
-    const auto again = server.start(second.str(), error);
-    ASSERT_TRUE(again) << error;
+    const auto again = server.start(second.str());
+    ASSERT_TRUE(again) << again.reason();
     EXPECT_TRUE(closesSoon(port));
     EXPECT_NE(LoopbackGet(PortOf(*again), "/search.html").find("second folder"), std::string::npos);
     server.stop();
@@ -69,8 +68,7 @@ TEST(PreviewServer, EndsWithTheProgramHoweverItEnds) {
     if (program == 0) {
         // A program that starts the server and then dies without any clean-up.
         PhpPreviewServer server;
-        std::string error;
-        const auto address = server.start(folder.str(), error);
+        const auto address = server.start(folder.str());
         const int port = address ? PortOf(*address) : -1;
         if (write(pipeEnds[1], &port, sizeof port) != sizeof port)
             _exit(2);
@@ -87,8 +85,8 @@ TEST(PreviewServer, EndsWithTheProgramHoweverItEnds) {
 
 TEST(PreviewServer, AMissingPhpIsNamedInTheMessage) {
     PhpPreviewServer server("/nonexistent/php");
-    std::string error;
-    EXPECT_FALSE(server.start("/tmp", error));
-    EXPECT_EQ(error, PhpPreviewServer::kNoPhp);
+    const auto started = server.start("/tmp");
+    EXPECT_FALSE(started);
+    EXPECT_EQ(started.reason(), PhpPreviewServer::kNoPhp);
     EXPECT_FALSE(server.running());
 }

@@ -21,13 +21,11 @@ using testsupport::ScriptedPrompt;
 // Records the folders it is asked to serve; fails with `failure` when that is set.
 class FakePreview : public PreviewServer {
 public:
-    std::optional<std::string> start(const std::string& folder, std::string& error) override {
+    Result<std::string> start(const std::string& folder) override {
         served.push_back(folder);
-        if (failure) {
-            error = *failure;
-            return std::nullopt;
-        }
-        return "http://127.0.0.1:4321/";
+        if (failure)
+            return Failure{*failure};
+        return std::string("http://127.0.0.1:4321/");
     }
     void stop() override {}
     bool running() const override { return !served.empty() && !failure; }

@@ -53,8 +53,8 @@ TEST_F(TemplateStoreTest, AnInstalledCopyAddsTemplatesInTheDataFolder) {
     const AppPaths paths = AppPaths::choose(templates.str("no-such-program-folder"), home.str("data"));
     templates.write("no-such-program-folder/Template/Simple/search.html", "built in");
     templates.write("no-such-program-folder/Template/Simple/result.html", "<%CONTENT%>");
-    std::string problem;
-    ASSERT_TRUE(paths.prepareDataFolder(problem)) << problem;
+    const Result<> prepared = paths.prepareDataFolder();
+    ASSERT_TRUE(prepared) << prepared.reason();
     EXPECT_TRUE(TemplateStore::AddTemplate(paths.templateFolder, "Mine", messages));
     EXPECT_EQ(readFile(home.path() / "data/Template/Mine/search.html"), "built in");
     EXPECT_FALSE(fs::exists(templates.path() / "no-such-program-folder/Template/Mine"));

@@ -23,15 +23,16 @@ TEST(RunIndex, ADataFileWithoutItsTrailerNeverReplacesTheIndex) {
     const IndexStores stores{.dataFile = true}; // a run of the browser's engine
     IndexDatabase database(program.databasePath(), messages);
     ASSERT_TRUE(database.ConnectDatabase(stores, profile.DatabaseType));
-    ASSERT_TRUE(BeginRunIndex(stores, path, database, messages));
+    ASSERT_TRUE(BeginRunIndex(stores, path, database));
     RecordWriter writer(profile, stores, path, database);
     ASSERT_TRUE(writer.write(0, program.str("a.htm"), program.str() + "/", PageFields{}));
 
     const std::string pending = PendingIndexDataPath(path);
     fs::remove(pending);
     fs::create_symlink("/dev/full", pending); // where every write fails for want of space
-    EXPECT_FALSE(EndRunIndex(stores, profile.DatabaseType, path, database, 1, writer.allWritten(), messages));
+    const Result<> ended = EndRunIndex(stores, profile.DatabaseType, path, database, 1, writer.allWritten());
+    EXPECT_FALSE(ended);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
     EXPECT_EQ(testsupport::readFile(path), previous);
-    EXPECT_EQ(messages.messages(), std::vector<std::string>{IndexDataWriteFailure(path)});
+    EXPECT_EQ(ended.reason(), IndexDataWriteFailure(path));
 }
