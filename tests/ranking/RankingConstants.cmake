@@ -2,7 +2,8 @@
 # SearchFuncPHP.dat are made again from a copy with another title weight, the way the build makes
 # them, and both must carry it. A copy that lacks a constant must stop the generator.
 # -DSOURCE_DIR=<repository> -DWORK_DIR=<scratch folder> -DESCAPESCRIPT=<findlark_escapescript>
-# -DFOLD_TABLE=<the built fold-table.php>
+# -DFOLD_TABLE=<the built fold-table.php> -DMAKETEXT=<findlark_maketext>
+# (Templates get the character tables of support/text/characters.txt first, as in the build.)
 set(support ${SOURCE_DIR}/support)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -24,9 +25,15 @@ function(engine_sources folder extension out)
             get_filename_component(name ${file} NAME)
             string(REGEX REPLACE "\\.in$" "" name ${name})
             set(made ${WORK_DIR}/${folder}/${name})
-            file(MAKE_DIRECTORY ${WORK_DIR}/${folder})
-            execute_process(COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${WORK_DIR}/constants.txt -DINPUT=${file}
-                -DOUTPUT=${made} -P ${support}/ranking/MakeRankSource.cmake RESULT_VARIABLE failed)
+            file(MAKE_DIRECTORY ${WORK_DIR}/${folder}/text)
+            execute_process(COMMAND ${MAKETEXT} ${support}/text/characters.txt ${file}
+                ${WORK_DIR}/${folder}/text/${name} RESULT_VARIABLE failed)
+            if(failed)
+                message(FATAL_ERROR "the character tables were not written into ${name}")
+            endif()
+            execute_process(COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${WORK_DIR}/constants.txt
+                -DINPUT=${WORK_DIR}/${folder}/text/${name} -DOUTPUT=${made}
+                -P ${support}/ranking/MakeRankSource.cmake RESULT_VARIABLE failed)
             if(failed)
                 message(FATAL_ERROR "the ranking constants were not written into ${name}")
             endif()
