@@ -70,11 +70,11 @@ std::map<std::string, Table> readTables(const std::string& path) {
         if (paragraphEnded)
             table->paragraphs.emplace_back();
         paragraphEnded = false;
-        std::istringstream words(line);
-        Line words_;
-        for (std::string word; words >> word;)
-            words_.push_back(word);
-        table->paragraphs.back().push_back(words_);
+        std::istringstream text(line);
+        Line words;
+        for (std::string word; text >> word;)
+            words.push_back(word);
+        table->paragraphs.back().push_back(words);
     }
     return tables;
 }
