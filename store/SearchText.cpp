@@ -1,5 +1,7 @@
 #include "store/SearchText.h"
 
+#include "store/SearchCharacters.h"
+
 #include <QChar>
 #include <QHash>
 #include <QString>
@@ -16,68 +18,17 @@ namespace SearchText {
 
 namespace {
 
-// The names the engines decode: Latin-1, Greek, the typographic marks and a few symbols. Pages that use
-// others keep them as written in every engine alike.
+// The names the engines decode (support/text/characters.txt): pages that use others keep them as
+// written in every engine alike.
 const QHash<QString, char32_t>& namedReferences() {
     static const QHash<QString, char32_t> table = [] {
         QHash<QString, char32_t> names;
-        const QStringList latin1 =
-            QStringLiteral(
-                "nbsp iexcl cent pound curren yen brvbar sect uml copy ordf laquo not shy reg macr "
-                "deg plusmn sup2 sup3 acute micro para middot cedil sup1 ordm raquo frac14 frac12 frac34 "
-                "iquest "
-                "Agrave Aacute Acirc Atilde Auml Aring AElig Ccedil Egrave Eacute Ecirc Euml Igrave Iacute "
-                "Icirc "
-                "Iuml ETH Ntilde Ograve Oacute Ocirc Otilde Ouml times Oslash Ugrave Uacute Ucirc Uuml "
-                "Yacute THORN "
-                "szlig agrave aacute acirc atilde auml aring aelig ccedil egrave eacute ecirc euml igrave "
-                "iacute "
-                "icirc iuml eth ntilde ograve oacute ocirc otilde ouml divide oslash ugrave uacute ucirc "
-                "uuml "
-                "yacute thorn yuml")
-                .split(u' ');
-        for (qsizetype i = 0; i < latin1.size(); ++i)
-            names.insert(latin1[i], static_cast<char32_t>(160 + i));
-        const QStringList upper = QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa "
-                                                 "Lambda Mu Nu Xi Omicron Pi Rho - Sigma Tau Upsilon Phi Chi "
-                                                 "Psi Omega")
-                                      .split(u' ');
-        for (qsizetype i = 0; i < upper.size(); ++i) {
-            if (upper[i] != u"-")
-                names.insert(upper[i], static_cast<char32_t>(913 + i));
-        }
-        const QStringList lower =
-            QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa "
-                           "lambda mu nu xi omicron pi rho sigmaf sigma tau upsilon phi "
-                           "chi psi omega")
-                .split(u' ');
-        for (qsizetype i = 0; i < lower.size(); ++i)
-            names.insert(lower[i], static_cast<char32_t>(945 + i));
-        const std::pair<const char*, char32_t> others[] = {
-            {"quot", 34},     {"amp", 38},      {"apos", 39},     {"lt", 60},       {"gt", 62},
-            {"OElig", 338},   {"oelig", 339},   {"Scaron", 352},  {"scaron", 353},  {"Yuml", 376},
-            {"fnof", 402},    {"circ", 710},    {"tilde", 732},   {"ensp", 8194},   {"emsp", 8195},
-            {"thinsp", 8201}, {"zwnj", 8204},   {"zwj", 8205},    {"lrm", 8206},    {"rlm", 8207},
-            {"ndash", 8211},  {"mdash", 8212},  {"lsquo", 8216},  {"rsquo", 8217},  {"sbquo", 8218},
-            {"ldquo", 8220},  {"rdquo", 8221},  {"bdquo", 8222},  {"dagger", 8224}, {"Dagger", 8225},
-            {"bull", 8226},   {"hellip", 8230}, {"permil", 8240}, {"prime", 8242},  {"Prime", 8243},
-            {"lsaquo", 8249}, {"rsaquo", 8250}, {"oline", 8254},  {"frasl", 8260},  {"euro", 8364},
-            {"trade", 8482},  {"larr", 8592},   {"uarr", 8593},   {"rarr", 8594},   {"darr", 8595},
-            {"harr", 8596},   {"minus", 8722},  {"infin", 8734},  {"asymp", 8776},  {"ne", 8800},
-            {"le", 8804},     {"ge", 8805},     {"sdot", 8901},   {"loz", 9674},    {"spades", 9824},
-            {"clubs", 9827},  {"hearts", 9829}, {"diams", 9830}};
-        for (const auto& [name, code] : others)
+        for (const auto& [name, code] : Characters::kNamedReferences)
             names.insert(QString::fromLatin1(name), code);
         return names;
     }();
     return table;
 }
-
-// Windows-1252 for 0x80..0x9F; 0 keeps the code point as it is.
-constexpr std::array<char32_t, 32> kCp1252 = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                              0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 QString fromCodePoint(char32_t code) {
     return QString::fromUcs4(&code, 1);
@@ -105,8 +56,8 @@ QString numericReference(QStringView digits, int radix) {
     long long code = digits.size() > 8 ? -1 : digits.isEmpty() ? 0 : digits.toLongLong(nullptr, radix);
     if (code <= 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         return QString(QChar(0xFFFD));
-    if (code >= 0x80 && code <= 0x9F && kCp1252[static_cast<size_t>(code - 0x80)])
-        code = kCp1252[static_cast<size_t>(code - 0x80)];
+    if (code >= 0x80 && code <= 0x9F && Characters::kCp1252[code - 0x80])
+        code = Characters::kCp1252[code - 0x80];
     return fromCodePoint(static_cast<char32_t>(code));
 }
 
@@ -398,17 +349,18 @@ QString shownText(QString text) {
     return normalizedC(decodeReferences(text));
 }
 
+// The folds beyond lower case apply to a character and to its lower case alike; among them the capital I
+// with a dot, whose lower case is "i" and a combining dot, where the browser engine keeps the "i" alone.
 char32_t foldCodePoint(char32_t code) {
-    if (code == 0x2018 || code == 0x2019)
-        return u'\'';
-    if (code == 0x03C2)
-        return 0x03C3;
-    // Its lower case is "i" and a combining dot; the browser engine keeps the "i" alone.
-    if (code == 0x0130)
-        return u'i';
+    for (const auto& fold : Characters::kFolds) {
+        if (code == fold.from)
+            return fold.to;
+    }
     const char32_t lower = QChar::toLower(code);
-    if (lower == 0x03C2)
-        return 0x03C3;
+    for (const auto& fold : Characters::kFolds) {
+        if (lower == fold.from)
+            return fold.to;
+    }
     // A letter whose lower case needs another number of UTF-16 units would move every position after it.
     return (lower > 0xFFFF) == (code > 0xFFFF) ? lower : code;
 }

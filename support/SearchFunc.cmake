@@ -3,8 +3,9 @@
 
 # SearchFunc.dat is the readable source in searchfunc/, joined in file-name
 # order (the numbers in the names fix it) and percent-escaped. A source
-# named *.js.in is a template: the ranking constants (ranking/constants.txt,
-# shared with the PHP variant) are written into it first.
+# named *.js.in is a template: the character tables (text/characters.txt,
+# shared with the indexer and the PHP variant) and the ranking constants
+# (ranking/constants.txt, shared with the PHP variant) are written into it first.
 add_executable(findlark_escapescript EscapeScript.cpp)
 set_target_properties(findlark_escapescript PROPERTIES CXX_STANDARD 17)
 findlark_warnings(findlark_escapescript)

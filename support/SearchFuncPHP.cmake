@@ -1,7 +1,8 @@
 # The server-side search code of the PHP variant (SearchFuncPHP.dat), appended to search.php: the
 # folding table made by findlark_foldtable, then the readable sources in searchphp/ in file-name order;
-# a source named *.php.in gets the ranking constants of ranking/constants.txt written in first, as the
-# JavaScript variant's do, so that both engines rank with the same numbers.
+# a source named *.php.in gets the character tables of text/characters.txt and the ranking constants of
+# ranking/constants.txt written in first, as the JavaScript variant's do, so that both engines read text
+# alike and rank with the same numbers.
 # Included by support/CMakeLists.txt, in its scope.
 add_executable(findlark_foldtable MakeFoldTable.cpp)
 target_link_libraries(findlark_foldtable PRIVATE findlark_store)

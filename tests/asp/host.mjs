@@ -135,6 +135,28 @@ function countPlaceholders(sql) {
     return sql.replace(/'(?:[^']|'')*'|"(?:[^"]|"")*"/g, "").split("?").length - 1;
 }
 
+// A context with the built-ins of JScript 5.8 and nothing more, as the
+// page's scripts run in.
+export function jscriptContext() {
+    const ctx = vm.createContext({});
+    vm.runInContext(`(function (removed) {
+        for (var owner in removed) {
+            var target = owner === "this" ? this : eval(owner);
+            for (var k = 0; k < removed[owner].length; k++) delete target[removed[owner][k]];
+        }
+    })(${JSON.stringify(REMOVED)});`, ctx);
+    // JScript's sort is not stable: elements the comparison calls equal
+    // may come out in any order. Ties here come out reversed, so code
+    // that leaves a tie to the sort shows its fault in every test.
+    vm.runInContext(`(function (sort) {
+        Array.prototype.sort = function (compare) {
+            this.reverse();
+            return sort.call(this, compare);
+        };
+    })(Array.prototype.sort);`, ctx);
+    return ctx;
+}
+
 export class AspHost {
     static async create() {
         return new AspHost(await initSqlJs());
@@ -183,22 +205,7 @@ export class AspHost {
     }
 
     #context(file, queryString, response) {
-        const ctx = vm.createContext({});
-        vm.runInContext(`(function (removed) {
-            for (var owner in removed) {
-                var target = owner === "this" ? this : eval(owner);
-                for (var k = 0; k < removed[owner].length; k++) delete target[removed[owner][k]];
-            }
-        })(${JSON.stringify(REMOVED)});`, ctx);
-        // JScript's sort is not stable: elements the comparison calls equal
-        // may come out in any order. Ties here come out reversed, so code
-        // that leaves a tie to the sort shows its fault in every test.
-        vm.runInContext(`(function (sort) {
-            Array.prototype.sort = function (compare) {
-                this.reverse();
-                return sort.call(this, compare);
-            };
-        })(Array.prototype.sort);`, ctx);
+        const ctx = jscriptContext();
         const realEval = vm.runInContext("eval", ctx);
         const host = this;
         const dir = path.dirname(file);

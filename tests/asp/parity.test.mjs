@@ -9,6 +9,9 @@ import {
     Program, addBareTemplate, makeBoth, javaScriptEngine, javaScriptResults, aspHost, aspResults, hitLinks,
     resultCount, query, sampleSite, realSite, tempDir, writeSite, page
 } from "./fixture.mjs";
+import vm from "node:vm";
+import { checkJScript, jscriptContext } from "./host.mjs";
+import { answersOf, checkAnswers } from "../parity/corpus.mjs";
 
 // Pages that set the ranking's signals against each other: a whole word
 // against the start or inside of one, two words together against apart, an
@@ -133,4 +136,15 @@ test("paging walks every hit once, in the JavaScript engine's order", async () =
     }
     assert.equal(seen.length, total);
     assert.equal(new Set(seen).size, total);
+});
+
+// The search functions that search.asp runs (the shipped SearchFunc.dat), with only what JScript has,
+// read the shared corpus as every engine must.
+test("the page's script engine reads the shared corpus as every engine must", () => {
+    const dat = fs.readFileSync(path.join(process.env.FINDLARK_PROGRAM_DIR, "SearchFunc.dat"), "latin1");
+    const source = unescape(dat.split("\r\n").join(""));
+    checkJScript(source, "SearchFunc.dat");
+    const ctx = jscriptContext();
+    vm.runInContext(source, ctx, { filename: "SearchFunc.dat" });
+    checkAnswers(answersOf(vm.runInContext("Findlark", ctx)));
 });

@@ -5,12 +5,14 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import vm from "node:vm";
+import { spawnSync } from "node:child_process";
 import { fileURLToPath } from "node:url";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const sourceDir = path.resolve(here, "../../support/searchfunc");
 
 const constantsFile = path.resolve(here, "../../support/ranking/constants.txt");
+const charactersFile = path.resolve(here, "../../support/text/characters.txt");
 let filledDir = null;
 
 // A template's text with the ranking constants written in, as the build
@@ -25,6 +27,27 @@ export function filledTemplate(text) {
     return text;
 }
 
+// The build's own tool that writes the character tables into a template
+// (FINDLARK_MAKETEXT), or else the same tool compiled here with g++.
+let textTool = process.env.FINDLARK_MAKETEXT || null;
+function makeTextTool() {
+    if (textTool) return textTool;
+    const exe = path.join(filledDir, "maketext");
+    const built = spawnSync("g++", ["-std=c++20", "-O1", "-o", exe,
+        path.resolve(here, "../../support/text/MakeTextSource.cpp")], { encoding: "utf8" });
+    if (built.status !== 0) throw new Error(`no FINDLARK_MAKETEXT, and g++ could not build it: ${built.stderr}`);
+    return (textTool = exe);
+}
+
+// A template's text with the character tables written in first, then the
+// ranking constants, as the build does.
+function filledFile(file, name) {
+    const withText = path.join(filledDir, "text-" + name);
+    const made = spawnSync(makeTextTool(), [charactersFile, file, withText], { encoding: "utf8" });
+    if (made.status !== 0) throw new Error(`the character tables were not written into ${name}: ${made.stderr}`);
+    return filledTemplate(fs.readFileSync(withText, "utf8"));
+}
+
 // The sources in name order; a template (*.js.in) is filled into a
 // temporary folder first, so that every reader gets the script the build joins.
 export function sourceFiles() {
@@ -35,7 +58,7 @@ export function sourceFiles() {
             process.on("exit", () => fs.rmSync(filledDir, { recursive: true, force: true }));
         }
         const filled = path.join(filledDir, f.slice(0, -3));
-        fs.writeFileSync(filled, filledTemplate(fs.readFileSync(path.join(sourceDir, f), "utf8")));
+        fs.writeFileSync(filled, filledFile(path.join(sourceDir, f), f.slice(0, -3)));
         return filled;
     });
 }

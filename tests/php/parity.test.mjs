@@ -10,6 +10,9 @@ import {
     Program, PhpServer, addBareTemplate, makeBoth, javaScriptEngine, javaScriptResults, phpResults, hitLinks,
     resultCount, query, sampleSite, realSite, tempDir, writeSite, page
 } from "./fixture.mjs";
+import { spawnSync } from "node:child_process";
+import { php } from "./fixture.mjs";
+import { corpusFile, checkAnswers } from "../parity/corpus.mjs";
 
 // A site made for the ranking's signals: most titles end in the site's name, words stand whole, at
 // the start of a word or inside one, together or apart; a dotted name, a name with underscores, an
@@ -157,4 +160,36 @@ test("paging walks every hit once, in the browser engine's order", async () => {
     } finally {
         server.stop();
     }
+});
+
+// The PHP page's code (the shipped SearchFuncPHP.dat, without the call that answers a request) reads
+// the shared corpus as every engine must.
+test("the PHP page reads the shared corpus as every engine must", (t) => {
+    const dat = fs.readFileSync(path.join(process.env.FINDLARK_PROGRAM_DIR, "SearchFuncPHP.dat"), "utf8");
+    assert.match(dat, /\nfl_respond\(\);\n$/);
+    const work = tempDir("php-corpus");
+    t.after(() => fs.rmSync(work, { recursive: true, force: true }));
+    const script = path.join(work, "corpus.php");
+    fs.writeFileSync(script, "<?php\n" + dat.replace(/fl_respond\(\);\n$/, "") + `
+$corpus = json_decode(file_get_contents($argv[1]), true);
+$answers = array('texts' => array(), 'queries' => array());
+foreach ($corpus['texts'] as $entry) {
+    $shown = fl_shown_text($entry['text']);
+    $answers['texts'][] = array('shown' => $shown, 'foldedShown' => fl_fold_case($shown));
+}
+foreach ($corpus['queries'] as $entry) {
+    $query = fl_parse_query($entry['query'], FL_MATCH_ALL);
+    $terms = array();
+    foreach ($query['matchers'] as $matcher) {
+        $terms[] = $matcher['text'];
+    }
+    $answers['queries'][] = array('terms' => $terms, 'words' => fl_query_words($query));
+}
+echo json_encode($answers);
+`);
+    const ran = spawnSync(php, ["-d", "error_reporting=E_ALL", "-d", "display_errors=stderr", script, corpusFile],
+        { encoding: "utf8" });
+    assert.equal(ran.status, 0, ran.stderr);
+    assert.equal(ran.stderr, "");
+    checkAnswers(JSON.parse(ran.stdout));
 });

@@ -2,7 +2,7 @@
 # SearchFuncPHP.dat are made again from a copy with another title weight, the way the build makes
 # them, and both must carry it. A copy that lacks a constant must stop the generator.
 # -DSOURCE_DIR=<repository> -DWORK_DIR=<scratch folder> -DESCAPESCRIPT=<findlark_escapescript>
-# -DFOLD_TABLE=<the built fold-table.php>
+# -DFOLD_TABLE=<the built fold-table.php> -DMAKETEXT=<findlark_maketext>
 set(support ${SOURCE_DIR}/support)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
@@ -14,29 +14,9 @@ if(changed STREQUAL constants)
 endif()
 file(WRITE ${WORK_DIR}/constants.txt "${changed}")
 
-# The sources of one engine in file-name order, each template made into WORK_DIR/<folder>.
-function(engine_sources folder extension out)
-    file(GLOB files ${support}/${folder}/*.${extension} ${support}/${folder}/*.${extension}.in)
-    list(SORT files)
-    set(sources)
-    foreach(file ${files})
-        if(file MATCHES "\\.in$")
-            get_filename_component(name ${file} NAME)
-            string(REGEX REPLACE "\\.in$" "" name ${name})
-            set(made ${WORK_DIR}/${folder}/${name})
-            file(MAKE_DIRECTORY ${WORK_DIR}/${folder})
-            execute_process(COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${WORK_DIR}/constants.txt -DINPUT=${file}
-                -DOUTPUT=${made} -P ${support}/ranking/MakeRankSource.cmake RESULT_VARIABLE failed)
-            if(failed)
-                message(FATAL_ERROR "the ranking constants were not written into ${name}")
-            endif()
-            set(file ${made})
-        endif()
-        list(APPEND sources ${file})
-    endforeach()
-    set(${out} ${sources} PARENT_SCOPE)
-endfunction()
-
+set(CONSTANTS ${WORK_DIR}/constants.txt)
+set(CHARACTERS ${support}/text/characters.txt)
+include(${CMAKE_CURRENT_LIST_DIR}/EngineSources.cmake)
 engine_sources(searchfunc js js_sources)
 execute_process(COMMAND ${ESCAPESCRIPT} ${WORK_DIR}/SearchFunc.dat ${js_sources} RESULT_VARIABLE failed)
 if(failed)

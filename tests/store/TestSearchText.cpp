@@ -1,5 +1,9 @@
 #include "store/SearchText.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -36,6 +40,24 @@ TEST(SearchText, FoldingKeepsEveryCharacterInItsPlace) {
         SearchText::FoldCase("\xC4\xB0STANBUL \xCE\xA3\xCF\x82 \xE2\x80\x98X\xE2\x80\x99 \xF0\x90\x90\x80"),
         "istanbul \xCF\x83\xCF\x83 'x' \xF0\x90\x90\xA8");
     EXPECT_EQ(SearchText::Searchable("E\xCC\x81t&eacute;\\u0000"), "\xC3\xA9t\xC3\xA9 ");
+}
+
+// The corpus every engine's tests read (tests/parity): the search text must show and fold each of its
+// texts as the search engines do, or the PHP page would look for words the index does not hold.
+TEST(SearchText, TheSharedCorpusIsShownAndFoldedAsEveryEngineDoes) {
+    QFile file(QStringLiteral(FINDLARK_SOURCE_DIR "/tests/parity/corpus.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray texts = QJsonDocument::fromJson(file.readAll()).object().value(u"texts").toArray();
+    ASSERT_GE(texts.size(), 10);
+    for (const QJsonValue& value : texts) {
+        const QJsonObject entry = value.toObject();
+        const std::string text = entry.value(u"text").toString().toStdString();
+        const std::string about = entry.value(u"about").toString().toStdString();
+        const std::string folded = entry.value(u"folded").toString().toStdString();
+        EXPECT_EQ(SearchText::ShownText(text), entry.value(u"shown").toString().toStdString()) << about;
+        EXPECT_EQ(SearchText::FoldCase(SearchText::ShownText(text)), folded) << about;
+        EXPECT_EQ(SearchText::Searchable(text), folded) << about; // no text holds a stored escape
+    }
 }
 
 TEST(SearchText, ThePhpTableHoldsExactlyTheChangedCharacters) {
