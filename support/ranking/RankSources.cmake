@@ -1,5 +1,6 @@
 # findlark_rank_sources(<folder> <extension> <result>)
-# The readable sources of one engine in <folder> (*.<extension> and the templates *.<extension>.in), in
+# The readable sources of one engine in the folder <folder> (a full path; *.<extension> and the templates
+# *.<extension>.in), in
 # file-name order, each template replaced by the build step that writes the ranking constants of
 # ranking/constants.txt into it, so that every engine ranks with the same numbers (and, first, the
 # character tables of text/characters.txt, so that every engine reads text alike).
@@ -8,8 +9,8 @@ set(make_rank_source ${CMAKE_CURRENT_LIST_DIR}/MakeRankSource.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/../text/TextSources.cmake)
 
 function(findlark_rank_sources folder extension result)
-    file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.${extension}
-        ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.${extension}.in)
+    file(GLOB files CONFIGURE_DEPENDS ${folder}/*.${extension} ${folder}/*.${extension}.in)
+    get_filename_component(folder ${folder} NAME)
     list(SORT files)
     set(sources)
     foreach(file ${files})

@@ -1,11 +1,12 @@
 # Writes one built-in template: a look's pages for one search engine.
-#   cmake -DLOOK=<looks/Name> -DENGINE=<engines/name> -DOUT=<template folder> -P MakeTemplate.cmake
+#   cmake -DLOOK=<looks/Name> -DENGINE=<engines/name/template> -DOUT=<template folder> -P MakeTemplate.cmake
 # In a look's pages, @action@ and @field@ stand for the engine's form (its
 # form.cmake); a line holding only @name@ takes name.part, from the look's own
 # folder for this engine if it has one, else from the engine's folder, else
 # nothing. Files in the look's folder for the engine go only into that copy.
 include(${ENGINE}/form.cmake)
-get_filename_component(engine ${ENGINE} NAME)
+get_filename_component(engine ${ENGINE} DIRECTORY)
+get_filename_component(engine ${engine} NAME)
 
 function(read_part name result)
     set(text "")

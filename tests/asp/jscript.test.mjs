@@ -11,7 +11,7 @@ import { AspHost, checkJScript } from "./host.mjs";
 import { sourceFiles } from "../js/engine.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const support = path.resolve(here, "../../support");
+const support = path.resolve(here, "../../engines/asp");
 const sources = (dir) => fs.readdirSync(path.join(support, dir)).filter((f) => f.endsWith(".js")).sort()
     .map((f) => path.join(support, dir, f));
 

@@ -9,7 +9,7 @@ import { spawnSync } from "node:child_process";
 import { fileURLToPath } from "node:url";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-export const sourceDir = path.resolve(here, "../../support/searchfunc");
+export const sourceDir = path.resolve(here, "../../engines/javascript/searchfunc");
 
 const constantsFile = path.resolve(here, "../../support/ranking/constants.txt");
 const charactersFile = path.resolve(here, "../../support/text/characters.txt");

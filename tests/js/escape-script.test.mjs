@@ -13,7 +13,7 @@ import { fileURLToPath } from "node:url";
 import { joinedSource, sourceFiles, webdata, plain } from "./engine.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const toolSource = path.resolve(here, "../../support/EscapeScript.cpp");
+const toolSource = path.resolve(here, "../../engines/javascript/tools/EscapeScript.cpp");
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "findlark-escape-"));
 process.on("exit", () => fs.rmSync(work, { recursive: true, force: true }));
 
@@ -70,7 +70,7 @@ test("SearchFunc.dat", { skip: !tool && !process.env.FINDLARK_SEARCHFUNC_DAT && 
     await t.test("unescape gives the source back", () => {
         // A stale SearchFunc.dat (sources edited, build not run) fails here.
         assert.ok(unescape(dat.split("\r\n").join("")) === joinedSource(),
-            "SearchFunc.dat does not decode to support/searchfunc/*.js");
+            "SearchFunc.dat does not decode to engines/javascript/searchfunc/*.js");
     });
 
     await t.test("short CR LF lines of unescape's plain characters and whole escapes", () => {

@@ -34,7 +34,7 @@ endif()
 engine_sources(searchphp php php_sources)
 string(REPLACE ";" "|" php_list "${FOLD_TABLE};${php_sources}")
 execute_process(COMMAND ${CMAKE_COMMAND} -DOUTPUT=${WORK_DIR}/SearchFuncPHP.dat "-DINPUTS=${php_list}"
-    -P ${support}/searchphp/JoinPhp.cmake RESULT_VARIABLE failed)
+    -P ${SOURCE_DIR}/engines/php/searchphp/JoinPhp.cmake RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "SearchFuncPHP.dat was not made")
 endif()
@@ -75,7 +75,7 @@ endif()
 
 string(REPLACE " starf=9733\n" " starf=9733 amp=38\n" twice "${changed}")
 file(WRITE ${WORK_DIR}/twice.txt "${twice}")
-execute_process(COMMAND ${MAKETEXT} ${WORK_DIR}/twice.txt ${support}/searchphp/10-text.php.in
+execute_process(COMMAND ${MAKETEXT} ${WORK_DIR}/twice.txt ${SOURCE_DIR}/engines/php/searchphp/10-text.php.in
     ${WORK_DIR}/twice.php RESULT_VARIABLE failed ERROR_VARIABLE said)
 if(NOT failed OR NOT said MATCHES "amp is given twice" OR EXISTS ${WORK_DIR}/twice.php)
     message(FATAL_ERROR "a name given twice went unnoticed: ${said}")

@@ -1,10 +1,10 @@
 # engine_sources(<folder> <extension> <out>)
-# The sources of one engine of support/ in file-name order, made as the build makes them: each
+# The sources of one engine (its folder <folder> in engines/<engine>/) in file-name order, made as the build makes them: each
 # template gets the character tables of CHARACTERS (run by MAKETEXT), then the ranking constants of
 # CONSTANTS, into WORK_DIR/<folder>. Included by the tests that build the engines from changed copies.
 function(engine_sources folder extension out)
     set(support ${SOURCE_DIR}/support)
-    file(GLOB files ${support}/${folder}/*.${extension} ${support}/${folder}/*.${extension}.in)
+    file(GLOB files ${SOURCE_DIR}/engines/*/${folder}/*.${extension} ${SOURCE_DIR}/engines/*/${folder}/*.${extension}.in)
     list(SORT files)
     set(sources)
     foreach(file ${files})

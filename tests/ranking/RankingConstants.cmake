@@ -32,7 +32,7 @@ endif()
 engine_sources(searchphp php php_sources)
 string(REPLACE ";" "|" php_list "${FOLD_TABLE};${php_sources}")
 execute_process(COMMAND ${CMAKE_COMMAND} -DOUTPUT=${WORK_DIR}/SearchFuncPHP.dat "-DINPUTS=${php_list}"
-    -P ${support}/searchphp/JoinPhp.cmake RESULT_VARIABLE failed)
+    -P ${SOURCE_DIR}/engines/php/searchphp/JoinPhp.cmake RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "SearchFuncPHP.dat was not made")
 endif()
@@ -45,7 +45,7 @@ endif()
 string(REPLACE "\nTITLE_WEIGHT=1.75\n" "\n" lacking "${changed}")
 file(WRITE ${WORK_DIR}/lacking.txt "${lacking}")
 execute_process(COMMAND ${CMAKE_COMMAND} -DCONSTANTS=${WORK_DIR}/lacking.txt
-    -DINPUT=${support}/searchphp/25-rank.php.in -DOUTPUT=${WORK_DIR}/lacking.php
+    -DINPUT=${SOURCE_DIR}/engines/php/searchphp/25-rank.php.in -DOUTPUT=${WORK_DIR}/lacking.php
     -P ${support}/ranking/MakeRankSource.cmake RESULT_VARIABLE failed ERROR_VARIABLE said)
 if(NOT failed OR NOT said MATCHES "@TITLE_WEIGHT@" OR EXISTS ${WORK_DIR}/lacking.php)
     message(FATAL_ERROR "a missing constant went unnoticed: ${said}")

@@ -2,3 +2,5 @@
 set(template_suffix "")
 set(template_action "search.html")
 set(template_field "")
+# The looks a built-in template is made from for this engine.
+set(template_looks Simple Menubar Advanced)

@@ -3,3 +3,5 @@
 set(template_suffix "-PHP")
 set(template_action "search.php")
 set(template_field " autofocus")
+# The looks a built-in template is made from for this engine.
+set(template_looks Simple Advanced)
