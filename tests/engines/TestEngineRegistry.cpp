@@ -20,7 +20,10 @@ TEST(EngineRegistry, EveryEngineHasItsOwnNumberKeyAndPages) {
             EXPECT_EQ(EngineRegistry::BuiltInTemplateOwner(name), engine);
         }
     }
-    EXPECT_EQ(numbers, (std::set<int>{ScriptTypes::JavaScript, ScriptTypes::Asp, ScriptTypes::Php}));
+    // Stored profiles keep meaning what they meant.
+    EXPECT_EQ(EngineRegistry::ForScriptType(ScriptTypes::JavaScript).label(), "JavaScript");
+    EXPECT_EQ(EngineRegistry::ForScriptType(ScriptTypes::Asp).label(), "ASP");
+    EXPECT_EQ(EngineRegistry::ForScriptType(ScriptTypes::Php).label(), "PHP");
 }
 
 TEST(EngineRegistry, NumbersNoEngineClaimsMeanTheAspEngine) {
