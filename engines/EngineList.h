@@ -5,4 +5,5 @@
 #define FINDLARK_SEARCH_ENGINES(ENGINE)                                                                      \
     ENGINE(JavaScript)                                                                                       \
     ENGINE(Asp)                                                                                              \
-    ENGINE(Php)
+    ENGINE(Php)                                                                                              \
+    /* a new engine: one line above */
