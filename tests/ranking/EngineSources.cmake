@@ -30,3 +30,28 @@ function(engine_sources folder extension out)
     endforeach()
     set(${out} ${sources} PARENT_SCOPE)
 endfunction()
+
+# build_engines(<js> <php>)
+# Makes SearchFunc.dat (with ESCAPESCRIPT) and SearchFuncPHP.dat (with FOLD_TABLE) in WORK_DIR from the
+# engines' sources as engine_sources gives them, and returns their texts (SearchFunc.dat without its
+# line breaks, so an escaped text is found whole).
+function(build_engines js_out php_out)
+    engine_sources(searchfunc js js_sources)
+    execute_process(COMMAND ${ESCAPESCRIPT} ${WORK_DIR}/SearchFunc.dat ${js_sources} RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "SearchFunc.dat was not made")
+    endif()
+    file(READ ${WORK_DIR}/SearchFunc.dat js)
+    string(REPLACE "\r\n" "" js "${js}")
+
+    engine_sources(searchphp php php_sources)
+    string(REPLACE ";" "|" php_list "${FOLD_TABLE};${php_sources}")
+    execute_process(COMMAND ${CMAKE_COMMAND} -DOUTPUT=${WORK_DIR}/SearchFuncPHP.dat "-DINPUTS=${php_list}"
+        -P ${SOURCE_DIR}/engines/php/searchphp/JoinPhp.cmake RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "SearchFuncPHP.dat was not made")
+    endif()
+    file(READ ${WORK_DIR}/SearchFuncPHP.dat php)
+    set(${js_out} "${js}" PARENT_SCOPE)
+    set(${php_out} "${php}" PARENT_SCOPE)
+endfunction()
