@@ -140,10 +140,10 @@ private:
 
     bool checkIndex() {
         // A data file without its trailer (a run killed by an older version) is no index to publish.
-        // The PHP page searches a trigram index that only PHP runs make: an index from an ASP run is none.
-        const bool made = is(SearchVariant::Php) ? IndexDatabase::HasTrigramIndex(database())
-                          : usesDatabase()       ? exists(database())
-                                                 : IsCompleteIndexData(m_in.paths.indexDataPath);
+        // The server-side pages answer from the word index a run writes: a database of an older version
+        // holds the rows alone, which a page could only search by reading every one of them.
+        const bool made = usesDatabase() ? IndexDatabase::HasWordIndex(database())
+                                         : IsCompleteIndexData(m_in.paths.indexDataPath);
         if (!made)
             return refuse(kIndexFirst);
         return true;

@@ -28,9 +28,9 @@ public:
     // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
     void AbandonRun();
 
-    // True when the database at the path holds the trigram index the PHP page searches; only PHP runs
-    // make it.
-    static bool HasTrigramIndex(const std::string& databasePath);
+    // True when the database at the path holds the word index the server-side pages answer from; a file
+    // written before there was one holds the rows alone.
+    static bool HasWordIndex(const std::string& databasePath);
 
     // Tests reach a run's connection through this, called once its transaction has begun, to make the
     // database fail as a full disk would.
