@@ -4,10 +4,11 @@ import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import path from "node:path";
+import vm from "node:vm";
 import initSqlJs from "sql.js";
 import {
     Program, addBareTemplate, makeBoth, javaScriptEngine, javaScriptResults, aspHost, aspResults, resultCount,
-    query, sampleSite, tempDir
+    query, sampleSite, tempDir, writeSite, page
 } from "./fixture.mjs";
 
 let program, host, out, engine, SQL;
@@ -56,4 +57,75 @@ test("an index without its word index gives a notice", () => {
     assert.match(aspResults(host, older, query("lantern")),
         /<p class="fl-notice">The search is not available: the index database could not be read \(/);
     fs.rmSync(path.dirname(older), { recursive: true, force: true });
+});
+
+// The decoded postings of SearchPostings: "field word" => "record:count ...".
+function storedPostings(database, F) {
+    const fields = [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT];
+    const postings = new Map();
+    const [result] = database.exec("SELECT Field, Word, Records FROM SearchPostings JOIN SearchWords USING (WordID)");
+    for (const [field, word, records] of result.values) {
+        let record = 0;
+        const list = records.split(",").map((entry) => {
+            const [step, count = "1"] = entry.split(":");
+            record += Number(step);
+            return `${record}:${count}`;
+        });
+        postings.set(`${fields[field]} ${word}`, list.join(" "));
+    }
+    return postings;
+}
+
+// The sample site, and pages for what the word index must count as the browser does: a site's name in
+// most titles, separators at a title's ends, a word more often than the ranking counts, words joined
+// by underscores or split by symbols, characters beyond U+FFFF, references and escapes.
+const WORDS_SITE = (() => {
+    const dir = path.join(tempDir("words-site"), "site");
+    fs.cpSync(sampleSite, dir, { recursive: true });
+    const suffix = " \u2014 Lamplight Docs";
+    return writeSite(dir, {
+        "w1.html": page({ title: "One" + suffix, body: "word ".repeat(130) + "words sword" }),
+        "w2.html": page({ title: "Two | Lamplight Docs", keywords: "Key_word, keys", description: "A \u{1D49C}key",
+            body: "__init__ os.path.join c++ caf&eacute; CAF\u00c9 \u017Fecret \"quoted\" back\\slash" }),
+        "w3.html": page({ title: "- Three -" + suffix, body: "\u00bd\u00d7 2\u2013 3 \uff21\uff22 na\u00efve" }),
+        "w4.html": page({ title: "Four" + suffix, body: "red-green red_green" }),
+        "w5.html": page({ title: "Lamplight Docs: Five", body: "five" })
+    });
+})();
+
+test("the run's word index is the one the browser engine builds from its rows", () => {
+    const program = new Program();
+    let database;
+    try {
+        addBareTemplate(program);
+        const both = makeBoth(program, WORDS_SITE);
+        database = new SQL.Database(fs.readFileSync(path.join(both.asp, "IndexData.mdb")));
+        const F = engine.Findlark;
+        // The rows in index order, each field the value of the script string it is stored as.
+        const [rows] = database.exec("SELECT FileName, Title, Text, Keywords, Description, LinkDescription " +
+            "FROM IndexData ORDER BY ID, rowid");
+        const records = rows.values.map((row) => row.map((v) => vm.runInNewContext(`"${v ?? ""}"`)));
+        assert.ok(records.length > 10);
+        const index = new F.Index(records, records.length);
+        const expected = new Map();
+        for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) {
+            while (!index.prepareWords(field, 1000));
+            const words = index.wordIndexes[field];
+            words.words.forEach((word, id) => expected.set(`${field} ${word}`,
+                words.postings[id].map((p) => `${p >> 7}:${p & 127}`).join(" ")));
+        }
+        assert.deepEqual(storedPostings(database, F), expected);
+
+        const [stored] = database.exec("SELECT Title, Keywords, Description, TextLength FROM SearchRecords ORDER BY Rec");
+        assert.deepEqual(stored.values, records.map((_, i) => [
+            index.foldedText(i, F.TITLE) || null, index.foldedText(i, F.KEYWORDS) || null,
+            index.foldedText(i, F.DESCRIPTION) || null, index.foldedLength(i, F.TEXT)]));
+        const [parts] = database.exec("SELECT '#' || Part FROM SearchSharedParts ORDER BY Part");
+        const shared = Object.keys(F.sharedTitleParts(index.corpus(F.TITLE))).sort();
+        assert.ok(shared.length > 0);
+        assert.deepEqual(parts.values.flat(), shared);
+    } finally {
+        database?.close();
+        program.remove();
+    }
 });
