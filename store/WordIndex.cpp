@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,11 +27,15 @@ DROP TABLE IF EXISTS SearchRecords;
 DROP TABLE IF EXISTS SearchWords;
 DROP TABLE IF EXISTS SearchPostings;
 DROP TABLE IF EXISTS SearchSharedParts;
+DROP TABLE IF EXISTS SearchOccurrences;
 CREATE TABLE SearchRecords (Rec INTEGER PRIMARY KEY, Row INTEGER NOT NULL, ID INTEGER, Title TEXT,
-                            Keywords TEXT, Description TEXT, TextLength INTEGER NOT NULL);
-CREATE TABLE SearchWords (WordID INTEGER PRIMARY KEY, Word TEXT NOT NULL UNIQUE);
+                            Keywords TEXT, Description TEXT, TextLength INTEGER NOT NULL, Topic TEXT,
+                            TitleParts TEXT NOT NULL, Untitled INTEGER NOT NULL);
+CREATE TABLE SearchWords (WordID INTEGER PRIMARY KEY, Word TEXT NOT NULL UNIQUE, Summed INTEGER NOT NULL);
 CREATE TABLE SearchPostings (WordID INTEGER NOT NULL, Field INTEGER NOT NULL, Records TEXT NOT NULL,
                              PRIMARY KEY (WordID, Field));
+CREATE TABLE SearchOccurrences (WordID INTEGER NOT NULL, Field INTEGER NOT NULL, Records BLOB NOT NULL,
+                                PRIMARY KEY (WordID, Field));
 CREATE TABLE SearchSharedParts (Part TEXT PRIMARY KEY);
 )sql";
 
@@ -190,25 +195,10 @@ void foldRecords(const std::vector<Connection::TextRow>& rows, std::vector<Folde
         thread.join();
 }
 
-// A word's postings in one field, encoded as they come (records arrive in index order).
-struct PostingList {
-    std::string encoded;
-    long long last = -1;
-
-    void add(long long record, int count) {
-        if (!encoded.empty())
-            encoded += ',';
-        encoded += std::to_string(last < 0 ? record : record - last);
-        if (count > 1)
-            encoded += ':' + std::to_string(count);
-        last = record;
-    }
-};
-
 struct Vocabulary {
     std::unordered_map<std::string, size_t> ids;
     std::vector<const std::string*> words;
-    std::vector<std::array<PostingList, kFieldCount>> postings;
+    std::vector<std::array<std::vector<Posting>, kFieldCount>> postings;
 
     void add(std::string_view word, size_t field, long long record, int count) {
         auto [place, added] = ids.try_emplace(std::string(word), words.size());
@@ -216,9 +206,24 @@ struct Vocabulary {
             words.push_back(&place->first);
             postings.emplace_back();
         }
-        postings[place->second][field].add(record, count);
+        postings[place->second][field].push_back({record, count});
     }
 };
+
+using Kinds = std::array<int, 3>; // whole word, start of a word, inside a word
+
+// The places of `part` in `word`, taken from the left without overlap, by kind.
+Kinds kindsIn(std::string_view part, std::string_view word) {
+    Kinds kinds{};
+    for (size_t at = word.find(part); at != std::string_view::npos; at = word.find(part, at + part.size()))
+        ++kinds[at > 0 ? 2 : part.size() == word.size() ? 0 : 1];
+    return kinds;
+}
+
+void appendBigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
 
 std::optional<std::string> textOrNull(std::string text) {
     if (text.empty())
@@ -237,10 +242,52 @@ void insertInBatches(Connection& connection, const std::string& sql, std::vector
 } // namespace
 
 std::string EncodePostings(const std::vector<Posting>& postings) {
-    PostingList list;
-    for (const Posting& posting : postings)
-        list.add(posting.record, posting.count);
-    return list.encoded;
+    std::string encoded;
+    long long last = 0;
+    for (const Posting& posting : postings) {
+        if (!encoded.empty())
+            encoded += ',';
+        encoded += std::to_string(posting.record - last);
+        if (posting.count > 1)
+            encoded += ':' + std::to_string(posting.count);
+        last = posting.record;
+    }
+    return encoded;
+}
+
+std::string EncodeOccurrences(const std::vector<Occurrences>& occurrences) {
+    std::string encoded;
+    for (const Occurrences& o : occurrences) {
+        appendBigEndian(encoded, static_cast<uint32_t>(o.record));
+        appendBigEndian(encoded, static_cast<uint32_t>(o.whole | o.start << 7 | o.inside << 14));
+    }
+    return encoded;
+}
+
+TitleReading ReadTitle(std::string_view foldedTitle, const std::set<std::string>& shared) {
+    TitleReading reading;
+    const std::string words = joinedWords(foldedTitle);
+    reading.untitled = words.empty() || words == "no title";
+    reading.topic = std::string(foldedTitle);
+    const std::vector<std::string_view> pieces = titlePieces(foldedTitle);
+    if (pieces.size() > 1) {
+        std::string kept;
+        size_t keptCount = 0;
+        for (std::string_view piece : pieces) {
+            if (shared.count(joinedWords(piece)))
+                continue;
+            kept += (keptCount++ ? " - " : "") + std::string(piece);
+        }
+        if (keptCount > 0 && keptCount < pieces.size())
+            reading.topic = kept;
+    }
+    reading.parts = "\n" + joinedWords(reading.topic) + "\n";
+    const std::vector<std::string_view> topicPieces = titlePieces(reading.topic);
+    if (topicPieces.size() > 1) {
+        for (std::string_view piece : topicPieces)
+            reading.parts += joinedWords(piece) + "\n";
+    }
+    return reading;
 }
 
 std::vector<std::string_view> WordsOf(std::string_view folded) {
@@ -282,18 +329,80 @@ std::vector<std::string> SharedTitleParts(const std::vector<std::string>& folded
     return {shared.begin(), shared.end()};
 }
 
+namespace {
+
+// For every vocabulary word of at most kLongestSummed bytes, its occurrences in every record as a query
+// word: summed over the vocabulary words that hold it, by where it stands in them. A query word is
+// nearly always such a word, and the sum is what a page would otherwise add up over thousands of
+// postings for every request. Longer words are summed by the pages themselves, which keeps this linear
+// in the vocabulary's size.
+constexpr size_t kLongestSummed = 48;
+
+void writeOccurrences(Connection& connection, const Vocabulary& vocabulary, size_t recordCount) {
+    // Which vocabulary words hold each one, and how.
+    std::vector<std::vector<std::pair<size_t, Kinds>>> holders(vocabulary.words.size());
+    for (size_t id = 0; id < vocabulary.words.size(); ++id) {
+        const std::string_view word = *vocabulary.words[id];
+        std::vector<size_t> starts;
+        for (size_t at = 0; at < word.size(); at += decode(word, at).bytes)
+            starts.push_back(at);
+        starts.push_back(word.size());
+        std::set<size_t> seen;
+        for (size_t i = 0; i + 1 < starts.size(); ++i) {
+            for (size_t j = i + 1; j < starts.size() && starts[j] - starts[i] <= kLongestSummed; ++j) {
+                const std::string_view part = word.substr(starts[i], starts[j] - starts[i]);
+                const auto found = vocabulary.ids.find(std::string(part));
+                if (found != vocabulary.ids.end() && seen.insert(found->second).second)
+                    holders[found->second].emplace_back(id, kindsIn(part, word));
+            }
+        }
+    }
+    const std::string insert =
+        "INSERT INTO SearchOccurrences (WordID, Field, Records) VALUES (?, ?, CAST(? AS BLOB))";
+    std::vector<Connection::TextRow> rows;
+    std::vector<Kinds> sums(recordCount);
+    std::vector<long long> touched;
+    for (size_t id = 0; id < holders.size(); ++id) {
+        if (holders[id].empty())
+            continue;
+        for (size_t f = 0; f < kFieldCount; ++f) {
+            for (const auto& [holder, kinds] : holders[id]) {
+                for (const Posting& posting : vocabulary.postings[holder][f]) {
+                    Kinds& sum = sums[static_cast<size_t>(posting.record)];
+                    if (sum == Kinds{})
+                        touched.push_back(posting.record);
+                    // The ranking counts no more of a kind; a sum at the cap stays there.
+                    for (size_t k = 0; k < 3; ++k)
+                        sum[k] = std::min(sum[k] + kinds[k] * posting.count, kCountCap);
+                }
+            }
+            if (touched.empty())
+                continue;
+            std::sort(touched.begin(), touched.end());
+            std::vector<Occurrences> occurrences;
+            for (long long record : touched) {
+                Kinds& sum = sums[static_cast<size_t>(record)];
+                occurrences.push_back({record, sum[0], sum[1], sum[2]});
+                sum = Kinds{};
+            }
+            touched.clear();
+            rows.push_back({std::to_string(id), std::to_string(f), EncodeOccurrences(occurrences)});
+            insertInBatches(connection, insert, rows, false);
+        }
+    }
+    insertInBatches(connection, insert, rows, true);
+}
+
+} // namespace
+
 void Write(Connection& connection) {
     connection.executeScript(kTables);
     // Index order is the order of the browser engine's array: by record number, rows without one first.
     const std::vector<Connection::TextRow> order =
         connection.textRows("SELECT rowid, ID FROM IndexData ORDER BY ID, rowid");
     Vocabulary vocabulary;
-    std::vector<std::string> titles;
-    titles.reserve(order.size());
+    // The short fields of every record: the title's reading needs every title first.
     std::vector<Connection::TextRow> recordRows;
-    const std::string insertRecord = "INSERT INTO SearchRecords (Rec, Row, ID, Title, Keywords, Description, "
-                                     "TextLength) VALUES (?, ?, ?, ?, "
-                                     "?, ?, ?)";
     for (size_t first = 0; first < order.size(); first += kChunk) {
         const size_t end = std::min(order.size(), first + kChunk);
         // Rowids are the database's own integers, so they can stand in the statement.
@@ -317,37 +426,57 @@ void Write(Connection& connection) {
                 for (const auto& [word, count] : record.words[f])
                     vocabulary.add(word, f, number, count);
             }
-            titles.push_back(record.folded[0]);
-            const long long textLength = utf16Length(record.folded[kTextField]);
             recordRows.push_back({std::to_string(number), order[r][0], order[r][1],
-                                  textOrNull(record.folded[0]), textOrNull(record.folded[1]),
-                                  textOrNull(record.folded[2]), std::to_string(textLength)});
-            insertInBatches(connection, insertRecord, recordRows, false);
+                                  std::move(record.folded[0]), textOrNull(record.folded[1]),
+                                  textOrNull(record.folded[2]),
+                                  std::to_string(utf16Length(record.folded[kTextField]))});
         }
     }
-    insertInBatches(connection, insertRecord, recordRows, true);
 
-    const std::string insertWord = "INSERT INTO SearchWords (WordID, Word) VALUES (?, ?)";
+    std::vector<std::string> titles;
+    for (const Connection::TextRow& row : recordRows)
+        titles.push_back(*row[3]);
+    const std::vector<std::string> sharedParts = SharedTitleParts(titles);
+    titles.clear();
+    const std::set<std::string> shared(sharedParts.begin(), sharedParts.end());
+    const std::string insertRecord =
+        "INSERT INTO SearchRecords (Rec, Row, ID, Title, Keywords, Description, "
+        "TextLength, Topic, TitleParts, Untitled) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    std::vector<Connection::TextRow> batch;
+    for (Connection::TextRow& row : recordRows) {
+        TitleReading title = ReadTitle(*row[3], shared);
+        row[3] = textOrNull(std::move(*row[3]));
+        row.push_back(textOrNull(std::move(title.topic)));
+        row.push_back(std::move(title.parts));
+        row.push_back(title.untitled ? "1" : "0");
+        batch.push_back(std::move(row));
+        insertInBatches(connection, insertRecord, batch, false);
+    }
+    insertInBatches(connection, insertRecord, batch, true);
+    recordRows.clear();
+
+    const std::string insertWord = "INSERT INTO SearchWords (WordID, Word, Summed) VALUES (?, ?, ?)";
     const std::string insertPostings = "INSERT INTO SearchPostings (WordID, Field, Records) VALUES (?, ?, ?)";
     std::vector<Connection::TextRow> wordRows, postingRows;
     for (size_t id = 0; id < vocabulary.words.size(); ++id) {
-        wordRows.push_back({std::to_string(id), *vocabulary.words[id]});
+        const std::string& word = *vocabulary.words[id];
+        wordRows.push_back({std::to_string(id), word, word.size() <= kLongestSummed ? "1" : "0"});
         insertInBatches(connection, insertWord, wordRows, false);
         for (size_t f = 0; f < kFieldCount; ++f) {
-            std::string& encoded = vocabulary.postings[id][f].encoded;
-            if (encoded.empty())
+            if (vocabulary.postings[id][f].empty())
                 continue;
-            postingRows.push_back({std::to_string(id), std::to_string(f), std::move(encoded)});
-            encoded = std::string();
+            postingRows.push_back(
+                {std::to_string(id), std::to_string(f), EncodePostings(vocabulary.postings[id][f])});
             insertInBatches(connection, insertPostings, postingRows, false);
         }
     }
     insertInBatches(connection, insertWord, wordRows, true);
     insertInBatches(connection, insertPostings, postingRows, true);
+    writeOccurrences(connection, vocabulary, order.size());
 
     std::vector<Connection::TextRow> partRows;
-    for (std::string& part : SharedTitleParts(titles))
-        partRows.push_back({std::move(part)});
+    for (const std::string& part : sharedParts)
+        partRows.push_back({part});
     connection.executeForEach("INSERT INTO SearchSharedParts (Part) VALUES (?)", partRows);
 }
 

@@ -187,6 +187,28 @@
         return this.rows[i].row;
     };
 
+    // A vocabulary word's occurrences in the field as the indexer summed
+    // them over the words that hold it, as find gives them; null when it did
+    // not (a word that is no vocabulary word, or a very long one).
+    WordIndexReader.prototype.summed = function (word, field) {
+        var ids = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT) FROM SearchWords " +
+            "WHERE Word = ? AND Summed = 1", [word]);
+        if (!ids.length) return null;
+        var rows = F.server.rowsOf(this.connection, "SELECT hex(Records) FROM SearchOccurrences WHERE WordID = " +
+            String(ids[0][0]) + " AND Field = " + FIELD_NUMBERS[field], []);
+        var records = [], kinds = [];
+        // Pairs of big-endian numbers: the record, then whole + start * 128
+        // + inside * 16384.
+        var hex = rows.length ? textOf(rows[0][0]) : "";
+        for (var at = 0; at + 16 <= hex.length; at += 16) {
+            var packed = parseInt(hex.substring(at + 8, at + 16), 16);
+            records.push(parseInt(hex.substring(at, at + 8), 16));
+            kinds.push([packed & 127, (packed >> 7) & 127, packed >> 14]);
+        }
+        this.pending = this.pending.concat(records);
+        return { records: records, kinds: kinds };
+    };
+
     // The records whose field holds the matcher, in record order, with its
     // occurrences by kind, as F.Index.find gives them. A word of word
     // characters only is answered from the vocabulary words that hold it;
@@ -196,6 +218,8 @@
         var pieces = piecesOf(matcher.folded);
         var records = [], kinds = [], k, r;
         if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
+            var summed = this.summed(matcher.folded, field);
+            if (summed) return summed;
             var needle = matcher.folded, words = this.wordsHolding(needle);
             var postings = this.postings(words, field), counts = {};
             for (k = 0; k < words.length; k++) {

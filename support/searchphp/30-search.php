@@ -135,7 +135,7 @@ function fl_kinds_in_word($needle, $word)
 // Description, TextLength). Every record when $records is null.
 function fl_record_rows($db, $records, $total)
 {
-    $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength FROM SearchRecords';
+    $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled FROM SearchRecords';
     // Most of the table is read quicker whole than looked up record by record.
     if ($records !== null && 2 * count($records) < $total) {
         $sql .= ' WHERE Rec IN ' . fl_number_list($records);
@@ -143,7 +143,8 @@ function fl_record_rows($db, $records, $total)
     $rows = array();
     foreach ($db->query($sql, PDO::FETCH_NUM) as $row) {
         $rows[(int) $row[0]] = array('Row' => (int) $row[1], 'Title' => (string) $row[2],
-            'Keywords' => (string) $row[3], 'Description' => (string) $row[4], 'TextLength' => (int) $row[5]);
+            'Keywords' => (string) $row[3], 'Description' => (string) $row[4], 'TextLength' => (int) $row[5],
+            'Topic' => (string) $row[6], 'TitleParts' => (string) $row[7], 'Untitled' => (bool) $row[8]);
     }
     return $rows;
 }
@@ -172,6 +173,35 @@ function fl_folded_texts($db, $rows)
     return $texts;
 }
 
+// A vocabulary word's occurrences as the indexer summed them over the words that hold it: field =>
+// record => kinds; null when it did not (a word that is no vocabulary word, or a very long one).
+function fl_summed_occurrences($db, $word, $fields)
+{
+    $rows = fl_rows($db, 'SELECT WordID FROM SearchWords WHERE Word = ? AND Summed = 1', array($word));
+    if (!$rows) {
+        return null;
+    }
+    $numbers = array();
+    foreach ($fields as $field) {
+        $numbers[] = FL_FIELD_NUMBERS[$field];
+    }
+    $names = array_flip(FL_FIELD_NUMBERS);
+    $found = array_fill_keys($fields, array());
+    $statement = $db->query('SELECT Field, Records FROM SearchOccurrences WHERE WordID = ' . (int) $rows[0][0]
+        . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
+    foreach ($statement as $row) {
+        // Pairs of big-endian numbers: the record, then whole + start * 128 + inside * 16384.
+        $values = unpack('N*', $row[1]);
+        $list = array();
+        for ($i = 1, $n = count($values); $i < $n; $i += 2) {
+            $kinds = $values[$i + 1];
+            $list[$values[$i]] = array($kinds & 127, ($kinds >> 7) & 127, $kinds >> 14);
+        }
+        $found[$names[(int) $row[0]]] = $list;
+    }
+    return $found;
+}
+
 // The records whose field holds the matcher, with its occurrences by kind: field => record => kinds.
 // A word of word characters only is answered from the vocabulary words that hold it; anything else is
 // counted in the folded text of the records whose words hold each of its pieces.
@@ -181,6 +211,10 @@ function fl_find($db, $matcher, $fields, $total)
     $pieces = fl_pieces($matcher['folded']);
     if ($matcher['pattern'] === null && count($pieces) === 1 && $pieces[0] === $matcher['folded']) {
         $needle = $matcher['folded'];
+        $summed = fl_summed_occurrences($db, $needle, $fields);
+        if ($summed !== null) {
+            return $summed;
+        }
         $words = fl_words_holding($db, $needle);
         foreach (fl_postings($db, array_keys($words), $fields) as $id => $byField) {
             $kinds = fl_kinds_in_word($needle, $words[$id]);
@@ -251,16 +285,6 @@ function fl_find($db, $matcher, $fields, $total)
     return $found;
 }
 
-// The title parts most titles share, as fl_topic_title asks for them.
-function fl_shared_parts($db)
-{
-    $shared = array();
-    foreach ($db->query('SELECT Part FROM SearchSharedParts', PDO::FETCH_NUM) as $row) {
-        $shared['#' . $row[0]] = true;
-    }
-    return $shared;
-}
-
 // Searches the index for a parsed query. Returns every hit in rank order, each as array('rec', 'row',
 // 'matched', 'weight', 'found' => which matchers occur).
 function fl_search($db, $query, $strategy)
@@ -302,23 +326,18 @@ function fl_search($db, $query, $strategy)
     if (!$matched) {
         return array();
     }
+    // The indexer read each title as the ranking reads it: without the parts most titles share.
     $rows = fl_record_rows($db, array_keys($matched), $total);
-    $sharedParts = null;
-    $shared = function () use ($db, &$sharedParts) {
-        if ($sharedParts === null) {
-            $sharedParts = fl_shared_parts($db);
-        }
-        return $sharedParts;
-    };
     $rarity = array();
     foreach ($matchers as $k => $matcher) {
         $rarity[$k] = fl_rarity($total, $holding[$k]);
     }
-    $words = fl_query_words($query);
+    $words = "\n" . fl_query_words($query) . "\n";
+    $pieces = fl_query_pieces($query);
     $hits = array();
     foreach ($matched as $record => $count) {
         $row = $rows[$record];
-        $topic = fl_topic_title($row['Title'], $shared);
+        $topic = $row['Topic'];
         $score = 0;
         $found = array();
         foreach ($matchers as $k => $matcher) {
@@ -339,8 +358,9 @@ function fl_search($db, $query, $strategy)
                 $score += $rarity[$k] * fl_field_score($field, $kinds, $length);
             }
         }
-        $bonus = (fl_is_exact_title($topic, $words) ? FL_RANK_EXACT : 0) + fl_piece_score($topic, $query);
-        $factor = fl_is_untitled($row['Title']) ? FL_RANK_UNTITLED : 1;
+        $exact = $words !== "\n\n" && strpos($row['TitleParts'], $words) !== false;
+        $bonus = ($exact ? FL_RANK_EXACT : 0) + ($pieces ? fl_piece_score($topic, $pieces) : 0);
+        $factor = $row['Untitled'] ? FL_RANK_UNTITLED : 1;
         $hits[] = array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
             'topic' => $topic, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
     }

@@ -116,14 +116,38 @@ test("the run's word index is the one the browser engine builds from its rows", 
         }
         assert.deepEqual(storedPostings(database, F), expected);
 
-        const [stored] = database.exec("SELECT Title, Keywords, Description, TextLength FROM SearchRecords ORDER BY Rec");
-        assert.deepEqual(stored.values, records.map((_, i) => [
-            index.foldedText(i, F.TITLE) || null, index.foldedText(i, F.KEYWORDS) || null,
-            index.foldedText(i, F.DESCRIPTION) || null, index.foldedLength(i, F.TEXT)]));
+        // Each word's occurrences as a query word, summed over the words that hold it.
+        const summed = new Map(), found = new Map();
+        const [occurrences] = database.exec("SELECT Field, Word, hex(Records) FROM SearchOccurrences " +
+            "JOIN SearchWords USING (WordID)");
+        for (const [field, word, hex] of occurrences.values) {
+            const entries = hex.match(/.{16}/g).map((entry) => {
+                const packed = parseInt(entry.substring(8), 16);
+                return `${parseInt(entry.substring(0, 8), 16)}:${packed & 127},${(packed >> 7) & 127},${packed >> 14}`;
+            });
+            summed.set(`${[F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT][field]} ${word}`, entries.join(" "));
+        }
+        for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) {
+            for (const word of new Set([...expected.keys()].map((key) => key.substring(key.indexOf(" ") + 1)))) {
+                const { records: holding, kinds } = index.wordIndexes[field].find(word, records.length);
+                if (!holding.length) continue;
+                found.set(`${field} ${word}`, holding.map((r, k) => `${r}:${kinds[k].map((n) => Math.min(n, 100))}`).join(" "));
+            }
+        }
+        assert.deepEqual(summed, found);
+
         const [parts] = database.exec("SELECT '#' || Part FROM SearchSharedParts ORDER BY Part");
-        const shared = Object.keys(F.sharedTitleParts(index.corpus(F.TITLE))).sort();
-        assert.ok(shared.length > 0);
-        assert.deepEqual(parts.values.flat(), shared);
+        const shared = F.sharedTitleParts(index.corpus(F.TITLE));
+        assert.ok(Object.keys(shared).length > 0);
+        assert.deepEqual(parts.values.flat(), Object.keys(shared).sort());
+        const [stored] = database.exec("SELECT Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled " +
+            "FROM SearchRecords ORDER BY Rec");
+        assert.deepEqual(stored.values, records.map((_, i) => {
+            const title = index.foldedText(i, F.TITLE), topic = F.topicTitle(title, shared);
+            return [title || null, index.foldedText(i, F.KEYWORDS) || null, index.foldedText(i, F.DESCRIPTION) || null,
+                index.foldedLength(i, F.TEXT), topic || null, `\n${F.titleParts(topic).join("\n")}\n`,
+                F.isUntitled(title) ? 1 : 0];
+        }));
     } finally {
         database?.close();
         program.remove();
