@@ -1,15 +1,11 @@
 #include "store/IndexDatabase.h"
 
 #include "app/MessageService.h"
-#include "app/Settings.h"
 #include "platform/Database.h"
-#include "platform/WorkerThreads.h"
-#include "store/SearchText.h"
+#include "store/WordIndex.h"
 
 #include <algorithm>
 #include <string_view>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -54,58 +50,6 @@ void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::str
     if (!value.empty())
         recordset.setField(column, withoutNul(value));
 }
-
-// The searched fields of every row, decoded and case-folded once here rather than by every request of a
-// server-side search page. IndexData keeps its rows and columns, so a page that knows nothing of these
-// tables reads the file as before.
-constexpr const char* kSearchText = R"sql(
-DROP TABLE IF EXISTS SearchTrigrams;
-DROP TABLE IF EXISTS SearchText;
-CREATE TABLE SearchText (Row INTEGER PRIMARY KEY, ID INTEGER, FoldsFurther INTEGER, Title TEXT, Keywords TEXT,
-                         Description TEXT, Text TEXT);
-)sql";
-constexpr const char* kIndexDataRows = "SELECT rowid, ID, Title, Keywords, Description, Text FROM IndexData";
-constexpr const char* kInsertSearchText = "INSERT INTO SearchText (Row, ID, FoldsFurther, Title, Keywords, "
-                                          "Description, Text) VALUES (?, ?, ?, ?, ?, ?, ?)";
-
-// A row of SearchText from a row of kIndexDataRows. NULL text reads as empty text.
-Connection::TextRow searchTextRow(const Connection::TextRow& stored) {
-    Connection::TextRow row{stored[0], stored[1], std::nullopt};
-    for (size_t c = 2; c < stored.size(); ++c)
-        row.emplace_back(SearchText::Searchable(stored[c] ? *stored[c] : std::string()));
-    row[2] = SearchText::FoldsFurther(*row.back());
-    return row;
-}
-
-// Decoding and folding is most of a closing run's work, and every row stands alone, so the rows are
-// shared out among the cores; they are stored in their order afterwards.
-std::vector<Connection::TextRow> searchTextRows(const std::vector<Connection::TextRow>& stored) {
-    std::vector<Connection::TextRow> rows(stored.size());
-    const auto workers = static_cast<size_t>(WorkerThreadCount());
-    std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w) {
-        threads.emplace_back([&, w] {
-            for (size_t r = w; r < stored.size(); r += workers)
-                rows[r] = searchTextRow(stored[r]);
-        });
-    }
-    for (size_t r = 0; r < stored.size(); r += workers)
-        rows[r] = searchTextRow(stored[r]);
-    for (std::thread& thread : threads)
-        thread.join();
-    return rows;
-}
-
-// For the PHP page, a trigram index over the prepared text that finds the rows holding a word anywhere,
-// even inside other words. Folding is per character, so a word found in a folded field is also found by
-// the index, whose own folding cannot undo ours: the index only narrows the rows, the folded text
-// decides. The ASP page needs only the text (a server's ODBC driver may lack FTS5), and building the
-// index takes most of a run's closing time, so only PHP runs make it.
-constexpr const char* kSearchTrigrams = R"sql(
-CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Keywords, Description, Text, content='SearchText',
-                                               content_rowid='Row', tokenize='trigram');
-INSERT INTO SearchTrigrams(SearchTrigrams) VALUES('rebuild');
-)sql";
 
 } // namespace
 
@@ -218,11 +162,8 @@ bool IndexDatabase::release(bool commit) {
             throw DatabaseError(0, kRolledBack);
         if (commit && !m_runFailed) {
             // Inside the run's transaction: a run that fails here leaves the previous index whole.
-            m_connection->executeScript(kSearchText);
-            m_connection->executeForEach(kInsertSearchText,
-                                         searchTextRows(m_connection->textRows(kIndexDataRows)));
             if (m_stores.searchTables)
-                m_connection->executeScript(kSearchTrigrams);
+                WordIndex::Write(*m_connection);
             m_connection->commitTrans();
             committed = true;
         }
@@ -248,11 +189,13 @@ void IndexDatabase::failRun(const char* format, const std::string& errorText) {
     m_runFailed = m_recordsetOpen;
 }
 
-bool IndexDatabase::HasTrigramIndex(const std::string& databasePath) {
+// Opened for writing, as a run opens it: the first read rolls back what a killed run left half written,
+// which a read-only look would see instead of the last whole run.
+bool IndexDatabase::HasWordIndex(const std::string& databasePath) {
     Connection connection;
     try {
         connection.open(databasePath);
-        connection.executeScript("SELECT 1 FROM SearchTrigrams LIMIT 0;");
+        connection.executeScript("SELECT 1 FROM SearchWords LIMIT 0;");
     } catch (const DatabaseError&) {
         connection.close();
         return false;

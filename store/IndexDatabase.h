@@ -18,7 +18,8 @@ public:
     explicit IndexDatabase(std::string databasePath, MessageService& messages);
     ~IndexDatabase();
 
-    // Opens the database for a run; what the run writes, given here, holds until the next connect.
+    // Opens the database for a run; what the run writes, given here, holds until the next connect (the word
+    // index only when `stores.searchTables`).
     bool ConnectDatabase(const IndexStores& stores, int databaseType);
     bool DeleteAllRecords();
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,
@@ -30,9 +31,9 @@ public:
     // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
     void AbandonRun();
 
-    // True when the database at the path holds the trigram index the PHP page searches; only runs that
-    // write the search tables make it.
-    static bool HasTrigramIndex(const std::string& databasePath);
+    // True when the database at the path holds the word index the server-side pages answer from; a file
+    // written before there was one holds the rows alone.
+    static bool HasWordIndex(const std::string& databasePath);
 
     // Tests reach a run's connection through this, called once its transaction has begun, to make the
     // database fail as a full disk would.

@@ -419,20 +419,6 @@ std::string Searchable(std::string_view stored) {
     return toUtf8(foldCase(shownText(unescapeStored(fromUtf8(stored)))));
 }
 
-std::string FoldsFurther(std::string_view folded) {
-    const QString text = fromUtf8(folded);
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        char32_t code = text[k].unicode();
-        if (text[k].isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(text[k], text[k + 1]);
-            ++k;
-        }
-        if (code >= 0x80 && QChar::toCaseFolded(code) != code)
-            return "1";
-    }
-    return "0";
-}
-
 std::string PhpFoldTable() {
     std::string table;
     for (char32_t code = 0; code <= 0x10FFFF; ++code) {

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-// The text of an index field as the search engines search it. The server-side PHP engine cannot afford
-// to decode and case-fold every page for every request, so the index database keeps each searched field
-// prepared in this form, made when a run ends, and the PHP page folds only the query.
+// The text of an index field as the search engines search it. The server-side pages cannot afford to
+// decode and case-fold every page for every request, so a run's word index is made from the fields in
+// this form when it ends, and a request folds only the query and the texts it must read.
 namespace SearchText {
 
 // A stored field means what it would mean inside a double-quoted script string (the form webdata.js
@@ -25,11 +25,6 @@ std::string FoldCase(std::string_view text);
 
 // The form a stored field is searched in: unescaped, shown, folded.
 std::string Searchable(std::string_view stored);
-
-// "1" when the folded text holds a character that Unicode case folding would still change (such as the
-// long s, which folds to "s"), else "0". The trigram index folds what it indexes and may then see a word
-// such a text does not hold, so its answer is checked against the text itself for these rows only.
-std::string FoldsFurther(std::string_view folded);
 
 // The PHP table that makes FoldCase's mapping available to the PHP engine, as the body of an array
 // literal: one "'A' => 'a'," entry a line for every code point that folding changes.

@@ -1,25 +1,25 @@
-#include <filesystem>
-
 #include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "engines/ScriptFileText.h"
 #include "engines/SearchEngine.h"
 #include "platform/TextFile.h"
+#include "store/IndexDatabase.h"
 
 namespace {
 
 // The server-side engine of an ASP web server: search.asp, the browser's search functions run on the
-// server, followed by the code that reads the index database copied beside it.
+// server, followed by the code that answers from the word index of the database copied beside it.
 class AspEngine final : public SearchEngine {
 public:
     int scriptType() const override { return 1; }
     std::string label() const override { return "ASP"; }
     std::string key() const override { return "Asp"; }
 
-    IndexStores runStores() const override { return {.database = true}; }
+    IndexStores runStores() const override { return {.database = true, .searchTables = true}; }
+    // A database of an older version holds the rows alone, which the page could only search by reading
+    // every one of them.
     bool indexReady(const AppPaths& paths) const override {
-        std::error_code error;
-        return std::filesystem::exists(paths.databasePath, error);
+        return IndexDatabase::HasWordIndex(paths.databasePath);
     }
 
     std::vector<std::string> builtInTemplates() const override { return {"Simple-ASP", "Advanced-ASP"}; }

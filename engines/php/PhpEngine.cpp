@@ -8,7 +8,7 @@
 namespace {
 
 // The server-side engine of a PHP web server: search.php, which carries its own search code and reads the
-// index database copied beside it through its prepared search tables.
+// index database copied beside it through its word index.
 class PhpEngine final : public SearchEngine {
 public:
     int scriptType() const override { return 2; }
@@ -16,9 +16,10 @@ public:
     std::string key() const override { return "Php"; }
 
     IndexStores runStores() const override { return {.database = true, .searchTables = true}; }
-    // An index from a run that made no search tables is none the PHP page can search.
+    // A database of an older version holds the rows alone, which the page could only search by reading
+    // every one of them.
     bool indexReady(const AppPaths& paths) const override {
-        return IndexDatabase::HasTrigramIndex(paths.databasePath);
+        return IndexDatabase::HasWordIndex(paths.databasePath);
     }
 
     std::vector<std::string> builtInTemplates() const override { return {"Simple-PHP", "Advanced-PHP"}; }

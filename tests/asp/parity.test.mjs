@@ -20,6 +20,7 @@ import { answersOf, checkAnswers } from "../parity/corpus.mjs";
 // ASCII, and curly quotes and apostrophes beside straight ones. The search
 // page ranks rows it has not all read, so what it counts over the whole
 // table must be what the browser counts.
+const SUFFIX = " \u2014 Harbor Works";
 const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "index.html": page({ title: "Harbor Works", body: "<p>Welcome to the harbor. Lanterns, walks and tools.</p>" }),
     "lantern.html": page({ title: "Lantern \u2014 Harbor Works",
@@ -41,6 +42,20 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "oil.html": page({ title: "Lamp oil", body: "<p>Harbor Works sells lamp oil; the oil works in every lantern.</p>" }),
     "quotes.html": page({ title: "Don\u2019t miss the \u201cLantern\u201d walk \u2014 Harbor Works",
         body: "<p>It\u2019s the harbor\u2019s \u2018night walk\u2019 at nine o\u2019clock; don't be late.</p>" }),
+    // One signal apart each: a title hit outranks a text hit, a short page a long one, the start of a
+    // word a place inside one, a titled page an untitled one; counts beyond the cap tie; a word longer
+    // than the index sums is found all the same.
+    "field-1.html": page({ title: "Linen" + SUFFIX, body: "<p>Woven flax.</p>" }),
+    "field-2.html": page({ title: "Flax" + SUFFIX, body: "<p>Woven linen.</p>" }),
+    "length-1.html": page({ title: "Minerals one" + SUFFIX, body: "<p>" + "stone and rock ".repeat(300) + "quartz</p>" }),
+    "length-2.html": page({ title: "Minerals two" + SUFFIX, body: "<p>A quartz stone.</p>" }),
+    "kind-1.html": page({ title: "Metals one" + SUFFIX, body: "<p>The tincopper pot.</p>" }),
+    "kind-2.html": page({ title: "Metals two" + SUFFIX, body: "<p>The copperware pot.</p>" }),
+    "untitled-1.html": "<html><body><p>Saffron and salt.</p></body></html>\n",
+    "untitled-2.html": page({ title: "Spices" + SUFFIX, body: "<p>Saffron and salt.</p>" }),
+    "cap-1.html": page({ title: "Wicks one" + SUFFIX, body: "<p>" + "wick ".repeat(150) + "</p>" }),
+    "cap-2.html": page({ title: "Wicks two" + SUFFIX, body: "<p>" + "wick ".repeat(120) + "</p>" }),
+    "long-1.html": page({ title: "Long words" + SUFFIX, body: "<p>pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra and pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra.</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
 });
@@ -64,7 +79,8 @@ const SITES = [
         queries: ["lantern", "lanterns", "night walk", "walk night", "harbor", "harbor lantern", "harbor works",
             "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
             "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
-            "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock"]
+            "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock",
+            "flax", "quartz", "copper", "saffron", "wick", "linen flax", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
     }
 ];
 

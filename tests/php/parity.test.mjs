@@ -42,6 +42,20 @@ const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
     "quotes.html": utf8Page({ title: "Don\u2019t lose the \u201cKey\u201d" + SUFFIX,
         body: "<p>It\u2019s the colour\u2019s \u2018red green\u2019 key at one o\u2019clock; don't lose it.</p>" }),
     "notes.txt": "Foreign key notes: key, key, key. Red green. Lamplight.\n",
+    // One signal apart each: a title hit outranks a text hit, a short page a long one, the start of a
+    // word a place inside one, a titled page an untitled one; counts beyond the cap tie; a word longer
+    // than the index sums is found all the same.
+    "field-1.html": utf8Page({ title: "Linen" + SUFFIX, body: "<p>Woven flax.</p>" }),
+    "field-2.html": utf8Page({ title: "Flax" + SUFFIX, body: "<p>Woven linen.</p>" }),
+    "length-1.html": utf8Page({ title: "Minerals one" + SUFFIX, body: "<p>" + "stone and rock ".repeat(300) + "quartz</p>" }),
+    "length-2.html": utf8Page({ title: "Minerals two" + SUFFIX, body: "<p>A quartz stone.</p>" }),
+    "kind-1.html": utf8Page({ title: "Metals one" + SUFFIX, body: "<p>The tincopper pot.</p>" }),
+    "kind-2.html": utf8Page({ title: "Metals two" + SUFFIX, body: "<p>The copperware pot.</p>" }),
+    "untitled-1.html": "<html><body><p>Saffron and salt.</p></body></html>\n",
+    "untitled-2.html": utf8Page({ title: "Spices" + SUFFIX, body: "<p>Saffron and salt.</p>" }),
+    "cap-1.html": utf8Page({ title: "Wicks one" + SUFFIX, body: "<p>" + "wick ".repeat(150) + "</p>" }),
+    "cap-2.html": utf8Page({ title: "Wicks two" + SUFFIX, body: "<p>" + "wick ".repeat(120) + "</p>" }),
+    "long-1.html": utf8Page({ title: "Long words" + SUFFIX, body: "<p>pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra and pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra.</p>" }),
     // Pairs of pages alike but for one signal, the first in index order the one it must put second.
     "exact-1.html": utf8Page({ title: "Brass compass, brass compass" + SUFFIX, body: "<p>A set.</p>" }),
     "pair-1.html": utf8Page({ title: "Lamps one" + SUFFIX, body: "<p>Amber lamps and glow.</p>" }),
@@ -76,7 +90,8 @@ const SITES = [
             "__init__", "_private", "init", "lamplight", "lamplight docs", "brass compass", "caf\u00e9", "\u{1D49C}",
             "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
             "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
-            "\u201ckey\u201d", "o\u2018clock"]
+            "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax",
+            "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
     }
 ];
 

@@ -1,5 +1,5 @@
 // Runs the PHP tests under node's test runner, or reports them skipped (exit
-// status 77) when php with pdo_sqlite and FTS5 trigrams is missing.
+// status 77) when php with pdo_sqlite is missing.
 import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";

@@ -42,11 +42,10 @@ protected:
         program.write("IndexData.dat", "arrFiles=new Array();fileNum=0;");
         // The run that made the index left its lock file, which make takes in turn.
         program.write("IndexData.lock", "");
-        // The database as a PHP run leaves it: with the trigram index that page searches.
-        testsupport::queryRows(
-            program.databasePath(),
-            "CREATE VIRTUAL TABLE SearchTrigrams USING fts5(Title, Text, tokenize='trigram')",
-            SQLITE_OPEN_READWRITE);
+        // The database as a run leaves it: with the word index the server-side pages answer from.
+        testsupport::queryRows(program.databasePath(),
+                               "CREATE TABLE SearchWords (WordID INTEGER PRIMARY KEY, Word TEXT)",
+                               SQLITE_OPEN_READWRITE);
         writeTemplate("Mine");
         profile = ProfileSettings::defaults(program.folder());
         profile.SelTemplateName = "Mine";

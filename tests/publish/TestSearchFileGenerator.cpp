@@ -149,6 +149,10 @@ TEST_F(SearchFileGeneratorTest, AspRefusalsComeInTheirOrderAndWriteNothing) {
     // The JavaScript index does not count as an index for the ASP variant.
     expectRefusal(kIndexFirst);
     fs::copy_file(fs::path(testsupport::buildProgramDir()) / "IndexData.mdb", program.databasePath());
+    // The empty database the program ships with holds no run's index either.
+    expectRefusal(kIndexFirst);
+    testsupport::queryRows(program.databasePath(), "CREATE TABLE SearchWords (Word TEXT)",
+                           SQLITE_OPEN_READWRITE);
     expectRefusal(noOutputPath(""));
     profile.OutputPath = output.str() + "/";
     fs::remove(program.str("Template/Mine/result.html"));
@@ -680,13 +684,16 @@ TEST_F(SearchFileGeneratorTest, TheRecordKnowsExactlyWhatWasWritten) {
     EXPECT_EQ(outputSnapshot(), before);
 }
 
-TEST_F(SearchFileGeneratorTest, ThePhpPageNeedsAnIndexMadeByAPhpRun) {
+TEST_F(SearchFileGeneratorTest, TheServerPagesNeedAnIndexWithItsWordIndex) {
+    // A database of an older version holds the rows alone.
+    testsupport::queryRows(program.databasePath(), "DROP TABLE SearchWords", SQLITE_OPEN_READWRITE);
     profile.ScriptType = ScriptTypes::Php;
-    profile.SelTemplateName = "Mine";
-    testsupport::queryRows(program.databasePath(), "DROP TABLE SearchTrigrams", SQLITE_OPEN_READWRITE);
     EXPECT_FALSE(generate());
-    EXPECT_EQ(messageList(), "[" + kIndexFirst + "]");
     EXPECT_FALSE(inOutput("search.php"));
+    profile.ScriptType = ScriptTypes::Asp;
+    EXPECT_FALSE(generate());
+    EXPECT_FALSE(inOutput("search.asp"));
+    EXPECT_EQ(messageList(), "[" + kIndexFirst + "][" + kIndexFirst + "]");
 }
 
 TEST_F(SearchFileGeneratorTest, OnlyAWholeIndexIsPublished) {

@@ -372,8 +372,10 @@ void limitGrowth(Connection& connection) {
 
 TEST_F(IndexDatabaseTest, AFullDiskFailsTheWholeRunAndKeepsThePreviousIndex) {
     runOf("old", 10);
-    const std::string searchText = "SELECT * FROM SearchText ORDER BY Row";
+    const std::string searchText = "SELECT Word, Field, Records FROM SearchWords JOIN SearchPostings USING "
+                                   "(WordID) ORDER BY Word, Field";
     const auto searchRows = queryRows(folder.databasePath(), searchText);
+    ASSERT_FALSE(searchRows.empty());
     database.setConnectHook(limitGrowth);
     ASSERT_TRUE(startRun(database));
     addPages(database, "new", 3);
@@ -393,8 +395,10 @@ TEST_F(IndexDatabaseTest, AFullDiskFailsTheWholeRunAndKeepsThePreviousIndex) {
 // committed one by one.
 TEST_F(IndexDatabaseTest, ARunWhoseTransactionWasRolledBackWritesNoMoreAndFails) {
     runOf("old", 10);
-    const std::string searchText = "SELECT * FROM SearchText ORDER BY Row";
+    const std::string searchText = "SELECT Word, Field, Records FROM SearchWords JOIN SearchPostings USING "
+                                   "(WordID) ORDER BY Word, Field";
     const auto searchRows = queryRows(folder.databasePath(), searchText);
+    ASSERT_FALSE(searchRows.empty());
     Connection* connection = nullptr;
     database.setConnectHook([&connection](Connection& c) { connection = &c; });
     ASSERT_TRUE(startRun(database));
@@ -433,28 +437,26 @@ TEST_F(IndexDatabaseTest, RunStartedOnOneThreadIsFinishedOnAnother) {
     EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"IndexData.mdb"});
 }
 
-TEST_F(IndexDatabaseTest, ClosingARunPreparesTheSearchTablesBesideTheRows) {
+TEST_F(IndexDatabaseTest, ClosingARunWritesTheWordIndexBesideTheRows) {
     runOf("old", 3);
-    // An ASP run prepares the text only: its page does not use the trigram index.
-    EXPECT_EQ(cell(folder.databasePath(), "SELECT count(*) FROM SearchText"), "3");
-    EXPECT_EQ(cell(folder.databasePath(), "SELECT count(*) FROM sqlite_master WHERE name = 'SearchTrigrams'"),
-              "0");
     ASSERT_TRUE(database.ConnectDatabase(kPhp, kAccess) && database.DeleteAllRecords());
-    EXPECT_TRUE(database.AddRecord(7, "a.htm", "Caf&eacute; \\\"\xC3\x89T&Eacute;\\\"",
-                                   "Line\\nTWO &amp;lt; \xE2\x80\x99s", "", "OΔΥΣΣΕΥΣ", ""));
     EXPECT_TRUE(database.AddRecord(8, "b.htm", "", "", "", "", ""));
+    EXPECT_TRUE(database.AddRecord(7, "a.htm", "Caf&eacute; \\\"\xC3\x89T&Eacute;\\\"",
+                                   "Line\\nTWO &amp;lt; \xE2\x80\x99s two two", "", "OΔΥΣΣΕΥΣ", ""));
     ASSERT_TRUE(database.CloseDatabase(kAccess));
     const std::string path = folder.databasePath();
-    // The rows of the run before are gone from the search tables too; the design's table is unchanged.
+    // Records are numbered in index order (by ID), their short fields folded; the rows of the run before
+    // are gone from the search tables too, and the design's table is unchanged.
     EXPECT_EQ(storedRows(path).size(), 2u);
     EXPECT_EQ(
-        queryRows(path, "SELECT ID, Title, Keywords, Description, Text FROM SearchText ORDER BY Row"),
-        (std::vector<Row>{{"7", "caf\xC3\xA9 \"\xC3\xA9t\xC3\xA9\"", "", "oδυσσευσ", "line\ntwo &lt; 's"},
-                          {"8", "", "", "", ""}}));
-    // The trigram index finds a folded word inside another, in the column asked for only.
-    EXPECT_EQ(
-        cell(path, "SELECT count(*) FROM SearchTrigrams WHERE SearchTrigrams MATCH '{Title} : \"afé\"'"),
-        "1");
-    EXPECT_EQ(cell(path, "SELECT count(*) FROM SearchTrigrams WHERE SearchTrigrams MATCH '{Text} : \"afé\"'"),
+        queryRows(path, "SELECT Rec, ID, Title, Keywords, Description, TextLength FROM SearchRecords"),
+        (std::vector<Row>{{"0", "7", "caf\xC3\xA9 \"\xC3\xA9t\xC3\xA9\"", std::nullopt, "oδυσσευσ", "24"},
+                          {"1", "8", std::nullopt, std::nullopt, std::nullopt, "0"}}));
+    EXPECT_EQ(queryRows(path,
+                        "SELECT Word, Field, Records FROM SearchWords JOIN SearchPostings USING (WordID) "
+                        "WHERE Word IN ('two', 'caf\xC3\xA9', 'oδυσσευσ', 'lt') ORDER BY Word, Field"),
+              (std::vector<Row>{
+                  {"caf\xC3\xA9", "0", "0"}, {"lt", "3", "0"}, {"oδυσσευσ", "2", "0"}, {"two", "3", "0:3"}}));
+    EXPECT_EQ(cell(path, "SELECT count(*) FROM sqlite_master WHERE name IN ('SearchText', 'SearchTrigrams')"),
               "0");
 }

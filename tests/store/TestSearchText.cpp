@@ -68,11 +68,6 @@ TEST(SearchText, ThePhpTableHoldsExactlyTheChangedCharacters) {
     EXPECT_EQ(table.find("\"\\u{61}\"=>"), std::string::npos);
 }
 
-TEST(SearchText, TextsTheTrigramIndexWouldFoldFurtherAreMarked) {
-    EXPECT_EQ(SearchText::FoldsFurther("plain text, caf\xC3\xA9, \xCF\x83"), "0");
-    EXPECT_EQ(SearchText::FoldsFurther("\xC5\xBFqlite"), "1"); // the long s folds to "s"
-}
-
 namespace {
 
 std::string utf8(std::u32string_view codes) {

@@ -64,13 +64,17 @@
         return String(Request.QueryString);
     }
 
-    // Fetches the whole rows of the hits on the page shown; the search
-    // itself read only the fields it searched.
-    function completeShownHits(connection, found, hits, info) {
+    // Fetches the whole rows of the hits on the page shown, as records of
+    // an array whose other places stay empty: the search read only the
+    // word index.
+    function shownRecords(connection, index, hits, info) {
+        var records = [];
+        records.length = index.length;
         for (var k = info.first; k < info.last; k++) {
             var i = hits[k].index;
-            found.records[i] = F.server.wholeRecord(connection, found.keys[i]);
+            records[i] = F.server.wholeRecord(connection, index.rowOf(i));
         }
+        return records;
     }
 
     function noticeHtml(text) {
@@ -81,26 +85,16 @@
     // Everything that goes between the halves.
     function contentHtml(request, query, options, strings) {
         if (!request.hasQuery) return "";
-        var found = { records: [], keys: [] };
+        var records = [];
         var hits = [];
         var connection = null;
         // A query of blanks or punctuation finds nothing and needs no database.
         if (query.matchers.length) {
             try {
                 connection = F.server.openDatabase();
-                var prepared = F.server.preparedSearch(connection, query, request.strategy);
-                if (prepared) {
-                    found = prepared.found;
-                    hits = prepared.hits;
-                } else {
-                    // Without SearchText the whole table would have to be
-                    // decoded and folded to know how many pages hold each
-                    // word and what most titles share, so an older index is
-                    // ranked by its candidate rows alone.
-                    found = F.server.candidates(connection, query, request.strategy);
-                    hits = F.search(F.indexFor(found.records), query, request.strategy);
-                }
-                completeShownHits(connection, found, hits, F.pageInfo(hits.length, request.page));
+                var searched = F.server.wordIndexSearch(connection, query, request.strategy);
+                hits = searched.hits;
+                records = shownRecords(connection, searched.index, hits, F.pageInfo(hits.length, request.page));
             } catch (e) {
                 F.server.closeDatabase(connection);
                 return noticeHtml("The search is not available: the index database could not be read (" +
@@ -109,7 +103,7 @@
             F.server.closeDatabase(connection);
         }
         return F.renderResults({
-            index: F.indexFor(found.records), query: query, hits: hits, request: request, options: options,
+            index: F.indexFor(records), query: query, hits: hits, request: request, options: options,
             strings: strings,
             links: { base: options.searchFileName, target: null, hitTarget: null, newSearch: SEARCH_PAGE },
             canClose: false

@@ -72,13 +72,19 @@
     // Adds the pair bonus to the first hits and orders them again.
     function addPairBonus(index, shared, hits, pairs, fields, factors) {
         var count = Math.min(hits.length, F.RANK.PAIR_WINDOW);
+        // A server page's index reads the texts of these hits in one go.
+        if (index.willRead) {
+            var first = [];
+            for (var w = 0; w < count; w++) first.push(hits[w].index);
+            index.willRead(first, fields);
+        }
         for (var h = 0; h < count; h++) {
             var i = hits[h].index, bonus = 0;
             for (var f = 0; f < fields.length; f++) bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
             if (bonus) hits[h].weight = roundWeight(hits[h].weight + factors[i] * bonus);
         }
-        var first = hits.slice(0, count).sort(byRank);
-        for (h = 0; h < count; h++) hits[h] = first[h];
+        var ordered = hits.slice(0, count).sort(byRank);
+        for (h = 0; h < count; h++) hits[h] = ordered[h];
     }
 
     // Searches the index for a parsed query. Returns the hits, best first, as

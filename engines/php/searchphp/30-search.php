@@ -1,11 +1,15 @@
 <?php
 // Findlark server-side search (PHP): finding and ranking the pages in the index database.
 //
-// The database holds, beside the table IndexData, each row's searched fields decoded and case-folded
-// (SearchText) and a trigram index over them (SearchTrigrams), both made by the indexer when its run
-// ended. The trigram index narrows the rows to those that can hold the query's words; their folded
-// fields are then read and weighed here exactly as the browser engine weighs them (35-rank.js), so
-// that both engines show the same hits in the same order. A page's rank is decided by, in this order:
+// The database holds, beside the table IndexData, a word index made by the indexer when its run ended:
+// the vocabulary of folded words (SearchWords), for each word and field the records holding it and how
+// often (SearchPostings), each record's folded short fields and text length (SearchRecords) and the
+// title parts most titles share (SearchSharedParts). A query word is found inside the vocabulary words
+// that hold it, as the browser engine's word index finds it: their counts give its whole-word,
+// word-start and inside-word occurrences without reading a page. A phrase, or a word with punctuation
+// inside ("node.js"), is counted in the text of the records whose words hold all of its pieces. The
+// hits are weighed here exactly as the browser engine weighs them (35-rank.js), so that both engines
+// show the same hits in the same order. A page's rank is decided by, in this order:
 //   1. how many of the query's matchers (words, or the phrase) it holds, more first;
 //   2. its score, higher first:
 //        T * (sum over matchers m of R(m) * sum over searched fields f of
@@ -20,8 +24,8 @@
 //      without a title and 1 otherwise, and the constants of 25-rank.php. Titles are weighed without
 //      the parts most titles share (the site's name in "Topic - Site");
 //   3. index order.
-// The pair bonus needs each hit's text again, so it is added only to the first FL_PAIR_WINDOW hits,
-// which are then ordered again among themselves (a bonus only raises a score).
+// The pair bonus needs each hit's text, so it is added only to the first FL_PAIR_WINDOW hits, which are
+// then ordered again among themselves (a bonus only raises a score).
 
 const FL_SEARCH_ALL = 0;
 const FL_FIELDS_BY_STRATEGY = array(
@@ -30,6 +34,8 @@ const FL_FIELDS_BY_STRATEGY = array(
     array('Keywords'),
     array('Description')
 );
+// The fields' numbers in SearchPostings.
+const FL_FIELD_NUMBERS = array('Title' => 0, 'Keywords' => 1, 'Description' => 2, 'Text' => 3);
 const FL_DATABASE_FILE = 'IndexData.mdb';
 
 function fl_fields_for($strategy)
@@ -58,49 +64,228 @@ function fl_rows($db, $sql, $values)
     return $statement->fetchAll(PDO::FETCH_NUM);
 }
 
-// A word the trigram index can look for: three characters or more (shorter ones it cannot see).
-function fl_trigram_term($word)
+// Numbers the page made itself (record and word numbers) stand in the statement: a list of thousands
+// would exceed what one statement may bind.
+function fl_number_list($numbers)
 {
-    if (preg_match_all('/./su', $word) < 3) {
-        return null;
-    }
-    return '"' . str_replace('"', '""', $word) . '"';
+    return '(' . implode(',', array_map('intval', $numbers)) . ')';
 }
 
-// The full-text query that every row holding the matcher in one of the fields satisfies, or null when
-// the index cannot narrow the rows (every word too short).
-function fl_trigram_query($matcher, $fields)
+// The runs of word characters of a folded matcher.
+function fl_pieces($folded)
 {
-    $terms = array();
-    foreach ($matcher['words'] as $word) {
-        $term = fl_trigram_term($word);
-        if ($term !== null) {
-            $terms[] = '{' . implode(' ', $fields) . '} : ' . $term;
+    $m = array();
+    return preg_match_all('/[^' . FL_NON_WORD_CLASS . ']+/u', $folded, $m) ? $m[0] : array();
+}
+
+// The vocabulary words that hold the piece: word number => word.
+function fl_words_holding($db, $piece)
+{
+    $words = array();
+    foreach (fl_rows($db, 'SELECT WordID, Word FROM SearchWords WHERE instr(Word, ?) > 0', array($piece)) as $row) {
+        $words[(int) $row[0]] = (string) $row[1];
+    }
+    return $words;
+}
+
+// The postings of the words in the fields: word number => field => record => count.
+function fl_postings($db, $ids, $fields)
+{
+    $postings = array();
+    if (!$ids) {
+        return $postings;
+    }
+    $numbers = array();
+    foreach ($fields as $field) {
+        $numbers[] = FL_FIELD_NUMBERS[$field];
+    }
+    $names = array_flip(FL_FIELD_NUMBERS);
+    $statement = $db->query('SELECT WordID, Field, Records FROM SearchPostings WHERE WordID IN '
+        . fl_number_list($ids) . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
+    foreach ($statement as $row) {
+        $records = array();
+        $record = 0;
+        foreach (explode(',', $row[2]) as $entry) {
+            $colon = strpos($entry, ':');
+            if ($colon === false) {
+                $record += (int) $entry;
+                $records[$record] = 1;
+            } else {
+                $record += (int) substr($entry, 0, $colon);
+                $records[$record] = (int) substr($entry, $colon + 1);
+            }
+        }
+        $postings[(int) $row[0]][$names[(int) $row[1]]] = $records;
+    }
+    return $postings;
+}
+
+// A word's occurrences in one vocabulary word by kind, taken from the left without overlap.
+function fl_kinds_in_word($needle, $word)
+{
+    $kinds = array(0, 0, 0);
+    $size = strlen($needle);
+    for ($at = strpos($word, $needle); $at !== false; $at = strpos($word, $needle, $at + $size)) {
+        $kinds[$at > 0 ? FL_INSIDE : ($size === strlen($word) ? FL_WHOLE : FL_START)]++;
+    }
+    return $kinds;
+}
+
+// The searched short fields and text length of records: record => array(Row, Title, Keywords,
+// Description, TextLength). Every record when $records is null.
+function fl_record_rows($db, $records, $total)
+{
+    $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled FROM SearchRecords';
+    // Most of the table is read quicker whole than looked up record by record.
+    if ($records !== null && 2 * count($records) < $total) {
+        $sql .= ' WHERE Rec IN ' . fl_number_list($records);
+    }
+    $rows = array();
+    foreach ($db->query($sql, PDO::FETCH_NUM) as $row) {
+        $rows[(int) $row[0]] = array('Row' => (int) $row[1], 'Title' => (string) $row[2],
+            'Keywords' => (string) $row[3], 'Description' => (string) $row[4], 'TextLength' => (int) $row[5],
+            'Topic' => (string) $row[6], 'TitleParts' => (string) $row[7], 'Untitled' => (bool) $row[8]);
+    }
+    return $rows;
+}
+
+// The folded text of the records' pages: record => text. The index keeps the text's words, not the
+// text, which is read from the rows and folded as the indexer folded it.
+function fl_folded_texts($db, $rows)
+{
+    $records = array();
+    foreach ($rows as $record => $row) {
+        $records[$row['Row']] = $record;
+    }
+    $texts = array();
+    if ($records) {
+        $statement = $db->query('SELECT rowid, Text FROM IndexData WHERE rowid IN '
+            . fl_number_list(array_keys($records)), PDO::FETCH_NUM);
+        foreach ($statement as $row) {
+            $texts[$records[(int) $row[0]]] = fl_fold_case(fl_shown_text(fl_unescape_stored($row[1])));
         }
     }
-    return $terms ? implode(' AND ', $terms) : null;
+    foreach ($rows as $record => $row) {
+        if (!isset($texts[$record])) {
+            $texts[$record] = '';
+        }
+    }
+    return $texts;
 }
 
-// How many rows hold the word in one of the fields. The trigram index narrows them (it folds as far as
-// the engines do or further, so it never loses a row); SQLite confirms each in the folded text.
-function fl_holding_count($db, $matcher, $fields)
+// A vocabulary word's occurrences as the indexer summed them over the words that hold it: field =>
+// record => kinds; null when it did not (a word that is no vocabulary word, or a very long one).
+function fl_summed_occurrences($db, $word, $fields)
 {
-    $values = array(':w' => $matcher['folded']);
-    $held = array();
+    $rows = fl_rows($db, 'SELECT WordID FROM SearchWords WHERE Word = ? AND Summed = 1', array($word));
+    if (!$rows) {
+        return null;
+    }
+    $numbers = array();
     foreach ($fields as $field) {
-        $held[] = "instr($field, :w) > 0";
+        $numbers[] = FL_FIELD_NUMBERS[$field];
     }
-    $where = '(' . implode(' OR ', $held) . ')';
-    $match = fl_trigram_query($matcher, $fields);
-    if ($match !== null) {
-        $values[':q'] = $match;
-        $where = 'Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :q) AND ' . $where;
+    $names = array_flip(FL_FIELD_NUMBERS);
+    $found = array_fill_keys($fields, array());
+    $statement = $db->query('SELECT Field, Records FROM SearchOccurrences WHERE WordID = ' . (int) $rows[0][0]
+        . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
+    foreach ($statement as $row) {
+        // Pairs of big-endian numbers: the record, then whole + start * 128 + inside * 16384.
+        $values = unpack('N*', $row[1]);
+        $list = array();
+        for ($i = 1, $n = count($values); $i < $n; $i += 2) {
+            $kinds = $values[$i + 1];
+            $list[$values[$i]] = array($kinds & 127, ($kinds >> 7) & 127, $kinds >> 14);
+        }
+        $found[$names[(int) $row[0]]] = $list;
     }
-    $rows = fl_rows($db, 'SELECT count(*) FROM SearchText WHERE ' . $where, $values);
-    return (int) $rows[0][0];
+    return $found;
 }
 
-// Searches the index for a parsed query. Returns every hit in rank order, each as array('row', 'id',
+// The records whose field holds the matcher, with its occurrences by kind: field => record => kinds.
+// A word of word characters only is answered from the vocabulary words that hold it; anything else is
+// counted in the folded text of the records whose words hold each of its pieces.
+function fl_find($db, $matcher, $fields, $total)
+{
+    $found = array_fill_keys($fields, array());
+    $pieces = fl_pieces($matcher['folded']);
+    if ($matcher['pattern'] === null && count($pieces) === 1 && $pieces[0] === $matcher['folded']) {
+        $needle = $matcher['folded'];
+        $summed = fl_summed_occurrences($db, $needle, $fields);
+        if ($summed !== null) {
+            return $summed;
+        }
+        $words = fl_words_holding($db, $needle);
+        foreach (fl_postings($db, array_keys($words), $fields) as $id => $byField) {
+            $kinds = fl_kinds_in_word($needle, $words[$id]);
+            foreach ($byField as $field => $records) {
+                foreach ($records as $record => $times) {
+                    if (!isset($found[$field][$record])) {
+                        $found[$field][$record] = array(0, 0, 0);
+                    }
+                    $found[$field][$record][0] += $kinds[0] * $times;
+                    $found[$field][$record][1] += $kinds[1] * $times;
+                    $found[$field][$record][2] += $kinds[2] * $times;
+                }
+            }
+        }
+        foreach ($found as $field => $records) {
+            foreach ($records as $record => $kinds) {
+                if (!$kinds[0] && !$kinds[1] && !$kinds[2]) {
+                    unset($found[$field][$record]);
+                }
+            }
+        }
+        return $found;
+    }
+    // The records whose field holds every piece, or every record when the matcher has none.
+    $holding = array();
+    if ($pieces) {
+        foreach ($fields as $field) {
+            $holding[$field] = null;
+        }
+        foreach (array_unique($pieces) as $piece) {
+            $words = fl_words_holding($db, $piece);
+            $here = array_fill_keys($fields, array());
+            foreach (fl_postings($db, array_keys($words), $fields) as $byField) {
+                foreach ($byField as $field => $records) {
+                    $here[$field] += $records;
+                }
+            }
+            foreach ($fields as $field) {
+                $holding[$field] = $holding[$field] === null ? $here[$field]
+                    : array_intersect_key($holding[$field], $here[$field]);
+            }
+        }
+    } else {
+        foreach ($fields as $field) {
+            $holding[$field] = array_fill(0, $total, 1);
+        }
+    }
+    foreach ($fields as $field) {
+        if (!$holding[$field]) {
+            continue;
+        }
+        $rows = fl_record_rows($db, array_keys($holding[$field]), $total);
+        $texts = array();
+        if ($field === 'Text') {
+            $texts = fl_folded_texts($db, array_intersect_key($rows, $holding[$field]));
+        } else {
+            foreach (array_intersect_key($rows, $holding[$field]) as $record => $row) {
+                $texts[$record] = $row[$field];
+            }
+        }
+        foreach ($texts as $record => $text) {
+            $kinds = fl_count_kinds($text, $matcher);
+            if ($kinds[0] || $kinds[1] || $kinds[2]) {
+                $found[$field][$record] = $kinds;
+            }
+        }
+    }
+    return $found;
+}
+
+// Searches the index for a parsed query. Returns every hit in rank order, each as array('rec', 'row',
 // 'matched', 'weight', 'found' => which matchers occur).
 function fl_search($db, $query, $strategy)
 {
@@ -110,134 +295,79 @@ function fl_search($db, $query, $strategy)
     }
     $fields = fl_fields_for($strategy);
     $needAll = $query['matching'] === FL_MATCH_ALL;
-    $least = $needAll ? count($matchers) : 1;
-    $total = (int) fl_rows($db, 'SELECT count(*) FROM SearchText', array())[0][0];
+    $total = (int) fl_rows($db, 'SELECT count(*) FROM SearchRecords', array())[0][0];
     if ($total === 0) {
         return array();
     }
-    // The parts most titles share, from every title, read once and only when a title has parts.
-    $sharedParts = null;
-    $shared = function () use ($db, $total, &$sharedParts) {
-        if ($sharedParts === null) {
-            $titles = array();
-            foreach ($db->query('SELECT Title FROM SearchText', PDO::FETCH_NUM) as $row) {
-                $titles[] = (string) $row[0];
-            }
-            $sharedParts = fl_shared_title_parts($titles, $total);
-        }
-        return $sharedParts;
-    };
-
-    $conditions = array();
-    $values = array();
+    $founds = array();
+    $holding = array();
+    $matched = array();
     foreach ($matchers as $k => $matcher) {
-        $match = fl_trigram_query($matcher, $fields);
-        if ($match !== null) {
-            $values[':q' . $k] = $match;
-            $conditions[] = "Row IN (SELECT rowid FROM SearchTrigrams WHERE SearchTrigrams MATCH :q$k)";
+        $founds[$k] = fl_find($db, $matcher, $fields, $total);
+        $holders = array();
+        foreach ($founds[$k] as $records) {
+            $holders += $records;
+        }
+        // Every word must match: one that matches nowhere ends the search.
+        if ($needAll && !$holders) {
+            return array();
+        }
+        $holding[$k] = count($holders);
+        foreach ($holders as $record => $kinds) {
+            $matched[$record] = (isset($matched[$record]) ? $matched[$record] : 0) + 1;
         }
     }
-    // With "all", every matcher the index can see narrows the rows; with "any", a matcher it cannot
-    // see could be anywhere, so then every row is read.
-    $where = '';
-    if ($conditions && ($needAll || count($conditions) === count($matchers))) {
-        $where = ' WHERE ' . implode($needAll ? ' AND ' : ' OR ', $conditions);
-    } else {
-        $values = array();
+    $wanted = $needAll ? count($matchers) : 1;
+    foreach ($matched as $record => $count) {
+        if ($count < $wanted) {
+            unset($matched[$record]);
+        }
     }
-    // The title is read whatever is searched: it decides the untitled factor and the title signals.
-    $columns = array_values(array_unique(array_merge(array('Title'), $fields)));
-    $statement = $db->prepare('SELECT Row, ID, ' . implode(', ', $columns) . ' FROM SearchText' . $where);
-    $statement->execute($values);
-
-    // Rows are read one at a time (a large site's text would not fit in memory at once); what the
-    // score needs of each is kept: the matchers' counts by kind and the fields' lengths.
-    $holders = array_fill(0, count($matchers), 0);
-    $hits = array();
-    while (($row = $statement->fetch(PDO::FETCH_NUM)) !== false) {
-        $texts = array();
-        foreach ($columns as $c => $name) {
-            $texts[$name] = (string) $row[2 + $c];
-        }
-        $topic = null;
-        $lengths = array();
-        $terms = array();
-        $found = array();
-        $matched = 0;
-        foreach ($matchers as $k => $matcher) {
-            $here = false;
-            foreach ($fields as $field) {
-                $kinds = fl_count_kinds($texts[$field], $matcher);
-                if (!$kinds[0] && !$kinds[1] && !$kinds[2]) {
-                    continue;
-                }
-                $here = true;
-                // The title counts where the whole of it holds the matcher, and is weighed without its
-                // shared parts.
-                if ($field === 'Title') {
-                    if ($topic === null) {
-                        $topic = fl_topic_title($texts['Title'], $shared);
-                    }
-                    $kinds = fl_count_kinds($topic, $matcher);
-                    $length = fl_length($topic);
-                } else {
-                    if (!isset($lengths[$field])) {
-                        $lengths[$field] = fl_length($texts[$field]);
-                    }
-                    $length = $lengths[$field];
-                }
-                $terms[] = array($k, $field, $kinds, $length);
-            }
-            $found[$k] = $here;
-            if ($here) {
-                $matched++;
-                $holders[$k]++;
-            } elseif ($needAll) {
-                break;
-            }
-        }
-        if ($matched < $least) {
-            continue;
-        }
-        if ($topic === null) {
-            $topic = fl_topic_title($texts['Title'], $shared);
-        }
-        $hits[] = array('row' => (int) $row[0], 'id' => $row[1] === null ? null : (int) $row[1],
-            'matched' => $matched, 'found' => $found, 'terms' => $terms, 'topic' => $topic,
-            'factor' => fl_is_untitled($texts['Title']) ? FL_RANK_UNTITLED : 1);
-    }
-    $statement = null;
-    if (!$hits) {
+    if (!$matched) {
         return array();
     }
-
-    // The rows read hold every row that holds a matcher, except when all of several words must match:
-    // then only those that hold all of them were read, and the others are counted apart.
-    $holding = $holders;
-    if ($needAll && count($matchers) > 1) {
-        foreach ($matchers as $k => $matcher) {
-            $holding[$k] = fl_holding_count($db, $matcher, $fields);
-        }
-    }
+    // The indexer read each title as the ranking reads it: without the parts most titles share.
+    $rows = fl_record_rows($db, array_keys($matched), $total);
     $rarity = array();
     foreach ($matchers as $k => $matcher) {
         $rarity[$k] = fl_rarity($total, $holding[$k]);
     }
-    $words = fl_query_words($query);
-    foreach ($hits as &$hit) {
+    $words = "\n" . fl_query_words($query) . "\n";
+    $pieces = fl_query_pieces($query);
+    $hits = array();
+    foreach ($matched as $record => $count) {
+        $row = $rows[$record];
+        $topic = $row['Topic'];
         $score = 0;
-        foreach ($hit['terms'] as $term) {
-            $score += $rarity[$term[0]] * fl_field_score($term[1], $term[2], $term[3]);
+        $found = array();
+        foreach ($matchers as $k => $matcher) {
+            $found[$k] = false;
+            foreach ($fields as $field) {
+                if (!isset($founds[$k][$field][$record])) {
+                    continue;
+                }
+                $found[$k] = true;
+                // The title is weighed without its shared parts.
+                if ($field === 'Title') {
+                    $kinds = fl_count_kinds($topic, $matcher);
+                    $length = fl_length($topic);
+                } else {
+                    $kinds = $founds[$k][$field][$record];
+                    $length = $field === 'Text' ? $row['TextLength'] : fl_length($row[$field]);
+                }
+                $score += $rarity[$k] * fl_field_score($field, $kinds, $length);
+            }
         }
-        $bonus = (fl_is_exact_title($hit['topic'], $words) ? FL_RANK_EXACT : 0) + fl_piece_score($hit['topic'], $query);
-        $hit['weight'] = fl_round_weight($hit['factor'] * ($score + $bonus));
-        unset($hit['terms']);
+        $exact = $words !== "\n\n" && strpos($row['TitleParts'], $words) !== false;
+        $bonus = ($exact ? FL_RANK_EXACT : 0) + ($pieces ? fl_piece_score($topic, $pieces) : 0);
+        $factor = $row['Untitled'] ? FL_RANK_UNTITLED : 1;
+        $hits[] = array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
+            'topic' => $topic, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
     }
-    unset($hit);
     fl_sort_hits($hits);
     $pairs = fl_pair_matchers($query);
     if ($pairs) {
-        fl_add_pair_bonus($db, $hits, $pairs, $fields);
+        fl_add_pair_bonus($db, $hits, $rows, $pairs, $fields);
     }
     return $hits;
 }
@@ -248,44 +378,30 @@ function fl_sort_hits(&$hits)
 {
     $matched = array();
     $weight = array();
-    $id = array();
-    $row = array();
+    $rec = array();
     foreach ($hits as $hit) {
         $matched[] = $hit['matched'];
         $weight[] = $hit['weight'];
-        $id[] = $hit['id'] === null ? PHP_INT_MIN : $hit['id'];
-        $row[] = $hit['row'];
+        $rec[] = $hit['rec'];
     }
-    array_multisort($matched, SORT_DESC, SORT_NUMERIC, $weight, SORT_DESC, SORT_NUMERIC, $id, SORT_ASC, SORT_NUMERIC,
-        $row, SORT_ASC, SORT_NUMERIC, $hits);
+    array_multisort($matched, SORT_DESC, SORT_NUMERIC, $weight, SORT_DESC, SORT_NUMERIC, $rec, SORT_ASC, SORT_NUMERIC,
+        $hits);
 }
 
 // Adds the pair bonus to the first hits and orders them again.
-function fl_add_pair_bonus($db, &$hits, $pairs, $fields)
+function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
 {
     $count = min(count($hits), FL_PAIR_WINDOW);
-    $others = array_values(array_diff($fields, array('Title')));
-    $texts = array();
-    if ($others) {
-        $marks = array();
-        $values = array();
-        for ($h = 0; $h < $count; $h++) {
-            $marks[] = ':r' . $h;
-            $values[':r' . $h] = $hits[$h]['row'];
-        }
-        $sql = 'SELECT Row, ' . implode(', ', $others) . ' FROM SearchText WHERE Row IN (' . implode(', ', $marks) . ')';
-        $statement = $db->prepare($sql);
-        $statement->execute($values);
-        while (($row = $statement->fetch(PDO::FETCH_NUM)) !== false) {
-            foreach ($others as $c => $field) {
-                $texts[(int) $row[0]][$field] = (string) $row[1 + $c];
-            }
-        }
-    }
+    $first = array();
     for ($h = 0; $h < $count; $h++) {
+        $first[$hits[$h]['rec']] = $rows[$hits[$h]['rec']];
+    }
+    $texts = in_array('Text', $fields, true) ? fl_folded_texts($db, $first) : array();
+    for ($h = 0; $h < $count; $h++) {
+        $record = $hits[$h]['rec'];
         $bonus = 0;
         foreach ($fields as $field) {
-            $text = $field === 'Title' ? $hits[$h]['topic'] : (isset($texts[$hits[$h]['row']][$field]) ? $texts[$hits[$h]['row']][$field] : '');
+            $text = $field === 'Title' ? $hits[$h]['topic'] : ($field === 'Text' ? $texts[$record] : $rows[$record][$field]);
             $bonus += fl_pair_score($field, $text, $pairs);
         }
         if ($bonus) {
@@ -297,8 +413,7 @@ function fl_add_pair_bonus($db, &$hits, $pairs, $fields)
     array_splice($hits, 0, $count, $first);
 }
 
-// Index order is the order of the browser engine's array: by record number (rows without one first,
-// as SQL sorts them), then as stored.
+// Index order is the record's number in the word index: the order of the browser engine's array.
 function fl_by_rank($a, $b)
 {
     if ($a['matched'] !== $b['matched']) {
@@ -307,13 +422,7 @@ function fl_by_rank($a, $b)
     if ($a['weight'] != $b['weight']) {
         return $b['weight'] > $a['weight'] ? 1 : -1;
     }
-    if ($a['id'] !== $b['id']) {
-        if ($a['id'] === null || $b['id'] === null) {
-            return $a['id'] === null ? -1 : 1;
-        }
-        return $a['id'] - $b['id'];
-    }
-    return $a['row'] - $b['row'];
+    return $a['rec'] - $b['rec'];
 }
 
 const FL_ALL_FIELDS = array('FileName', 'Title', 'Text', 'Keywords', 'Description', 'LinkDescription');

@@ -1,0 +1,290 @@
+// Findlark server-side search: answering from the word index.
+//
+// The indexer writes, beside IndexData, a word index of the searched
+// fields when its run ends: the vocabulary of folded words (SearchWords),
+// for each word and field the records holding it and how often
+// (SearchPostings), each record's folded short fields and text length
+// (SearchRecords, numbered in index order) and the title parts most titles
+// share (SearchSharedParts). A request reads the few vocabulary words that
+// hold its words, as the browser engine's own word index finds them, and
+// hands the search functions an index object that answers from them; the
+// ranking is the browser's, over the whole table. A phrase, or a word with
+// punctuation inside ("node.js"), is counted in the folded text of the
+// records whose words hold all of its pieces; a page's text is otherwise
+// read only for the pair bonus of the first hits and for the hits shown.
+(function (F) {
+    var COLUMNS = [];
+    COLUMNS[F.TITLE] = "Title";
+    COLUMNS[F.KEYWORDS] = "Keywords";
+    COLUMNS[F.DESCRIPTION] = "Description";
+    // The fields' numbers in SearchPostings.
+    var FIELD_NUMBERS = [];
+    FIELD_NUMBERS[F.TITLE] = 0;
+    FIELD_NUMBERS[F.KEYWORDS] = 1;
+    FIELD_NUMBERS[F.DESCRIPTION] = 2;
+    FIELD_NUMBERS[F.TEXT] = 3;
+    var FIELD_OF_NUMBER = [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT];
+    var WORD_RUN = new RegExp("[^" + F.NON_WORD_CLASS + "]+", "g");
+    var NUL = /\u0000/g;
+
+    function textOf(value) {
+        return value === null || value === undefined ? "" : String(value);
+    }
+
+    // Numbers the page made itself (record and word numbers) stand in the
+    // statement: a list of thousands would exceed what one statement binds.
+    function numberList(numbers) {
+        return "(" + numbers.join(",") + ")";
+    }
+
+    function byNumber(a, b) {
+        return a - b;
+    }
+
+    // The runs of word characters of a folded matcher.
+    function piecesOf(folded) {
+        var pieces = [], m;
+        WORD_RUN.lastIndex = 0;
+        while ((m = WORD_RUN.exec(folded)) !== null) pieces.push(m[0]);
+        return pieces;
+    }
+
+    // A word's occurrences in one vocabulary word by kind, taken from the
+    // left without overlap.
+    function kindsInWord(needle, word) {
+        var kinds = [0, 0, 0];
+        for (var at = word.indexOf(needle); at >= 0; at = word.indexOf(needle, at + needle.length)) {
+            kinds[at > 0 ? 2 : needle.length === word.length ? 0 : 1]++;
+        }
+        return kinds;
+    }
+
+    // The index of a request, shaped as the search functions' F.Index: the
+    // records are those of the whole table, read only where asked.
+    function WordIndexReader(connection) {
+        this.connection = connection;
+        this.length = parseFloat(F.server.rowsOf(connection, "SELECT CAST(count(*) AS TEXT) FROM SearchRecords", [])[0][0]);
+        this.rows = [];
+        this.texts = [];
+        // Records found but whose rows are not read yet: read together at
+        // the first that is needed.
+        this.pending = [];
+        this.searches = new F.Cache(1);
+        this.sharedParts = {};
+        var parts = F.server.rowsOf(connection, "SELECT Part FROM SearchSharedParts", []);
+        for (var p = 0; p < parts.length; p++) this.sharedParts["#" + textOf(parts[p][0])] = true;
+    }
+
+    // The vocabulary words that hold the piece: [{ id, word }].
+    WordIndexReader.prototype.wordsHolding = function (piece) {
+        var rows = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT), Word FROM SearchWords " +
+            "WHERE instr(Word, ?) > 0", [piece]);
+        var words = [];
+        for (var r = 0; r < rows.length; r++) words.push({ id: String(rows[r][0]), word: textOf(rows[r][1]) });
+        return words;
+    };
+
+    // The postings of the words in one field: word number => [record,
+    // count, record, count, ...].
+    WordIndexReader.prototype.postings = function (words, field) {
+        var found = {};
+        if (!words.length) return found;
+        var ids = [];
+        for (var w = 0; w < words.length; w++) ids.push(words[w].id);
+        var rows = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT), Records FROM SearchPostings " +
+            "WHERE Field = " + FIELD_NUMBERS[field] + " AND WordID IN " + numberList(ids), []);
+        for (var r = 0; r < rows.length; r++) {
+            var entries = textOf(rows[r][1]).split(","), list = [], record = 0;
+            for (var e = 0; e < entries.length; e++) {
+                var colon = entries[e].indexOf(":");
+                if (colon < 0) {
+                    record += parseFloat(entries[e]);
+                    list.push(record, 1);
+                } else {
+                    record += parseFloat(entries[e].substring(0, colon));
+                    list.push(record, parseFloat(entries[e].substring(colon + 1)));
+                }
+            }
+            found["#" + rows[r][0]] = list;
+        }
+        return found;
+    };
+
+    // Reads the short fields of the records not read yet, and of those
+    // found before.
+    WordIndexReader.prototype.readRows = function (records) {
+        var missing = [], seen = {}, all = this.pending.concat(records);
+        this.pending = [];
+        for (var k = 0; k < all.length; k++) {
+            if (this.rows[all[k]] === undefined && !seen["#" + all[k]]) {
+                seen["#" + all[k]] = true;
+                missing.push(all[k]);
+            }
+        }
+        if (!missing.length) return;
+        // Most of the table is read quicker whole than record by record.
+        var sql = "SELECT CAST(Rec AS TEXT), CAST(Row AS TEXT), Title, Keywords, Description, " +
+            "CAST(TextLength AS TEXT) FROM SearchRecords";
+        if (2 * missing.length < this.length) sql += " WHERE Rec IN " + numberList(missing);
+        var rows = F.server.rowsOf(this.connection, sql, []);
+        for (var r = 0; r < rows.length; r++) {
+            var record = parseFloat(rows[r][0]);
+            if (this.rows[record] !== undefined) continue;
+            var row = { row: String(rows[r][1]), textLength: parseFloat(rows[r][5]) };
+            row[F.TITLE] = textOf(rows[r][2]);
+            row[F.KEYWORDS] = textOf(rows[r][3]);
+            row[F.DESCRIPTION] = textOf(rows[r][4]);
+            this.rows[record] = row;
+        }
+    };
+
+    // Reads and folds the text of the records' pages, as the indexer folded
+    // it: the index keeps the text's words, not the text.
+    WordIndexReader.prototype.readTexts = function (records) {
+        this.readRows(records);
+        var rowids = [], recordOf = {};
+        for (var k = 0; k < records.length; k++) {
+            if (this.texts[records[k]] !== undefined || !this.rows[records[k]]) continue;
+            rowids.push(this.rows[records[k]].row);
+            recordOf["#" + this.rows[records[k]].row] = records[k];
+            this.texts[records[k]] = "";
+        }
+        if (!rowids.length) return;
+        var rows = F.server.rowsOf(this.connection, "SELECT CAST(rowid AS TEXT), Text FROM IndexData WHERE rowid IN " +
+            numberList(rowids), []);
+        for (var r = 0; r < rows.length; r++) {
+            this.texts[recordOf["#" + rows[r][0]]] = F.foldedText(F.server.stored(rows[r][1]).replace(NUL, " "));
+        }
+    };
+
+    // The search functions read these texts one hit at a time; they are read
+    // together beforehand.
+    WordIndexReader.prototype.willRead = function (records, fields) {
+        for (var f = 0; f < fields.length; f++) {
+            if (fields[f] === F.TEXT) this.readTexts(records);
+        }
+        this.readRows(records);
+    };
+
+    WordIndexReader.prototype.foldedText = function (i, field) {
+        if (field === F.TEXT) {
+            if (this.texts[i] === undefined) this.readTexts([i]);
+            return this.texts[i] || "";
+        }
+        if (this.rows[i] === undefined) this.readRows([i]);
+        return this.rows[i] ? this.rows[i][field] : "";
+    };
+
+    WordIndexReader.prototype.foldedLength = function (i, field) {
+        if (field !== F.TEXT) return this.foldedText(i, field).length;
+        if (this.rows[i] === undefined) this.readRows([i]);
+        return this.rows[i] ? this.rows[i].textLength : 0;
+    };
+
+    // The row of IndexData that holds record i.
+    WordIndexReader.prototype.rowOf = function (i) {
+        if (this.rows[i] === undefined) this.readRows([i]);
+        return this.rows[i].row;
+    };
+
+    // A vocabulary word's occurrences in the field as the indexer summed
+    // them over the words that hold it, as find gives them; null when it did
+    // not (a word that is no vocabulary word, or a very long one).
+    WordIndexReader.prototype.summed = function (word, field) {
+        var ids = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT) FROM SearchWords " +
+            "WHERE Word = ? AND Summed = 1", [word]);
+        if (!ids.length) return null;
+        var rows = F.server.rowsOf(this.connection, "SELECT hex(Records) FROM SearchOccurrences WHERE WordID = " +
+            String(ids[0][0]) + " AND Field = " + FIELD_NUMBERS[field], []);
+        var records = [], kinds = [];
+        // Pairs of big-endian numbers: the record, then whole + start * 128
+        // + inside * 16384.
+        var hex = rows.length ? textOf(rows[0][0]) : "";
+        for (var at = 0; at + 16 <= hex.length; at += 16) {
+            var packed = parseInt(hex.substring(at + 8, at + 16), 16);
+            records.push(parseInt(hex.substring(at, at + 8), 16));
+            kinds.push([packed & 127, (packed >> 7) & 127, packed >> 14]);
+        }
+        this.pending = this.pending.concat(records);
+        return { records: records, kinds: kinds };
+    };
+
+    // The records whose field holds the matcher, in record order, with its
+    // occurrences by kind, as F.Index.find gives them. A word of word
+    // characters only is answered from the vocabulary words that hold it;
+    // anything else is counted in the folded text of the records whose
+    // words hold each of its pieces.
+    WordIndexReader.prototype.find = function (field, matcher) {
+        var pieces = piecesOf(matcher.folded);
+        var records = [], kinds = [], k, r;
+        if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
+            var summed = this.summed(matcher.folded, field);
+            if (summed) return summed;
+            var needle = matcher.folded, words = this.wordsHolding(needle);
+            var postings = this.postings(words, field), counts = {};
+            for (k = 0; k < words.length; k++) {
+                var list = postings["#" + words[k].id];
+                if (!list) continue;
+                var inWord = kindsInWord(needle, words[k].word);
+                for (var j = 0; j < list.length; j += 2) {
+                    var count = counts["#" + list[j]];
+                    if (!count) {
+                        count = counts["#" + list[j]] = [0, 0, 0];
+                        records.push(list[j]);
+                    }
+                    for (var c = 0; c < 3; c++) count[c] += inWord[c] * list[j + 1];
+                }
+            }
+            records.sort(byNumber);
+            for (r = 0; r < records.length; r++) kinds.push(counts["#" + records[r]]);
+            this.pending = this.pending.concat(records);
+            return { records: records, kinds: kinds };
+        }
+        var holding = null;
+        if (pieces.length) {
+            for (k = 0; k < pieces.length; k++) {
+                var holders = this.postings(this.wordsHolding(pieces[k]), field), here = {};
+                for (var id in holders) {
+                    if (!holders.hasOwnProperty(id)) continue;
+                    for (var h = 0; h < holders[id].length; h += 2) here["#" + holders[id][h]] = true;
+                }
+                if (holding !== null) {
+                    for (var kept in holding) {
+                        if (holding.hasOwnProperty(kept) && !here[kept]) delete holding[kept];
+                    }
+                } else {
+                    holding = here;
+                }
+            }
+        }
+        var candidates = [];
+        if (holding === null) {
+            for (r = 0; r < this.length; r++) candidates.push(r);
+        } else {
+            for (var key in holding) {
+                if (holding.hasOwnProperty(key)) candidates.push(parseFloat(key.substring(1)));
+            }
+            candidates.sort(byNumber);
+        }
+        if (field === F.TEXT) this.readTexts(candidates);
+        else this.readRows(candidates);
+        for (r = 0; r < candidates.length; r++) {
+            var found = F.countKinds(this.foldedText(candidates[r], field), matcher);
+            if (found[0] || found[1] || found[2]) {
+                records.push(candidates[r]);
+                kinds.push(found);
+            }
+        }
+        this.pending = this.pending.concat(records);
+        return { records: records, kinds: kinds };
+    };
+
+    // Searches the word index for a parsed query. Returns { index, hits }
+    // as the browser engine's search of the whole index would give them.
+    function wordIndexSearch(connection, query, strategy) {
+        var index = new WordIndexReader(connection);
+        return { index: index, hits: F.search(index, query, strategy) };
+    }
+
+    F.server.wordIndexSearch = wordIndexSearch;
+})(Findlark);

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Connection;
+
+// The word index the server-side search pages answer from, written beside IndexData when a run ends, so
+// that a request reads the few words it asks for instead of every page's text. Plain tables with
+// ordinary keys (no full-text module), as a web server's ODBC driver reads them:
+//   SearchRecords      one row per record in index order (Rec, from 0): its IndexData rowid (Row), ID,
+//                      the searched short fields folded (Title, Keywords, Description), the length of
+//                      the folded Text in UTF-16 units, and how the ranking reads the title (ReadTitle);
+//   SearchWords        the vocabulary: every run of word characters of the folded fields (WordID, Word),
+//                      and whether SearchOccurrences holds the word (Summed);
+//   SearchPostings     per word and field (0 title, 1 keywords, 2 description, 3 text) the records that
+//                      hold it and how often, at most kCountCap (see EncodePostings);
+//   SearchOccurrences  per word and field, its occurrences in each record as a query word would find
+//                      them inside the vocabulary's words (see EncodeOccurrences);
+//   SearchSharedParts  the title parts most titles share, as their words joined by blanks (Part).
+// The browser engine builds the same index in the visitor's browser; both must agree on what a word is.
+namespace WordIndex {
+
+// As many of a word in one field as the ranking ever counts.
+inline constexpr int kCountCap = 100;
+
+struct Posting {
+    long long record;
+    int count;
+};
+
+// The records of a word's postings, in increasing order, as text: entries separated by ",", each the
+// record's distance from the one before (the first one's number itself), followed by ":" and the count
+// when it is more than one ("0,5:3,12" is record 0 once, 5 three times and 17 once). Text, because the
+// ASP page's script language reads no binary values; decimal, because it parses it fastest.
+std::string EncodePostings(const std::vector<Posting>& postings);
+
+// A word's occurrences in one record's field by kind, each at most kCountCap.
+struct Occurrences {
+    long long record;
+    int whole;
+    int start;
+    int inside;
+};
+
+// Eight bytes an entry, big-endian: the record, then whole + start * 128 + inside * 16384. Binary, so
+// that PHP reads a list with one call (unpack); the ASP page reads it as hex().
+std::string EncodeOccurrences(const std::vector<Occurrences>& occurrences);
+
+// The title as the ranking reads it: without the shared parts unless nothing else is left (Topic), that
+// title's parts as words joined by blanks, each between line breaks (TitleParts: "\nos path join\n"),
+// and whether the record has no title at all (Untitled).
+struct TitleReading {
+    std::string topic;
+    std::string parts;
+    bool untitled = false;
+};
+TitleReading ReadTitle(std::string_view foldedTitle, const std::set<std::string>& shared);
+
+// The runs of word characters of folded text, in order of appearance.
+std::vector<std::string_view> WordsOf(std::string_view folded);
+
+// The title parts that at least a fifth of the titles (and at least three) have, each as its words
+// joined by single blanks, sorted: "Topic - Site" names the site on every page.
+std::vector<std::string> SharedTitleParts(const std::vector<std::string>& foldedTitles);
+
+// Replaces the search tables with those of the rows IndexData holds now, inside the caller's
+// transaction. Throws DatabaseError.
+void Write(Connection& connection);
+
+} // namespace WordIndex
