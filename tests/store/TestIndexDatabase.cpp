@@ -22,7 +22,7 @@ using testsupport::TempDir;
 namespace {
 
 // What runs of the three engines write.
-constexpr IndexStores kAsp{.database = true};
+constexpr IndexStores kAsp{.database = true, .searchTables = true};
 constexpr IndexStores kJavaScript{.dataFile = true};
 constexpr IndexStores kPhp{.database = true, .searchTables = true};
 constexpr int kAccess = 0;
