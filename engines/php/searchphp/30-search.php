@@ -17,10 +17,11 @@
 //             + EXACT if the title, or a part of it between separators, is the query's words
 //             + PIECE * share of a dotted matcher's pieces ("os.path.join") that are whole title words
 //             + PAIR * sum over fields f of W[f] * p / (p + 1))
-//      with tf = whole + 0.8 * start + 0.2 * inside (the matcher's occurrences in the field by where
-//      they stand among its words, each count at most 100), len the field's length in UTF-16 units,
+//      with tf = the matcher's occurrences in the field weighed by where they stand among its words
+//      (whole, start, inside: FL_KIND_WORTH, each count at most FL_COUNT_LIMIT), len the field's
+//      length in UTF-16 units,
 //      R(m) = ln(1 + (N - n + 0.5) / (n + 0.5)) for N rows of which n hold m in a searched field,
-//      p the places where two words typed one after the other stand together, T = 0.5 for a page
+//      p the places where two words typed one after the other stand together, T = FL_RANK_UNTITLED for a page
 //      without a title and 1 otherwise, and the constants of 25-rank.php. Titles are weighed without
 //      the parts most titles share (the site's name in "Topic - Site");
 //   3. index order.
