@@ -48,6 +48,12 @@ struct ProfileSettings {
     int MaxPageSize = 8192;    // KB of one page's body
     int MaxUrlLength = 1024;   // characters of an address; links to longer ones are not followed
     int MaxPageCount = 100000; // addresses fetched per crawl
+    // A polite crawl: robots.txt is obeyed unless the site is one's own; https servers must show a trusted
+    // certificate unless a self-signed one is allowed for one's own test server.
+    int IgnoreRobotsTxt = 0;
+    int AllowSelfSigned = 0;
+    // The character set of a page that names none and is not UTF-8 (folder pages and crawled ones).
+    std::string FallbackCharset = "windows-1252";
 
     // Profile defaults; only the output folder depends on where the program lives.
     static ProfileSettings defaults(const std::string& dataFolder);

@@ -61,6 +61,9 @@ const std::array kProfileKeys{
     boundedKey("MaxPageSize", &P::MaxPageSize, 16, 16384),
     boundedKey("MaxUrlLength", &P::MaxUrlLength, 64, 8192),
     boundedKey("MaxPageCount", &P::MaxPageCount, 1, 10000000),
+    boundedKey("IgnoreRobotsTxt", &P::IgnoreRobotsTxt, 0, 1),
+    boundedKey("AllowSelfSigned", &P::AllowSelfSigned, 0, 1),
+    stringKey("FallbackCharset", &P::FallbackCharset),
 };
 
 } // namespace

@@ -58,6 +58,7 @@ struct CommandLine {
     std::string profile;
     bool hasProfile = false;
     bool quiet = false;
+    bool verbose = false;
     bool help = false;
     bool version = false;
 };
@@ -80,6 +81,8 @@ bool parse(const std::vector<std::string>& args, CommandLine& line, std::string&
             line.version = true;
         } else if (arg == "--quiet" || arg == "-q") {
             line.quiet = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            line.verbose = true;
         } else if (arg == "--profile") {
             if (!value(line.profile))
                 return false;
@@ -241,7 +244,8 @@ private:
         InterruptHandler interrupts;
         int records = 0;
         bool stopped = false;
-        std::vector<std::string> notes; // limits the crawl reached, addresses it could not fetch
+        std::vector<std::string> notes;   // limits the crawl reached, addresses it could not fetch
+        std::vector<std::string> details; // each address excluded or not fetched (--verbose)
         {
             RunControl run(m_app.paths, m_app.settings, view);
             if (!start(run))
@@ -255,9 +259,14 @@ private:
             });
             run.waitForJob();
             records = run.lastRecordCount();
-            if (CrawlControl* crawl = run.crawl())
+            if (CrawlControl* crawl = run.crawl()) {
                 notes = crawl->endNotes();
+                if (m_line.verbose)
+                    details = crawl->endDetails();
+            }
         }
+        for (const std::string& detail : details)
+            std::fprintf(m_env.err, "%s\n", detail.c_str());
         std::fprintf(m_env.out, "Finish\t%d records\n", records);
         for (const std::string& note : notes)
             std::fprintf(m_env.err, "%s\n", note.c_str());
@@ -360,6 +369,9 @@ std::string BatchUsage() {
            "  --profile NAME          use that option profile for this command\n"
            "  --set KEY=VALUE         override a setting for this command only\n"
            "  --quiet                 no page lines\n"
+           "  --verbose               after a crawl, list each address excluded by robots.txt or\n"
+           "                          not fetched, with the reason\n"
+           "  --set IgnoreRobotsTxt=1 crawl one's own site without obeying its robots.txt\n"
            "  --help, --version\n"
            "\n"
            "Without a command the main window opens.\n";

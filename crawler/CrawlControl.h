@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/Settings.h"
+#include "crawler/RobotsRules.h"
 #include "crawler/SpiderThread.h"
 #include "store/RecordWriter.h"
 #include "store/RunIndex.h"
@@ -50,9 +52,13 @@ public:
     const std::string& crawlRoot() const { return m_crawlRoot; }
     // How the fetches of this crawl are made.
     const SpiderSettings& spiderSettings() const { return m_spiderSettings; }
-    // After the end of a crawl that fetched its root: one sentence for each limit reached and for the
-    // addresses that could not be fetched (batch mode prints them). Empty when there is nothing to say.
+    // After the end of a crawl that fetched its root: one sentence for each limit reached, for the
+    // addresses robots.txt excluded and those that could not be fetched, and for the bytes compression
+    // saved (batch mode prints them). Empty when there is nothing to say.
     std::vector<std::string> endNotes() const;
+    // Each address excluded or not fetched, one line each: "Excluded", a tab, the address, a tab, why; or
+    // "Failed" and the same (batch mode's --verbose).
+    const std::vector<std::string>& endDetails() const { return m_details; }
 
 private:
     struct Running {
@@ -66,6 +72,17 @@ private:
     bool DispatchWaitingUrls();
     // True when the address needs no further dispatching (a thread started, or the address is excluded).
     bool StartSpiderThread(const std::string& url);
+    // Starts a thread for the job; false (and a message) when none could be started.
+    bool startThread(std::unique_ptr<SpiderJob> job, bool root);
+    // What robots.txt says of the address: Allowed, Excluded, or Pending while its host's file is awaited
+    // (its fetch is then queued).
+    enum class RobotsVerdict { Allowed, Excluded, Pending };
+    RobotsVerdict robotsVerdict(const std::string& url);
+    void exclude(const std::string& url, const std::string& reason);
+    void OnRobots(const SpiderJob& job);
+    void OnSitemap(const SpiderJob& job);
+    void queueSitemap(const std::string& url);
+    void fetchFirst(SpiderJob::Kind kind, std::string url);
     void OnSpiderPage(SpiderJob& job, PreparedPage& page);
     void OnSpiderThreadEnd(SpiderJob& job);
     void FinishCrawl();
@@ -105,6 +122,23 @@ private:
     std::string m_rootFailure; // why the root's page did not arrive
     int m_notFetched = 0;      // addresses other than the root whose page did not arrive
     std::map<std::string, int> m_notFetchedReasons;
+    std::vector<std::string> m_details; // see endDetails
+
+    // robots.txt of each host (by scheme, host and port), fetched before the first page of the host.
+    struct HostRobots {
+        enum State { Unknown, Fetching, Known } state = Unknown;
+        RobotsRules rules;
+        int attempts = 0;
+        std::string unreachable; // why the file never came, when its rules are "nothing allowed" for that
+    };
+    std::unordered_map<std::string, HostRobots> m_robots;
+    std::string m_productToken;
+    int m_robotsExcluded = 0;
+    // robots.txt and sitemap fetches, started before any waiting page.
+    std::vector<std::pair<SpiderJob::Kind, std::string>> m_firstFetches;
+    std::unordered_set<std::string> m_sitemapsSeen;
+    std::size_t m_wireBytes = 0; // body bytes received over the network, compressed or not
+    std::size_t m_bodyBytes = 0; // the same bodies decoded
     bool m_stopped = false;
     bool m_finishPending = false;
     bool m_finished = false;

@@ -53,6 +53,11 @@ bool containsNoCase(std::string_view text, std::string_view needle) {
 bool readTag(std::string_view tag, std::string_view attribute, std::vector<std::string>& links) {
     if (containsNoCase(tag, "noindex"))
         return false;
+    if (containsNoCase(tag, "nofollow")) {
+        // <meta name="robots" content="nofollow"> asks that no link of the page be followed; rel="nofollow"
+        // only that of its own tag.
+        return !(containsNoCase(tag, "<meta") && containsNoCase(tag, "robots"));
+    }
     if (const auto value = GetAttributeValue(tag, attribute); value && !containsNoCase(*value, "mailto:")) {
         links.emplace_back(*value);
         return true;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "crawler/UrlRules.h"
+#include "index/PageCharset.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ constexpr std::size_t kPieceSize = 4095;
 // internal one, say) is never filed under this site's address.
 class PageObserver : public HttpObserver {
 public:
-    PageObserver(SpiderEvents& events, const std::string& address, const std::atomic<int>& stopFlag,
-                 CSpiderThread::PageTextBuilder& builder, const SpiderSettings& settings)
-        : m_events(events), m_address(address), m_stopFlag(stopFlag), m_builder(builder),
+    PageObserver(SpiderEvents& events, const SpiderJob& job, const std::atomic<int>& stopFlag,
+                 std::string& body, const SpiderSettings& settings)
+        : m_events(events), m_address(job.url), m_kind(job.kind), m_stopFlag(stopFlag), m_body(body),
           m_settings(settings) {}
 
     void phase(HttpPhase phase, const std::string& info) override {
@@ -26,20 +27,23 @@ public:
         m_events.spiderUrl(m_address);
     }
     bool acceptResponse(long status, const std::string& contentType) override {
-        return status == 200 && contentType.find("text") != std::string::npos;
+        // A robots.txt or a sitemap is read whatever its type: servers label them every which way.
+        return status == 200 &&
+               (m_kind != SpiderJob::Kind::Page || contentType.find("text") != std::string::npos);
     }
     bool followRedirect(const std::string& target) override {
         return IsFetchableUrl(target) &&
                (m_settings.followOtherSites || IsSameSite(target, m_settings.crawlRoot));
     }
-    void body(const char* data, std::size_t size) override { m_builder.append(data, size); }
+    void body(const char* data, std::size_t size) override { m_body.append(data, size); }
     bool stopRequested() const override { return m_stopFlag != 0; }
 
 private:
     SpiderEvents& m_events;
     const std::string& m_address;
+    const SpiderJob::Kind m_kind;
     const std::atomic<int>& m_stopFlag;
-    CSpiderThread::PageTextBuilder& m_builder;
+    std::string& m_body;
     const SpiderSettings& m_settings;
 };
 
@@ -76,6 +80,8 @@ std::string FailureOf(const HttpResult& result, const HttpRequest& request) {
         return "redirect to " + result.redirectUrl + " not followed";
     case HttpResult::TooManyRedirects:
         return "more than " + std::to_string(request.maxRedirects) + " redirects";
+    case HttpResult::Untrusted:
+        return "untrusted certificate: " + result.error;
     }
     return "fetch failed";
 }
@@ -186,10 +192,10 @@ bool CSpiderThread::RunJob() {
 bool CSpiderThread::FetchPage(const std::string& url) {
     using Clock = std::chrono::steady_clock;
     m_job.pageText.clear();
-    // The current-item line shows the whole address, scheme and port included, as the user would type it.
-    const std::string& address = m_job.url;
-    PageTextBuilder builder(m_job.pageText);
-    PageObserver observer(m_events, address, m_stopFlag, builder, m_settings);
+    // The body is kept as it came until it is whole: its character set may be one (UTF-16) in which a
+    // byte is no character, and a robots.txt or a sitemap is taken as it is.
+    std::string body;
+    PageObserver observer(m_events, m_job, m_stopFlag, body, m_settings);
 
     // One time limit for the whole fetch: the second attempt only gets what the first one left.
     // (Beyond a few months a limit means no limit, and the clock's arithmetic stays in range.)
@@ -203,6 +209,7 @@ bool CSpiderThread::FetchPage(const std::string& url) {
     request.stallTimeoutSeconds = m_settings.stallTimeoutSeconds;
     request.totalTimeoutMs = limited ? limit * 1000 : 0;
     request.maxBodyBytes = m_settings.maxBodyBytes;
+    request.verifyCertificates = m_settings.verifyCertificates;
     HttpResult result = HttpGet(request, observer);
     if (noResponse(result) && !m_stopFlag) {
         // One more try on a fresh transfer that names the host as its agent, reporting nothing.
@@ -221,16 +228,27 @@ bool CSpiderThread::FetchPage(const std::string& url) {
             request.userAgent = m_job.server;
             request.reportPhases = false;
             request.totalTimeoutMs = limited ? left : 0;
+            body.clear();
             result = HttpGet(request, observer);
         }
     }
+    m_job.status = result.status;
+    m_job.wireBytes = result.wireBytes;
+    m_job.bodyBytes = result.bodyBytes;
     // A page read whole is delivered even when Stop came meanwhile; a cut-off one never is.
     if (result.outcome != HttpResult::Done || !result.accepted) {
-        m_job.pageText.clear();
         if (!m_stopFlag)
             m_job.failure = FailureOf(result, request);
         return false;
     }
+    if (m_job.kind != SpiderJob::Kind::Page) {
+        m_job.pageText = std::move(body);
+        return true;
+    }
+    PageToUtf8(body, result.contentType, m_settings.fallbackCharset);
+    PageTextBuilder builder(m_job.pageText);
+    builder.append(body.data(), body.size());
+    body = std::string();
     builder.finish();
     m_events.spiderPage(m_job);
     return true;

@@ -12,6 +12,10 @@ class CSpiderThread;
 // One address to fetch, owned by the crawl control. The crawling thread fills server, object and page
 // text; the crawl control reads them only while the thread waits for it.
 struct SpiderJob {
+    // A page is handed to the crawl control as it arrives; a site's robots.txt or a sitemap is only read
+    // whole (any content type), into pageText, for the crawl control to take when the thread ends.
+    enum class Kind { Page, Robots, Sitemap };
+    Kind kind = Kind::Page;
     std::string url;
     std::string pageText;
     std::string server;
@@ -19,6 +23,9 @@ struct SpiderJob {
     // Why no page was delivered, in a few words for the user ("HTTP status 404"); empty when a page was
     // delivered or the fetch was stopped.
     std::string failure;
+    long status = 0;           // of the final response; 0 when none came
+    std::size_t wireBytes = 0; // body bytes as they crossed the network (compressed) ...
+    std::size_t bodyBytes = 0; // ... and as received after decoding
     CSpiderThread* thread = nullptr;
     unsigned threadId = 0;
 };
@@ -46,7 +53,9 @@ struct SpiderSettings {
     // Where a redirect may lead: an address the crawl would fetch as a link of this crawl root. An empty
     // root names no site, so then only followOtherSites lets a redirect be followed.
     std::string crawlRoot;
-    bool followOtherSites = false; // IndexPageOtherSite
+    bool followOtherSites = false;                // IndexPageOtherSite
+    bool verifyCertificates = true;               // not AllowSelfSigned
+    std::string fallbackCharset = "windows-1252"; // FallbackCharset
 };
 
 // The connection text for a phase of a transfer.
@@ -69,8 +78,8 @@ public:
     // True once the thread function has returned (the thread may still need joining).
     bool ended() const { return m_ended; }
 
-    // The body as the page handler reads it: consecutive pieces of 4095 received bytes, each cut at its
-    // first NUL byte, every LF written as CR LF. Fed piece by piece so a page is converted as it arrives.
+    // The body as the page handler reads it, once turned into UTF-8: consecutive pieces of 4095 bytes, each
+    // cut at its first NUL byte, every LF written as CR LF.
     class PageTextBuilder {
     public:
         explicit PageTextBuilder(std::string& text) : m_text(text) {}

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string_view>
 
+#include "index/PageCharset.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -69,7 +70,8 @@ void joinLines(std::string& content, bool stopAtBody) {
 
 } // namespace
 
-bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop) {
+bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop,
+                  std::string_view fallbackCharset) {
     std::function<bool()> stopRequested;
     if (stop)
         stopRequested = [stop] { return stop->requested(); };
@@ -77,6 +79,8 @@ bool ReadPageFile(const std::string& path, std::string& content, int indexStrate
         content.clear();
         return false;
     }
+    // Before the lines are joined: in UTF-16 a line feed is two bytes.
+    PageToUtf8(content, {}, fallbackCharset);
     joinLines(content, indexStrategy != 0);
     return true;
 }

@@ -10,7 +10,10 @@
 // first line holding a body start tag, keeping only that line's text before the tag.
 // False (and empty content) when the file cannot be opened or read, or when stop is requested while a
 // large file is read (see PageStop).
-bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop = nullptr);
+// The content is UTF-8 whatever character set the file is written in (see PageToUtf8); fallbackCharset is
+// the set of a file that neither declares one nor is UTF-8.
+bool ReadPageFile(const std::string& path, std::string& content, int indexStrategy, PageStop* stop = nullptr,
+                  std::string_view fallbackCharset = "windows-1252");
 
 // The part of a fetched page before its body start tag ("<", blanks, then "body" in any case); empty when
 // the page has none, so a page cut to its head but lacking a body tag yields no fields.

@@ -27,6 +27,7 @@ struct Transfer {
     bool refused = false;
     bool tooLarge = false;
     std::size_t received = 0;
+    char errorText[CURL_ERROR_SIZE] = {};
 
     void phase(HttpPhase phase, const std::string& info = {}) {
         if (request.reportPhases)
@@ -186,6 +187,8 @@ HttpResult::Outcome outcomeOf(CURLcode code, const Transfer& t, bool pastDeadlin
         return HttpResult::Done;
     if (t.tooLarge)
         return HttpResult::TooLarge;
+    if (code == CURLE_PEER_FAILED_VERIFICATION)
+        return HttpResult::Untrusted;
     if (code == CURLE_ABORTED_BY_CALLBACK)
         return HttpResult::Stopped;
     if (code == CURLE_OPERATION_TIMEDOUT && pastDeadline)
@@ -226,6 +229,13 @@ void configure(CURL* curl, Transfer& t, curl_slist* headers) {
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, r.reportPhases ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, t.errorText);
+    if (r.compressed)
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // every coding built in, decoded on arrival
+    if (!r.verifyCertificates) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
 }
 
 } // namespace
@@ -297,7 +307,14 @@ HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer) {
     if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
         result.contentType = type;
     if (code != CURLE_OK && t.redirectTarget.empty())
-        result.error = curl_easy_strerror(code);
+        // A refused certificate is worth its details ("self-signed certificate"); libcurl's detail texts
+        // for other failures are left out, their short names say enough.
+        result.error = result.outcome == HttpResult::Untrusted && t.errorText[0] ? t.errorText
+                                                                                 : curl_easy_strerror(code);
+    curl_off_t wire = 0;
+    if (t.decided && curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &wire) == CURLE_OK && wire > 0)
+        result.wireBytes = static_cast<std::size_t>(wire);
+    result.bodyBytes = t.received;
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
     return result;

@@ -44,6 +44,12 @@ struct HttpRequest {
     std::size_t maxBodyBytes = 8u << 20;
     long maxRedirects = 20;   // redirects followed; the next one ends the transfer
     bool reportPhases = true; // false: the observer's phase() is never called
+    // Ask for every content coding this libcurl can decode (gzip, deflate, brotli, zstd); maxBodyBytes
+    // then bounds the decoded body, so a small body that inflates without end stops at the cap.
+    bool compressed = true;
+    // An https server must show a certificate that the system trusts and that names it; false accepts
+    // any, for one's own test server with a self-signed certificate.
+    bool verifyCertificates = true;
 };
 
 struct HttpResult {
@@ -57,6 +63,7 @@ struct HttpResult {
         TimeLimit,        // totalTimeoutMs passed, whatever was under way
         RedirectRefused,  // followRedirect() said no to redirectUrl
         TooManyRedirects, // one more than maxRedirects
+        Untrusted,        // the https server's certificate was refused; error says why
     };
     Outcome outcome = NoResponse;
     long status = 0;         // the final response's status, 0 when none arrived
@@ -64,6 +71,9 @@ struct HttpResult {
     bool accepted = false;   // acceptResponse() said yes
     std::string error;       // libcurl's text for a failure
     std::string redirectUrl; // where the last redirect led (RedirectRefused, TooManyRedirects)
+    // Body bytes of the final response as they crossed the network, and as decoded and delivered.
+    std::size_t wireBytes = 0;
+    std::size_t bodyBytes = 0;
 };
 
 HttpResult HttpGet(const HttpRequest& request, HttpObserver& observer);

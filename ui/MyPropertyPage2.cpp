@@ -27,6 +27,8 @@ void CMyPropertyPage2::OnInitDialog() {
     m_ui->htmlTypeEdit->setText(QString::fromUtf8(settings.HtmlFileType));
     m_ui->textTypeEdit->setText(QString::fromUtf8(settings.TextFileType));
     m_ui->otherSites->setChecked(settings.IndexPageOtherSite != 0);
+    m_ui->obeyRobots->setChecked(settings.IgnoreRobotsTxt == 0);
+    m_ui->allowSelfSigned->setChecked(settings.AllowSelfSigned != 0);
     m_ui->threadEdit->setText(QString::number(settings.UseThreadNum));
     m_ui->excludeList->clear();
     for (const std::string& entry : settings.NoIncFileList)
@@ -54,6 +56,8 @@ void CMyPropertyPage2::OnOK() {
     // Checked before the sheet ends: the page was left or OK pressed only with a valid count.
     settings.UseThreadNum = m_ui->threadEdit->text().toInt();
     settings.IndexPageOtherSite = m_ui->otherSites->isChecked() ? 1 : 0;
+    settings.IgnoreRobotsTxt = m_ui->obeyRobots->isChecked() ? 0 : 1;
+    settings.AllowSelfSigned = m_ui->allowSelfSigned->isChecked() ? 1 : 0;
     settings.NoIncFileList.clear();
     for (int i = 0; i < m_ui->excludeList->count(); ++i)
         settings.NoIncFileList.push_back(m_ui->excludeList->item(i)->text().toStdString());

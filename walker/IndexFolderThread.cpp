@@ -43,7 +43,8 @@ void CIndexFolderThread::Run() {
     m_realFolder = WithFolderSlash(FolderListing::canonicalPath(m_folder));
     const int workers = WorkerThreadCount();
     PageReadAhead pages(workers, kPagesAheadPerWorker * static_cast<size_t>(workers),
-                        m_context.profile.IndexStrategy, m_context.indexColon, m_stopFlag);
+                        m_context.profile.IndexStrategy, m_context.indexColon, m_stopFlag,
+                        m_context.profile.FallbackCharset);
     m_pages = &pages;
     if (IndexFolderTree(m_folder))
         writeWaitingPages();

@@ -13,9 +13,9 @@ constexpr size_t kKeptBufferSize = size_t{4} << 20;
 } // namespace
 
 PageReadAhead::PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon,
-                             const std::atomic<int>& stop)
+                             const std::atomic<int>& stop, std::string fallbackCharset)
     : m_depth(std::max<size_t>(depth, 1)), m_indexStrategy(indexStrategy), m_indexColon(indexColon),
-      m_stop(stop) {
+      m_fallbackCharset(std::move(fallbackCharset)), m_stop(stop) {
     for (int i = 0; i < std::max(workers, 1); ++i)
         m_workers.emplace_back([this] { work(); });
 }
@@ -82,7 +82,7 @@ void PageReadAhead::work() {
         // The slot stays where it is until it is done: only done slots are taken out.
         PageStop stop(m_stop);
         ReadAheadPage page;
-        page.opened = ReadPageFile(slot->path, content, m_indexStrategy, &stop);
+        page.opened = ReadPageFile(slot->path, content, m_indexStrategy, &stop, m_fallbackCharset);
         if (!stop.stopped())
             page.fields = ExtractPageText(content, slot->kind, m_indexColon, &stop);
         page.stopped = stop.stopped();

@@ -26,7 +26,8 @@ struct ReadAheadPage {
 // being read is cut short (see PageStop), so neither a take nor the end waits long for it.
 class PageReadAhead {
 public:
-    PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon, const std::atomic<int>& stop);
+    PageReadAhead(int workers, size_t depth, int indexStrategy, int indexColon, const std::atomic<int>& stop,
+                  std::string fallbackCharset = "windows-1252");
     ~PageReadAhead(); // pages still queued are dropped; a page being read is finished or cut, then dropped
     PageReadAhead(const PageReadAhead&) = delete;
     PageReadAhead& operator=(const PageReadAhead&) = delete;
@@ -52,6 +53,7 @@ private:
     const size_t m_depth;
     const int m_indexStrategy;
     const int m_indexColon;
+    const std::string m_fallbackCharset;
     const std::atomic<int>& m_stop;
     mutable std::mutex m_mutex;
     std::condition_variable m_queued; // a page was queued, or the workers must end

@@ -53,6 +53,13 @@ TEST(LinkExtractor, NoindexAnywhereStopsThePage) {
     });
 }
 
+TEST(LinkExtractor, NofollowDropsItsLinkOrTheWholePage) {
+    expectLinks({
+        {R"(<a href="a.html" rel="nofollow"><a href="b.html">)", {"b.html"}, true},
+        {R"(<meta name="robots" content="index, NoFollow"><a href="b.html">)", {}, false},
+    });
+}
+
 TEST(LinkExtractor, TagBoundaries) {
     expectLinks({
         {"", {}, false},

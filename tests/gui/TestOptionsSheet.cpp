@@ -232,6 +232,19 @@ TEST_F(OptionsSheet, ExclusionListButtonsAddEachEntryOnceAndDeleteTheSelection) 
     EXPECT_EQ(settings.profile.NoIncFileList.back(), "/site/private/");
 }
 
+TEST_F(OptionsSheet, FilesPageShowsAndWritesTheRobotsAndCertificateChoices) {
+    settings.profile.IgnoreRobotsTxt = 1;
+    open();
+    showPage(CMyPropertySheet::Files);
+    EXPECT_FALSE(child<QCheckBox>("obeyRobots")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("allowSelfSigned")->isChecked());
+    click("obeyRobots");
+    click("allowSelfSigned");
+    sheet->accept();
+    EXPECT_EQ(settings.profile.IgnoreRobotsTxt, 0);
+    EXPECT_EQ(settings.profile.AllowSelfSigned, 1);
+}
+
 TEST_F(OptionsSheet, ThreadCountOutsideOneToTwentyKeepsTheFilesPage) {
     open();
     showPage(CMyPropertySheet::Files);

@@ -12,6 +12,7 @@
 #include "run/RunControl.h"
 #include "store/IndexDataFile.h"
 #include "tests/run/RecordingView.h"
+#include "tests/support/Compression.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
 
@@ -115,9 +116,10 @@ TEST_F(WebsiteRun, CrawlsEveryPageUnderTheRootOnceAndIndexesIt) {
     // The crawl starts at the folder of a typed page.
     crawl(run, server.url("/site/a.html"));
 
-    EXPECT_EQ(fetched(server),
-              (std::vector<std::string>{"/site/", "/site/a.html", "/site/b.html", "/site/c.txt",
-                                        "/site/missing.html", "/site/sub/", "/site/sub/d.html"}));
+    // robots.txt and the sitemap are asked for too (the site has neither).
+    EXPECT_EQ(fetched(server), (std::vector<std::string>{"/robots.txt", "/site/", "/site/a.html",
+                                                         "/site/b.html", "/site/c.txt", "/site/missing.html",
+                                                         "/site/sub/", "/site/sub/d.html", "/sitemap.xml"}));
     const std::string data = readFile(paths.indexDataPath);
     EXPECT_TRUE(data.starts_with("arrFiles=new Array();"));
     EXPECT_TRUE(data.ends_with("fileNum=6;"));
@@ -149,7 +151,7 @@ TEST_F(WebsiteRun, APageUnderManySpellingsIsFetchedOnce) {
     settings.profile.MaxPageCount = 20;
     RunControl run(paths, settings, view);
     crawl(run, server.url("/"));
-    EXPECT_EQ(fetched(server), (std::vector<std::string>{"/", "/a.html"}));
+    EXPECT_EQ(fetched(server), (std::vector<std::string>{"/", "/a.html", "/robots.txt", "/sitemap.xml"}));
     EXPECT_EQ(run.lastRecordCount(), 2);
 }
 
@@ -177,7 +179,7 @@ TEST_F(WebsiteRun, ACrawlThatReachesThePageLimitEndsNormallyAndSaysSo) {
     settings.profile.MaxPageCount = 5;
     RunControl run(paths, settings, view);
     crawl(run, server.url("/"));
-    EXPECT_EQ(server.requests().size(), 5u);
+    EXPECT_EQ(server.requests().size(), 5u + 2); // robots.txt and the sitemap are not pages
     EXPECT_EQ(run.lastRecordCount(), 5);
     EXPECT_TRUE(readFile(paths.indexDataPath).ends_with("fileNum=5;"));
     EXPECT_EQ(view.status(), "Finish");
@@ -216,6 +218,8 @@ TEST_F(WebsiteRun, StopWhileEveryThreadIsBlockedEndsAfterTheThreadsWithOneTraile
         if (path == "/")
             return Server::page(R"(<a href="s1.html"></a><a href="s2.html"></a><a href="s3.html"></a>
                                    <a href="s4.html"></a><a href="s5.html"></a>)");
+        if (path == "/robots.txt" || path == "/sitemap.xml")
+            return Server::status(404);
         return Server::of(Server::Reply::Stall);
     });
     settings.profile.UseThreadNum = 3;
@@ -224,13 +228,14 @@ TEST_F(WebsiteRun, StopWhileEveryThreadIsBlockedEndsAfterTheThreadsWithOneTraile
     spider.stallTimeoutSeconds = 3600;
     run.setCrawlTiming(spider, 5);
     ASSERT_TRUE(run.IndexWebsite(server.url("/")));
-    waitHandlingEvents([&] { return server.requests().size() >= 4; }); // the root and three stalled pages
+    // robots.txt, the root, the sitemap and three stalled pages
+    waitHandlingEvents([&] { return server.requests().size() >= 6; });
     EXPECT_EQ(run.crawl()->threadCount(), 3);
     run.Stop();
     EXPECT_TRUE(view.goEnabled());
     run.waitForJob();
 
-    EXPECT_EQ(server.requests().size(), 4u) << "nothing is dispatched after Stop";
+    EXPECT_EQ(server.requests().size(), 6u) << "nothing is dispatched after Stop";
     EXPECT_EQ(readFile(paths.indexDataPath), R"(arrFiles=new Array();arrFiles[0]=new Array(")" +
                                                  server.url("/") + R"(","NO TITLE","","","","");fileNum=1;)");
     EXPECT_EQ(view.status(), "Finish");
@@ -345,3 +350,137 @@ TEST_F(WebsiteRun, AFailedCrawlKeepsThePreviousDatabaseRows) {
 }
 
 } // namespace
+
+namespace {
+
+// A site with a robots.txt of its own; everything else as kSite serves it.
+Server::Reply serveWithRobots(const std::string& path, const std::string& robots) {
+    if (path == "/robots.txt")
+        return Server::page(robots, "text/plain");
+    return serveSite(path);
+}
+
+} // namespace
+
+TEST_F(WebsiteRun, RobotsTxtKeepsTheCrawlOffDisallowedPagesAndTheEndSaysHowMany) {
+    Server server([](const std::string& path) {
+        return serveWithRobots(path, "User-agent: *\nDisallow: /site/sub/\nDisallow: /site/b.html$\n");
+    });
+    RunControl run(paths, settings, view);
+    crawl(run, server.url("/site/"));
+
+    EXPECT_EQ(fetched(server),
+              (std::vector<std::string>{"/robots.txt", "/site/", "/site/a.html", "/site/excluded.html",
+                                        "/site/missing.html", "/sitemap.xml"}));
+    EXPECT_EQ(server.requests().front(), "/robots.txt"); // before the first page
+    const std::vector<std::string> notes = run.crawl()->endNotes();
+    EXPECT_EQ(notes, (std::vector<std::string>{"2 addresses were excluded by robots.txt.",
+                                               "1 address could not be fetched: 1 HTTP status 404."}));
+    EXPECT_EQ(view.connection, "2 excluded by robots.txt; 1 not fetched");
+    std::vector<std::string> details = run.crawl()->endDetails();
+    std::sort(details.begin(), details.end());
+    EXPECT_EQ(details, (std::vector<std::string>{"Excluded\t" + server.url("/site/b.html") + "\trobots.txt",
+                                                 "Excluded\t" + server.url("/site/sub/") + "\trobots.txt",
+                                                 "Failed\t" + server.url("/site/missing.html") +
+                                                     "\tHTTP status 404"}));
+    int excludedRows = 0;
+    for (const RecordingView::Row& row : view.rows())
+        excludedRows += row.status == "Excluded" ? 1 : 0;
+    EXPECT_EQ(excludedRows, 2);
+}
+
+TEST_F(WebsiteRun, AMissingRobotsTxtAllowsAllAndAFailingOneNothingUnlessIgnored) {
+    int robotsAsked = 0;
+    Server server([&robotsAsked](const std::string& path) {
+        if (path == "/robots.txt")
+            return ++robotsAsked, Server::status(503);
+        return serveSite(path);
+    });
+    Server missing([](const std::string& path) {
+        return path == "/robots.txt" ? Server::status(404) : serveSite(path);
+    });
+
+    RunControl failing(paths, settings, view);
+    crawl(failing, server.url("/site/"));
+    EXPECT_EQ(fetched(server), std::vector<std::string>(3, "/robots.txt")); // asked again, then given up
+    ASSERT_EQ(view.messages().size(), 1u);
+    EXPECT_NE(view.messages()[0].find("robots.txt could not be fetched: HTTP status 503"), std::string::npos)
+        << view.messages()[0];
+
+    CrawlView shown;
+    RunControl open(paths, settings, shown);
+    crawl(open, missing.url("/site/"), &shown);
+    EXPECT_EQ(open.lastRecordCount(), 7);
+
+    settings.profile.IgnoreRobotsTxt = 1;
+    CrawlView ignoring;
+    RunControl ignored(paths, settings, ignoring);
+    crawl(ignored, server.url("/site/"), &ignoring);
+    EXPECT_EQ(ignored.lastRecordCount(), 7);
+    EXPECT_EQ(robotsAsked, 3);
+}
+
+TEST_F(WebsiteRun, SitemapsAddPagesNoLinkLeadsToAndNofollowLinksAreLeft) {
+    const std::string child = R"(<urlset xmlns="http://www.sitemaps.org/schemas/sitemap/0.9">
+        <url><loc>URL/site/only-in-map.html</loc></url><url><loc>URL/elsewhere.html</loc></url>
+        <url><loc>URL/site/image.gif</loc></url></urlset>)";
+    std::string port;
+    Server server([&](const std::string& path) {
+        const std::string root = "http://127.0.0.1:" + port;
+        if (path == "/robots.txt")
+            return Server::page("Sitemap: " + root + "/maps/index.xml\n", "text/plain");
+        if (path == "/maps/index.xml")
+            return Server::page("<sitemapindex><sitemap><loc>" + root +
+                                    "/maps/child.xml.gz</loc></sitemap></sitemapindex>",
+                                "application/xml");
+        if (path == "/maps/child.xml.gz") {
+            std::string xml = child;
+            for (size_t at = xml.find("URL"); at != std::string::npos; at = xml.find("URL", at))
+                xml.replace(at, 3, root);
+            return Server::page(testsupport::gzipOf(xml), "application/gzip");
+        }
+        if (path == "/site/")
+            return Server::page(R"(<title>Home</title><a href="nf.html" rel="nofollow">no</a>)");
+        if (path == "/site/only-in-map.html")
+            return Server::page("<title>Mapped</title>");
+        return Server::status(404);
+    });
+    port = std::to_string(server.port());
+    RunControl run(paths, settings, view);
+    crawl(run, server.url("/site/"));
+    EXPECT_EQ(fetched(server),
+              (std::vector<std::string>{"/maps/child.xml.gz", "/maps/index.xml", "/robots.txt", "/site/",
+                                        "/site/only-in-map.html", "/sitemap.xml"}));
+    EXPECT_EQ(run.lastRecordCount(), 2);
+}
+
+TEST_F(WebsiteRun, PagesInAnyCharacterSetAreIndexedAsUtf8) {
+    const std::string utf16 = [] {
+        std::string bytes("\xFE\xFF", 2); // big-endian, under a header that says otherwise
+        for (const char16_t unit : std::u16string(u"<title>\u00DCber</title>"))
+            bytes += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+        return bytes;
+    }();
+    const std::map<std::string, Server::Reply> pages = {
+        {"/", Server::page(R"(<a href="a.html"></a><a href="b.html"></a><a href="c.html"></a>
+            <a href="d.html"></a><a href="e.html"></a><a href="f.html"></a>)")},
+        {"/a.html", Server::page("<title>caf\xE9</title>")}, // no name: the Windows-1252 fallback
+        {"/b.html", Server::page("<title>\xA3\xF3"
+                                 "d\xBC</title>",
+                                 "text/html; charset=ISO-8859-2")},
+        {"/c.html", Server::page("<meta charset=shift_jis><title>\x93\xFA\x96\x7B</title>")},
+        {"/d.html", Server::page("<title>\xD6\xD0\xCE\xC4</title>", "text/html; charset=GBK")},
+        {"/e.html", Server::page("<title>\xC7\xD1\xB1\xB9</title>", "text/html; charset=EUC-KR")},
+        {"/f.html", Server::page(utf16, "text/html; charset=iso-8859-1")},
+    };
+    Server server([&pages](const std::string& path) {
+        const auto page = pages.find(path);
+        return page == pages.end() ? Server::status(404) : page->second;
+    });
+    RunControl run(paths, settings, view);
+    crawl(run, server.url("/"));
+    const std::string index = readFile(paths.indexDataPath);
+    for (const char* title :
+         {"caf\u00E9", "\u0141\u00F3d\u017A", "\u65E5\u672C", "\u4E2D\u6587", "\uD55C\uAD6D", "\u00DCber"})
+        EXPECT_NE(index.find(std::string("\"") + title + "\""), std::string::npos) << title;
+}

@@ -25,6 +25,8 @@ const char* reason(int status) {
         return "Found";
     case 404:
         return "Not Found";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Status";
     }
@@ -71,6 +73,11 @@ std::vector<std::string> LoopbackServer::requests() const {
 std::vector<std::string> LoopbackServer::agents() const {
     std::lock_guard lock(m_mutex);
     return m_agents;
+}
+
+std::vector<std::string> LoopbackServer::acceptedEncodings() const {
+    std::lock_guard lock(m_mutex);
+    return m_encodings;
 }
 
 LoopbackServer::Reply LoopbackServer::page(std::string body, std::string contentType) {
@@ -140,6 +147,7 @@ void LoopbackServer::serve(int socket) {
         std::lock_guard lock(m_mutex);
         m_requests.push_back(path);
         m_agents.push_back(headerValue(request, "User-Agent"));
+        m_encodings.push_back(headerValue(request, "Accept-Encoding"));
     }
     const Reply reply = m_handler(path);
     if (reply.kind == Reply::Drop)
@@ -157,6 +165,7 @@ void LoopbackServer::serve(int socket) {
         head += "Content-Type: " + reply.contentType + "\r\n";
     if (!reply.location.empty())
         head += "Location: " + reply.location + "\r\n";
+    head += reply.headers;
     if (reply.kind == Reply::CutBody)
         head += "Content-Length: " + std::to_string(reply.body.size() * 2) + "\r\n";
     else if (reply.kind != Reply::Endless)

@@ -19,6 +19,7 @@ public:
         std::string contentType = "text/html";
         std::string body;
         std::string location; // a redirect's target
+        std::string headers;  // further header lines, each ending in CR LF ("Content-Encoding: gzip\r\n")
         int byteDelayMs = 20; // Slow: the pause after each byte
     };
     using Handler = std::function<Reply(const std::string& path)>;
@@ -28,9 +29,10 @@ public:
 
     int port() const { return m_port; }
     std::string url(const std::string& path = "/") const;
-    // The request paths received so far, in order, and the agent string of each.
+    // The request paths received so far, in order, and the agent string and Accept-Encoding of each.
     std::vector<std::string> requests() const;
     std::vector<std::string> agents() const;
+    std::vector<std::string> acceptedEncodings() const;
 
     static Reply page(std::string body, std::string contentType = "text/html");
     static Reply status(int code);
@@ -51,4 +53,5 @@ private:
     std::vector<std::thread> m_connections;
     std::vector<std::string> m_requests;
     std::vector<std::string> m_agents;
+    std::vector<std::string> m_encodings;
 };
