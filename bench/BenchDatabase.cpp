@@ -1,5 +1,6 @@
 // A whole indexing run of 8,000 pages into the index database, against the same run writing the script file.
 #include "app/MessageService.h"
+#include "engines/EngineRegistry.h"
 #include "platform/TextFile.h"
 #include "store/IndexDatabase.h"
 
@@ -73,7 +74,7 @@ void BM_AspRun(benchmark::State& state) {
     IndexDatabase database(folder.folder() + "/IndexData.mdb", messages);
     for (auto _ : state) {
         // Every run after the first also deletes the rows of the run before, as a real run does.
-        database.ConnectDatabase(1, 0);
+        database.ConnectDatabase(EngineRegistry::ForScriptType(1).runStores(), 0);
         database.DeleteAllRecords();
         for (int i = 0; i < kPages; ++i) {
             const Page page = pageOf(i);
