@@ -276,12 +276,17 @@ TitleReading ReadTitle(std::string_view foldedTitle, const std::set<std::string>
         for (std::string_view piece : pieces) {
             if (shared.count(joinedWords(piece)))
                 continue;
-            kept += (keptCount++ ? " - " : "") + std::string(piece);
+            if (keptCount++ > 0)
+                kept += " - ";
+            kept += piece;
         }
         if (keptCount > 0 && keptCount < pieces.size())
             reading.topic = kept;
     }
-    reading.parts = "\n" + joinedWords(reading.topic) + "\n";
+    // Built a character at a time: GCC 12's release build mistakes a copied "\n" for an overlapping copy.
+    reading.parts.assign(1, '\n');
+    reading.parts += joinedWords(reading.topic);
+    reading.parts += '\n';
     const std::vector<std::string_view> topicPieces = titlePieces(reading.topic);
     if (topicPieces.size() > 1) {
         for (std::string_view piece : topicPieces)

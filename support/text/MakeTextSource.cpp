@@ -98,8 +98,14 @@ unsigned long codeOf(const std::string& word, int base) {
 }
 
 std::string hex(unsigned long code, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*lX", digits, code);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[code % 16]);
+        code /= 16;
+    } while (code != 0);
+    if (text.size() < static_cast<std::size_t>(digits))
+        text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
     return text;
 }
 
