@@ -21,6 +21,18 @@ constexpr int kBusyTimeoutMs = 3000;
     throw DatabaseError(SQLITE_MISUSE, text);
 }
 
+// Waits until the file or folder is on the disk; false, with errno set, when it could not be.
+bool syncPath(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int syncError = errno;
+    ::close(fd);
+    errno = syncError;
+    return synced;
+}
+
 // Leaves a cached statement reset and unbound however its use ends, so no read stays open across a COMMIT.
 class StatementUse {
 public:
@@ -82,6 +94,17 @@ void Connection::open(const std::string& path) {
     }
 }
 
+void Connection::create(const std::string& path) {
+    if (m_db)
+        misuse("the connection is already open");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw DatabaseError(SQLITE_CANTOPEN, std::strerror(errno));
+    ::close(fd);
+    // SQLite takes an empty file for an empty database.
+    open(path);
+}
+
 void Connection::close() {
     if (!m_db)
         return;
@@ -99,12 +122,27 @@ void Connection::commitTrans() {
 void Connection::setUnsynced() {
     execute("PRAGMA synchronous=OFF");
 }
-void Connection::syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+void Connection::setUnjournaled() {
+    execute("PRAGMA journal_mode=OFF");
+}
+void Connection::replaceFile(const std::string& source, const std::string& target) {
+    if (!syncPath(source))
+        throw DatabaseError(SQLITE_IOERR_FSYNC, std::strerror(errno));
+    Connection held;
+    held.open(target);
+    // Also waits out readers: there is no lock that keeps writers out and lets readers in.
+    held.execute("BEGIN EXCLUSIVE");
+    struct stat before {};
+    if (::stat(target.c_str(), &before) == 0)
+        ::chmod(source.c_str(), before.st_mode & 07777);
+    std::error_code error;
+    const std::filesystem::path targetPath(target);
+    std::filesystem::rename(source, targetPath, error);
+    if (error)
+        throw DatabaseError(SQLITE_IOERR, error.message());
+    // The rename itself lasts only once the folder is on the disk; a folder that cannot be synced loses
+    // nothing but that.
+    syncPath(targetPath.parent_path().empty() ? "." : targetPath.parent_path().string());
 }
 bool Connection::fileHasTable(const std::string& path, const std::string& table) {
     sqlite3* db = nullptr;

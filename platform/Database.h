@@ -38,6 +38,9 @@ public:
     // Opens an existing database file for reading and writing; a missing file is an error, never created.
     // A file that is not a database fails here rather than at its first use.
     void open(const std::string& path);
+    // Makes a new, empty database file and opens it. Whatever already stands at the path, a symbolic link
+    // included, makes it fail: nothing is ever written into another file through this name.
+    void create(const std::string& path);
     State state() const { return m_db ? State::Open : State::Closed; }
     // Closes the file; a transaction still open is rolled back. Harmless when already closed.
     void close();
@@ -47,12 +50,17 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
-    // Commits stop waiting for the disk. A killed process still leaves a consistent file (the journal
-    // is written before the database); only a system crash may lose the last commits. Outside a
-    // transaction only.
+    // Commits stop waiting for the disk. Outside a transaction only.
     void setUnsynced();
-    // Waits until a closed database file is on the disk.
-    static void syncFile(const std::string& path);
+    // No rollback journal: for a file that is thrown away unless it was completed, so nothing written to it
+    // ever needs undoing. A rollback, or a failed write, leaves the file in no state worth keeping. Before
+    // the first write only.
+    void setUnjournaled();
+    // Puts the closed database file `source` in place of the database file `target` in one rename, once it
+    // is on the disk, so a reader opens one or the other whole. `source` takes the permissions `target`
+    // had. Waits for an exclusive lock on `target` first (a busy call's wait, then fails): a journal that a
+    // writer of `target` leaves beside it would otherwise be played back into `source` by the next opener.
+    static void replaceFile(const std::string& source, const std::string& target);
     // True when the file is an SQLite database holding the table. The file is only read, never written:
     // a journal left beside it is not rolled back, and nothing is created beside it.
     static bool fileHasTable(const std::string& path, const std::string& table);

@@ -5,11 +5,17 @@
 #include "store/WordIndex.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 constexpr const char* kTable = "IndexData";
+// The table and whatever is made on it (indexes, triggers), as the empty database gives them.
+constexpr const char* kTableSchema =
+    "SELECT sql FROM sqlite_master WHERE tbl_name = 'IndexData' COLLATE NOCASE "
+    "AND sql IS NOT NULL ORDER BY type <> 'table', rowid";
 
 constexpr const char* kConnectError = "Connect to database error!\nError info:%s";
 constexpr const char* kDeleteError = "Delete record from database failure!\nError info:%s";
@@ -51,13 +57,21 @@ void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::str
         recordset.setField(column, withoutNul(value));
 }
 
+// Read from the index, which was made from the empty database; a missing file or one that is no database
+// fails here, and is left as it was.
+std::vector<Connection::TextRow> tableSchema(const std::string& databasePath) {
+    Connection index;
+    index.open(databasePath);
+    return index.textRows(kTableSchema);
+}
+
 } // namespace
 
 IndexDatabase::IndexDatabase(std::string databasePath, MessageService& messages)
     : m_databasePath(std::move(databasePath)), m_messages(messages),
       m_connection(std::make_unique<Connection>()), m_recordset(std::make_unique<Recordset>()) {}
 
-// A run whose end never came leaves the rows of the run before: its own are rolled back.
+// A run whose end never came leaves the index of the run before: its own file is dropped.
 IndexDatabase::~IndexDatabase() {
     release(false);
 }
@@ -65,6 +79,7 @@ IndexDatabase::~IndexDatabase() {
 bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
                                     int /*databaseType: Access is the only kind*/) {
     release(false);
+    removeRunFile(); // what a killed run left
     m_stores = stores;
     m_runFailed = false;
     if (writesNoDatabase())
@@ -72,19 +87,26 @@ bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
     m_connection = std::make_unique<Connection>();
     m_recordset = std::make_unique<Recordset>();
     try {
-        m_connection->open(m_databasePath);
-        // The run's writes are not synced one by one; closing the run syncs the file once.
+        // The run writes a new file beside the index, which takes the index's place only when the run has
+        // ended well: the previous index stays whole through any failure or kill, and a reader never sees
+        // half a run.
+        const std::vector<Connection::TextRow> schema = tableSchema(m_databasePath);
+        m_connection->create(runFilePath());
+        // Until it is complete the file is worth nothing, so nothing in it needs undoing or syncing write
+        // by write; putting it in place syncs it once.
+        m_connection->setUnjournaled();
         m_connection->setUnsynced();
-        // The whole run is one transaction: the previous rows stay until the run has ended, and the
-        // snapshot taken inside it means nothing can change the table under the cursor.
+        for (const Connection::TextRow& statement : schema)
+            m_connection->executeScript(statement.at(0).value_or(""));
+        // One transaction for the whole run, so rows are written to the file in large batches.
         m_connection->beginTrans();
         if (m_connectHook)
             m_connectHook(*m_connection);
         m_recordset->open(*m_connection, kTable);
     } catch (const DatabaseError& error) {
-        // Closing rolls back and drops the write lock, so a failed start leaves the file as it was.
         m_recordset->close();
         m_connection->close();
+        removeRunFile();
         report(kConnectError, error.what());
         return false;
     }
@@ -161,20 +183,30 @@ bool IndexDatabase::release(bool commit) {
         if (commit && !m_runFailed && !m_connection->inTransaction())
             throw DatabaseError(0, kRolledBack);
         if (commit && !m_runFailed) {
-            // Inside the run's transaction: a run that fails here leaves the previous index whole.
+            // In the run's file: a run that fails here leaves the previous index whole.
             if (m_stores.searchTables)
                 WordIndex::Write(*m_connection);
             m_connection->commitTrans();
+            m_connection->close();
+            Connection::replaceFile(runFilePath(), m_databasePath);
             committed = true;
         }
     } catch (const DatabaseError& error) {
         // The run's rows are gone and the previous ones stay; the user was told they were stored.
         report(kAddError, error.what());
     }
-    // Closing rolls back whatever is still pending.
     m_connection->close();
-    Connection::syncFile(m_databasePath);
+    removeRunFile(); // gone already once it is the index
     return committed;
+}
+
+std::string IndexDatabase::runFilePath() const {
+    return m_databasePath + ".new";
+}
+
+void IndexDatabase::removeRunFile() const {
+    std::error_code error;
+    std::filesystem::remove(runFilePath(), error);
 }
 
 void IndexDatabase::report(const char* format, const std::string& errorText) {

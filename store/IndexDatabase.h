@@ -25,24 +25,27 @@ public:
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,
                    const std::string& keywords, const std::string& description,
                    const std::string& linkDescription);
-    // Commits the run and closes; leaves IndexData.mdb as one self-contained file. False when the run
-    // met any database error, or the commit failed: the rows of the run before are kept.
+    // Completes the run's file and puts it in place of IndexData.mdb, one self-contained file. False when
+    // the run met any database error, or its end failed: the index of the run before is kept.
     bool CloseDatabase(int databaseType);
-    // Ends a run that failed as a whole: its rows are rolled back and the previous ones stay.
+    // Ends a run that failed as a whole: its file is dropped and the previous index stays.
     void AbandonRun();
 
     // True when the database at the path holds the word index the server-side pages answer from; a file
     // written before there was one holds the rows alone.
     static bool HasWordIndex(const std::string& databasePath);
 
-    // Tests reach a run's connection through this, called once its transaction has begun, to make the
-    // database fail as a full disk would.
+    // Tests reach the connection to a run's file through this, called once its transaction has begun, to
+    // make the database fail as a full disk would.
     void setConnectHook(std::function<void(Connection&)> hook) { m_connectHook = std::move(hook); }
 
 private:
     bool writesNoDatabase() const { return !m_stores.database; }
-    // Closes the recordset and the connection, committing the run when asked (a failure is reported) and
-    // rolling it back otherwise. False when the commit failed.
+    // The file a run writes, beside IndexData.mdb.
+    std::string runFilePath() const;
+    void removeRunFile() const;
+    // Closes the recordset and the connection, putting the run's file in place when asked (a failure is
+    // reported) and dropping it otherwise. False when that failed.
     bool release(bool commit);
     void report(const char* format, const std::string& errorText);
     // The run has met a database error: nothing more is written, and its end keeps the previous rows.

@@ -9,7 +9,7 @@ class IndexDatabase;
 struct ProfileSettings;
 
 // Writes index records where the run keeps them: a record line of the run's new data file and a database
-// row in the run's transaction.
+// row in the run's new database file.
 class RecordWriter {
 public:
     RecordWriter(const ProfileSettings& profile, const IndexStores& stores, std::string indexDataPath,

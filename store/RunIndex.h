@@ -32,11 +32,12 @@ struct RunContext {
 };
 
 // Where an indexing run keeps its index until it has ended: the data file is written beside the previous
-// one and the database's new rows stay inside the run's transaction. Only a run that ends with its trailer
-// replaces the previous index; until then, and after any failure, the previous index stays as it was.
+// one, and the database's new rows in a new database file beside the previous one. Only a run that ends with
+// its trailer replaces the previous index; until then, and after any failure, the previous index stays as it
+// was.
 
-// Begins the run's index: a pending data file left by a killed run is removed, the database is emptied
-// within the run's transaction, the header starts the new data file. A failure when the header could not
+// Begins the run's index: a pending data file left by a killed run is removed, the run's new database
+// file is emptied, the header starts the new data file. A failure when the header could not
 // be written.
 Result<> BeginRunIndex(const IndexStores& stores, const std::string& indexDataPath, IndexDatabase& database);
 

@@ -760,8 +760,8 @@ TEST_F(SearchFileGeneratorTest, ProgramFolderAsOutputKeepsTheSupportFiles) {
     EXPECT_TRUE(fs::exists(program.indexDataPath()));
 }
 
-// A run killed midway leaves its half-written pages in the database file and the pages they replaced in
-// the journal beside it: make publishes the index as last committed, whole.
+// A run killed midway leaves its half-written pages in a file beside the index: make publishes the index
+// as the run before left it, whole.
 TEST_F(SearchFileGeneratorTest, ADatabaseLeftHalfWrittenByAKilledRunIsPublishedWhole) {
     profile.ScriptType = ScriptTypes::Asp;
     testsupport::RecordingMessages runMessages;
@@ -783,12 +783,13 @@ TEST_F(SearchFileGeneratorTest, ADatabaseLeftHalfWrittenByAKilledRunIsPublishedW
                     run.DeleteAllRecords());
         // More than SQLite's page cache holds, so pages reach the file before the commit.
         addPages(run, 1500, std::string(4000, 'n'));
-        for (const char* name : {"IndexData.mdb", "IndexData.mdb-journal"})
+        for (const char* name : {"IndexData.mdb", "IndexData.mdb.new"})
             fs::copy_file(program.path() / name, killed.path() / name);
     }
-    for (const char* name : {"IndexData.mdb", "IndexData.mdb-journal"})
+    for (const char* name : {"IndexData.mdb", "IndexData.mdb.new"})
         fs::copy_file(killed.path() / name, program.path() / name, fs::copy_options::overwrite_existing);
-    ASSERT_NE(testsupport::readFile(program.databasePath()), committed) << "no page reached the file";
+    ASSERT_GT(fs::file_size(program.str("IndexData.mdb.new")), committed.size())
+        << "no page reached the file";
 
     ASSERT_TRUE(generate()) << messageList();
     const std::string published = output.str("IndexData.mdb");

@@ -297,7 +297,7 @@ TEST_F(IndexDatabaseTest, DatabaseOfAKilledRunStillOpens) {
     for (const int upTo : {500, 2500}) {
         for (; added < upTo; ++added)
             ASSERT_TRUE(database.AddRecord(added, fileName("new", added), "T", "text", "", "", ""));
-        ASSERT_TRUE(fs::exists(folder.str("IndexData.mdb-journal"))) << "no transaction pending";
+        ASSERT_TRUE(fs::exists(folder.str("IndexData.mdb.new"))) << "no run pending";
         TempDir copy;
         // The files as a killed process leaves them: the database and any journal beside it.
         for (const auto& entry : fs::directory_iterator(folder.path()))
@@ -389,6 +389,56 @@ TEST_F(IndexDatabaseTest, AFullDiskFailsTheWholeRunAndKeepsThePreviousIndex) {
     EXPECT_EQ(rows().size(), 10u);
     EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
     EXPECT_EQ(queryRows(folder.databasePath(), searchText), searchRows);
+}
+
+TEST_F(IndexDatabaseTest, AFullDiskAtTheEndKeepsThePreviousIndexAndLeavesNoFileBehind) {
+    runOf("old", 10);
+    const std::string searchText = "SELECT Word, Field, Records FROM SearchWords JOIN SearchPostings USING "
+                                   "(WordID) ORDER BY Word, Field";
+    const auto searchRows = queryRows(folder.databasePath(), searchText);
+    ASSERT_FALSE(searchRows.empty());
+    // Room for the rows, not for the word index made from them when the run ends.
+    database.setConnectHook([](Connection& connection) {
+        const auto pages = connection.textRows("PRAGMA page_count");
+        connection.executeScript("PRAGMA max_page_count = " +
+                                 std::to_string(std::stoll(*pages.at(0).at(0)) + 40));
+    });
+    ASSERT_TRUE(startRun(database));
+    for (int i = 0; i < 40; ++i) {
+        std::string words; // each word its own, so the word index takes as much room as the text
+        for (int w = 0; words.size() < 3000; ++w)
+            words += "w" + std::to_string(i) + "x" + std::to_string(w) + " ";
+        ASSERT_TRUE(database.AddRecord(i, fileName("new", i), "T", words, "", "", ""));
+    }
+    EXPECT_FALSE(database.CloseDatabase(kAccess));
+    EXPECT_EQ(
+        messages.messages(),
+        std::vector<std::string>{"Add record to database failure!\nError info:database or disk is full"});
+    EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
+    EXPECT_EQ(rows().size(), 10u);
+    EXPECT_EQ(queryRows(folder.databasePath(), searchText), searchRows);
+    EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"IndexData.mdb"});
+}
+
+// The file a killed run left may be anything by now, a link planted at its name included; the next run
+// makes its own file and writes nothing through the link.
+TEST_F(IndexDatabaseTest, ARunRemovesWhatStandsAtItsFileNameAndWritesNothingThroughIt) {
+    folder.write("elsewhere.mdb", "someone else's file");
+    fs::create_symlink(folder.str("elsewhere.mdb"), folder.str("IndexData.mdb.new"));
+    runOf("run", 3);
+    EXPECT_EQ(testsupport::readFile(folder.str("elsewhere.mdb")), "someone else's file");
+    EXPECT_EQ(filesIn(folder.path()), (std::set<std::string>{"IndexData.mdb", "elsewhere.mdb"}));
+    EXPECT_EQ(rows().size(), 3u);
+}
+
+// The web server reads the published copy as the index was readable; the run's new file must not narrow
+// or widen that.
+TEST_F(IndexDatabaseTest, TheIndexKeepsItsPermissionsAcrossARun) {
+    fs::permissions(folder.databasePath(),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    runOf("run", 3);
+    EXPECT_EQ(fs::status(folder.databasePath()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 // SQLite may end the transaction by itself after such an error; the records that follow must not be
