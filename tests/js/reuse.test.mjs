@@ -156,6 +156,44 @@ test("the search agrees with the plain ranking, whatever it kept", () => {
     }
 });
 
+test("a search while the index is prepared finds what the prepared index finds", () => {
+    // Besides the words above: references beside and inside words, ones that
+    // decode to letters, one that NFC joins to the letter before it, a NUL.
+    const words = WORDS.concat(["x&rarr;oak", "&#x4F;AK", "R&amp;D", "&lt;&gt;", "na&iuml;ve", "OAK\u0000oak",
+        "e&#x301;t&eacute;", "&rarr;rarr", "Rarr&rarr;", "&#65;&#82;&#82;"]);
+    const random = generator(20260302);
+    const pick = (n) => Array.from({ length: n }, () => words[Math.floor(random() * words.length)]).join(" ");
+    const site = Array.from({ length: 60 }, (_, i) => ({
+        link: `p${i}.htm`, title: pick(1 + (i % 3)), text: pick(i % 25), keywords: i % 4 ? "" : pick(2), description: pick(i % 3)
+    }));
+    const ctx = loadEngine({}, site);
+    const F = ctx.Findlark;
+    const ready = new F.Index(ctx.arrFiles, ctx.fileNum);
+    for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) while (!ready.prepareWords(field, 5));
+    const queries = ["oak", "rarr", "r&d", "rr", "d", "<>", "ak", "naïve", "été", "x oak", "lt", "amp", "é", "ar", "oak oak",
+        "&", "→", "arr rarr", "e", "caf", "na"];
+    // Nothing prepared yet; some of each field folded; some word indexes done.
+    const states = [() => {}, (index) => {
+        for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) index.prepare(field, 7 * field);
+    }, (index) => {
+        while (!index.prepareWords(F.TITLE, 9));
+        index.prepareWords(F.TEXT, 31);
+    }];
+    for (const [s, state] of states.entries()) {
+        for (const text of queries) {
+            for (const matching of [0, 1, 2]) {
+                for (const strategy of [0, 1, 2, 3]) {
+                    const index = new F.Index(ctx.arrFiles, ctx.fileNum);
+                    state(index);
+                    const query = F.parseQuery(text, matching);
+                    assert.deepEqual(plain(F.search(index, query, strategy)), plain(F.search(ready, query, strategy)),
+                        `${text} m=${matching} s=${strategy} state ${s}`);
+                }
+            }
+        }
+    }
+});
+
 test("kept searches", async (t) => {
     const records = [];
     for (let i = 0; i < 30; i++) records.push({ link: `p${i}.htm`, title: `Page ${i}`, text: "word ".repeat(i + 1) });
@@ -229,14 +267,41 @@ test("the index prepared in slices", async (t) => {
         // U+0130 folds to "i" alone, keeping its place.
         assert.equal(sliced.foldedText(3, a.Findlark.TEXT), "café 3 ix");
     });
-    await t.test("a search in the middle of the preparation finishes it and finds everything", () => {
+    await t.test("a long page is prepared in several steps to the same folded text and words", () => {
+        // References, composition, the dotted I and sigmas at every place
+        // relative to the parts' ends, and a long run without a blank.
+        const unit = "\u03A3\u0391\u03A3 &Sigma;&eacute; e\u0301 &#x301;x \u0130stanbul caf&eacute;&rarr; ";
+        const words = Array.from({ length: 6000 }, (_, k) => `w${k}`).join(" ");
+        const page = unit.repeat(4000) + "x".repeat(70000) + " " + words + " " + unit.repeat(7);
+        const ctx = loadEngine({}, [{ link: "long.htm", title: "Long", text: page }, { link: "b.htm", text: "w17 w17" }]);
+        const F = ctx.Findlark;
+        const index = new F.Index(ctx.arrFiles, ctx.fileNum);
+        // Each step folds a part of the page, or adds a bounded number of
+        // its words to the index.
+        assert.equal(index.prepareWords(F.TEXT, 1), false);
+        assert.equal(index.corpora[F.TEXT].length, 0, "the page was folded in one step");
+        let most = 0;
+        for (;;) {
+            const known = index.wordIndexes[F.TEXT] ? index.wordIndexes[F.TEXT].words.length : 0;
+            const done = index.prepareWords(F.TEXT, 1);
+            most = Math.max(most, index.wordIndexes[F.TEXT] ? index.wordIndexes[F.TEXT].words.length - known : 0);
+            if (done) break;
+        }
+        assert.ok(most > 0 && most <= 256, `${most} words in one step`);
+        assert.equal(index.corpora[F.TEXT][0], F.foldedText(page));
+        const words17 = index.wordIndexes[F.TEXT].find("w17", index.length);
+        // w17 itself, and w170 ... w179, w1700 ... w1799.
+        assert.deepEqual(plain(words17), { records: [0, 1], kinds: [[1, 110, 0], [2, 0, 0]] });
+        assert.deepEqual(plain(index.wordIndexes[F.TEXT].find("w5999", index.length)), { records: [0], kinds: [[1, 0, 0]] });
+    });
+    await t.test("a search in the middle of the preparation finds everything and leaves the rest to it", () => {
         const ctx = loadEngine({}, records);
         const F = ctx.Findlark;
         const index = F.indexFor(ctx.arrFiles, ctx.fileNum);
         index.prepare(F.TEXT, 10);
         assert.equal(index.corpora[F.TEXT].length, 10);
         assert.equal(found(ctx, q("café")).length, 70);
-        assert.equal(index.corpora[F.TEXT].length, 70);
+        assert.equal(index.corpora[F.TEXT].length, 10);
         assert.equal(found(ctx, q("é2")).length, 11, "T&Eacute;2 and T&Eacute;20 ... 29");
     });
     await t.test("a search within some records looks at those only", () => {

@@ -13,6 +13,14 @@
         return s.indexOf("\u0000") < 0 ? s : s.replace(NUL, " ");
     }
 
+    // A field of ASCII characters without NUL folds to its lower case but
+    // for its references; most fields of most sites are such. A search
+    // reads them as they are until they are folded.
+    var NOT_ASCII = /[^\u0001-\u007F]/;
+    var ASCII_ONLY = /^[\u0000-\u007F]*$/;
+    var NO_REFERENCES = { references: [], values: "" };
+    var REGEXP_SPECIAL = /[\\^$.*+?()[\]{}|\/-]/g;
+
     // Scans and searches kept for reuse (paging, Back, a word searched
     // again), newest first; counted in entries.
     var SCAN_CACHE_SIZE = 48;
@@ -48,10 +56,12 @@
 
     // Wraps arrFiles. A large site's index holds tens of megabytes of text,
     // which must be decoded and case-folded before it can be searched; that
-    // is done once per field, the first time a query needs it (or earlier,
-    // step by step, see prepare), and kept: one folded string per record.
-    // A search then looks through the records one by one, which lets it skip
-    // every record an earlier word has already ruled out.
+    // is done once per field, step by step while the page is idle (see
+    // prepare), and kept: one folded string per record. A search that comes
+    // first reads the records not yet folded as they are, where they are
+    // ASCII, and folds only the others (see rawCounter). A search looks
+    // through the records one by one, which lets it skip every record an
+    // earlier word has already ruled out.
     function Index(records, count) {
         var length = records && typeof records.length === "number" ? records.length : 0;
         // fileNum is missing when indexing was cut short; it can also disagree
@@ -62,7 +72,17 @@
         this.corpora = [];
         this.wordIndexes = [];
         this.shown = [];
-        for (var f = 0; f < FIELD_COUNT; f++) this.shown.push([]);
+        // Per field, what a search reads of each record's field while the
+        // field is not folded yet (see shape), and the folded fields it made
+        // beyond the folded ones.
+        this.shapes = [];
+        this.loose = [];
+        this.parts = [];
+        for (var f = 0; f < FIELD_COUNT; f++) {
+            this.shown.push([]);
+            this.shapes.push([]);
+            this.loose.push([]);
+        }
         this.forget();
     }
 
@@ -92,14 +112,91 @@
     };
 
     // Folds the field of up to `budget` more records, so that a page can do
-    // the work in slices while the visitor types; true once all are done.
+    // the work in slices while the visitor types; true once all are done. A
+    // record longer than FOLD_STEP characters takes a call of its own for
+    // each FOLD_STEP of it.
     Index.prototype.prepare = function (field, budget) {
         var folded = this.corpora[field];
         if (!folded) folded = this.corpora[field] = [];
+        var loose = this.loose[field];
         var end = Math.min(this.length, folded.length + Math.max(1, budget));
-        for (var i = folded.length; i < end; i++) folded.push(F.foldedText(withoutNul(this.raw(i, field))));
+        while (folded.length < end) {
+            var i = folded.length, text = loose[i];
+            if (text === undefined) text = this.foldPart(i, field);
+            else loose[i] = undefined;
+            if (text === null) return false;
+            folded.push(text);
+        }
         return folded.length >= this.length;
     };
+
+    var FOLD_STEP = 32768;
+
+    // Folds the next FOLD_STEP characters or so of the field of record i;
+    // its folded text once that was the last of it, else null. A part ends
+    // after a blank, where no reference, composition or case rule reaches
+    // across, so the parts fold to the same text as the whole.
+    Index.prototype.foldPart = function (i, field) {
+        var part = this.parts[field];
+        if (!part || part.record !== i) {
+            var raw = withoutNul(this.raw(i, field));
+            if (raw.length <= FOLD_STEP) return F.foldedText(raw);
+            part = this.parts[field] = { record: i, raw: raw, at: 0, pieces: [] };
+        }
+        var end = part.raw.length;
+        if (part.at + FOLD_STEP < end) {
+            var blank = part.raw.lastIndexOf(" ", part.at + FOLD_STEP);
+            if (blank >= part.at) end = blank + 1;
+        }
+        part.pieces.push(F.foldedText(part.raw.substring(part.at, end)));
+        part.at = end;
+        if (end < part.raw.length) return null;
+        this.parts[field] = null;
+        return part.pieces.join("");
+    };
+
+    // The folded field of record i as its corpus holds it, or will.
+    Index.prototype.corpusText = function (i, field) {
+        var folded = this.corpora[field];
+        if (folded && i < folded.length) return folded[i];
+        var loose = this.loose[field];
+        var text = loose[i];
+        if (text === undefined) text = loose[i] = F.foldedText(withoutNul(this.raw(i, field)));
+        return text;
+    };
+
+    // How the field of record i not yet folded is read: null where it must
+    // be folded; else { references, values }, its references
+    // (F.foldedReferences) and their values joined, for a field that folds
+    // to its lower case with those replaced by their values. Kept.
+    Index.prototype.shape = function (i, field) {
+        var shape = this.shapes[field][i];
+        if (shape === undefined) {
+            var raw = this.raw(i, field), references = null;
+            if (NOT_ASCII.test(raw)) shape = null;
+            else if (raw.indexOf("&") < 0) shape = NO_REFERENCES;
+            else if ((references = F.foldedReferences(raw)) === null) shape = null;
+            else shape = { references: references, values: valuesOf(references) };
+            this.shapes[field][i] = shape;
+        }
+        return shape;
+    };
+
+    function valuesOf(references) {
+        var values = [];
+        for (var k = 0; k < references.length; k++) values.push(references[k][2]);
+        return values.join("");
+    }
+
+    // Whether a value of the references holds a character of the needle, so
+    // that a match could take in a reference.
+    function meets(shape, needle) {
+        if (shape.values === "") return false;
+        for (var k = 0; k < needle.length; k++) {
+            if (shape.values.indexOf(needle.charAt(k)) >= 0) return true;
+        }
+        return false;
+    }
 
     // Takes a field's folded text as already made (a server page reads it
     // from its database), one string per record.
@@ -109,7 +206,7 @@
 
     // The folded field of every record.
     Index.prototype.corpus = function (field) {
-        this.prepare(field, this.length);
+        while (!this.prepare(field, this.length));
         return this.corpora[field];
     };
 
@@ -170,13 +267,42 @@
         return result;
     };
 
+    var NONE = [0, 0, 0];
+
+    // How a matcher is counted in the field of a record not yet folded:
+    // where the field is ASCII, a word is found in it as it is, in any case;
+    // a phrase in the folded field where each of its words is found so.
+    // What is not ASCII cannot be there, and a match that could take in a
+    // reference is looked for in the folded field.
+    function rawCounter(index, field, matcher) {
+        var needles = matcher.words || (matcher.pattern ? [] : [matcher.folded]);
+        var all = needles.join(""), ascii = ASCII_ONLY.test(all), anyCase = [];
+        for (var k = 0; k < needles.length && ascii; k++) {
+            anyCase.push(new RegExp(needles[k].replace(REGEXP_SPECIAL, "\\$&"), matcher.words ? "i" : "gi"));
+        }
+        return function (i) {
+            var shape = index.shape(i, field);
+            if (!needles.length || shape === null || meets(shape, all)) {
+                return F.countKinds(index.corpusText(i, field), matcher);
+            }
+            if (!ascii) return NONE;
+            var raw = index.raw(i, field);
+            if (!matcher.words) return F.countKindsAnyCase(raw, shape.references, matcher, anyCase[0]);
+            for (var k = 0; k < anyCase.length; k++) {
+                if (!anyCase[k].test(raw)) return NONE;
+            }
+            return F.countKinds(index.corpusText(i, field), matcher);
+        };
+    }
+
     Index.prototype.scan = function (field, matcher, within) {
-        var texts = this.corpus(field);
+        var texts = this.corpora[field] || NO_RECORD;
+        var countRaw = texts.length < this.length ? rawCounter(this, field, matcher) : null;
         var records = [], kinds = [];
         var n = within ? within.length : this.length;
         for (var k = 0; k < n; k++) {
             var i = within ? within[k] : k;
-            var found = F.countKinds(texts[i], matcher);
+            var found = i < texts.length ? F.countKinds(texts[i], matcher) : countRaw(i);
             if (found[0] || found[1] || found[2]) {
                 records.push(i);
                 kinds.push(found);
@@ -197,6 +323,7 @@
     // The work of one step of prepareWords, per record of its budget: the
     // characters read for words, and the words joined into the vocabulary.
     var CHARS_PER_RECORD = 2048;
+    var WORD_COST = 8;
     var JOIN_STEP = 256;
 
     function WordIndex() {
@@ -216,26 +343,34 @@
         this.at = 0;
         this.counts = {};
         this.order = [];
+        this.addedWords = -1;
     };
 
     // Reads words of the record from where it was left, up to about `chars`
-    // characters further; true when the record is done.
+    // characters further, then adds them to the index, `chars / WORD_COST`
+    // at a time (a long page can hold tens of thousands of different
+    // words); true when the record is done.
     WordIndex.prototype.readWords = function (record, folded, chars) {
-        var limit = this.at + chars, m;
-        WORD_RUN.lastIndex = this.at;
-        while (WORD_RUN.lastIndex < limit && (m = WORD_RUN.exec(folded)) !== null) {
-            var key = "#" + m[0];
-            if (this.counts[key] === undefined) {
-                this.counts[key] = 0;
-                this.order.push(m[0]);
+        if (this.addedWords < 0) {
+            var limit = this.at + chars, m;
+            WORD_RUN.lastIndex = this.at;
+            while (WORD_RUN.lastIndex < limit && (m = WORD_RUN.exec(folded)) !== null) {
+                var key = "#" + m[0];
+                if (this.counts[key] === undefined) {
+                    this.counts[key] = 0;
+                    this.order.push(m[0]);
+                }
+                this.counts[key]++;
             }
-            this.counts[key]++;
+            if (m !== null && WORD_RUN.lastIndex !== 0 && WORD_RUN.lastIndex < folded.length) {
+                this.at = WORD_RUN.lastIndex;
+                return false;
+            }
+            this.addedWords = 0;
+            return this.readWords(record, folded, chars);
         }
-        if (m !== null && WORD_RUN.lastIndex !== 0 && WORD_RUN.lastIndex < folded.length) {
-            this.at = WORD_RUN.lastIndex;
-            return false;
-        }
-        for (var k = 0; k < this.order.length; k++) {
+        var end = Math.min(this.order.length, this.addedWords + Math.max(1, Math.floor(chars / WORD_COST)));
+        for (var k = this.addedWords; k < end; k++) {
             var word = this.order[k];
             var id = this.ids["#" + word];
             if (id === undefined) {
@@ -245,6 +380,8 @@
             }
             this.postings[id].push(record * 128 + Math.min(this.counts["#" + word], COUNT_CAP));
         }
+        this.addedWords = end;
+        if (end < this.order.length) return false;
         this.startRecord();
         return true;
     };
@@ -414,7 +551,15 @@
 
     // The length of the folded field, which the ranking weighs.
     Index.prototype.foldedLength = function (i, field) {
-        return this.foldedText(i, field).length;
+        var folded = this.corpora[field];
+        if (folded && i < folded.length) return folded[i].length;
+        var shape = this.shape(i, field);
+        if (shape === null) return this.corpusText(i, field).length;
+        var length = this.raw(i, field).length, references = shape.references;
+        for (var k = 0; k < references.length; k++) {
+            length += references[k][2].length - (references[k][1] - references[k][0]);
+        }
+        return length;
     };
 
     // One Index per data array, so that the prepared fields survive between

@@ -448,8 +448,8 @@
     // default strategy, or all of them when the page offers a choice):
     // folded, then indexed by word, then the titles read for the ranking,
     // in slices short enough to keep the page
-    // responsive. A search that comes first folds what it needs itself and
-    // scans; the word index then takes over once it is complete.
+    // responsive. A search that comes first reads the records not yet
+    // folded as they are; the word index takes over once it is complete.
     var SLICE_MS = 12;
     // Records per step: one step must stay short even where a page is
     // hundreds of kilobytes long.
