@@ -184,7 +184,7 @@ bool IndexDatabase::release(bool commit) {
             throw DatabaseError(0, kRolledBack);
         if (commit && !m_runFailed) {
             // In the run's file: a run that fails here leaves the previous index whole.
-            if (m_stores.searchTables)
+            if (m_stores.wordIndex)
                 WordIndex::Write(*m_connection);
             m_connection->commitTrans();
             m_connection->close();

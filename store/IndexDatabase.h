@@ -19,7 +19,7 @@ public:
     ~IndexDatabase();
 
     // Opens the database for a run; what the run writes, given here, holds until the next connect (the word
-    // index only when `stores.searchTables`).
+    // index only when `stores.wordIndex`).
     bool ConnectDatabase(const IndexStores& stores, int databaseType);
     bool DeleteAllRecords();
     bool AddRecord(int number, const std::string& fileName, const std::string& title, const std::string& text,

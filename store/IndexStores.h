@@ -6,5 +6,5 @@
 struct IndexStores {
     bool dataFile = false;
     bool database = false;
-    bool searchTables = false;
+    bool wordIndex = false; // the word index the server-side pages answer from
 };

@@ -15,7 +15,7 @@ public:
     std::string label() const override { return "ASP"; }
     std::string key() const override { return "Asp"; }
 
-    IndexStores runStores() const override { return {.database = true, .searchTables = true}; }
+    IndexStores runStores() const override { return {.database = true, .wordIndex = true}; }
     // A database of an older version holds the rows alone, which the page could only search by reading
     // every one of them.
     bool indexReady(const AppPaths& paths) const override {

@@ -22,9 +22,9 @@ using testsupport::TempDir;
 namespace {
 
 // What runs of the three engines write.
-constexpr IndexStores kAsp{.database = true, .searchTables = true};
+constexpr IndexStores kAsp{.database = true, .wordIndex = true};
 constexpr IndexStores kJavaScript{.dataFile = true};
-constexpr IndexStores kPhp{.database = true, .searchTables = true};
+constexpr IndexStores kPhp{.database = true, .wordIndex = true};
 constexpr int kAccess = 0;
 
 // ID, FileName, Title, Text, Keywords, Description, LinkDescription; NULL as nullopt.
