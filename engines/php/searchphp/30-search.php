@@ -246,10 +246,10 @@ function fl_phrase_atoms($db, $words)
     return $atoms;
 }
 
-// A phrase's occurrences by kind in the text of every record, from where the text's atoms stand
-// (SearchPlaces): record => kinds. Null when the phrase's words hold blanks or punctuation themselves,
-// which only the text can tell.
-function fl_phrase_in_texts($db, $matcher)
+// A phrase's occurrences by kind in the text of every record (of the records $only names, when given),
+// from where the text's atoms stand (SearchPlaces): record => kinds. Null when the phrase's words hold
+// blanks or punctuation themselves, which only the text can tell.
+function fl_phrase_in_texts($db, $matcher, $only = null)
 {
     $words = $matcher['words'];
     foreach ($words as $word) {
@@ -273,7 +273,7 @@ function fl_phrase_in_texts($db, $matcher)
     }
     // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
     $sections = array();
-    $candidates = null;
+    $candidates = $only;
     foreach ($atoms as $k => $byId) {
         $sections[$k] = array();
         foreach ($byId as $id => $atom) {
@@ -547,12 +547,36 @@ function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
     for ($h = 0; $h < $count; $h++) {
         $first[$hits[$h]['rec']] = $rows[$hits[$h]['rec']];
     }
-    $texts = in_array('Text', $fields, true) ? fl_folded_texts($db, $first) : array();
+    // In the text, where the atoms stand tells the places of most pairs; the others are counted in it.
+    $inTexts = array();
+    $counted = array();
+    if (in_array('Text', $fields, true)) {
+        foreach ($pairs as $pair) {
+            $found = fl_phrase_in_texts($db, $pair, $first);
+            if ($found === null) {
+                $counted[] = $pair;
+                continue;
+            }
+            foreach ($found as $record => $kinds) {
+                $p = min($kinds[0] + $kinds[1] + $kinds[2], FL_COUNT_LIMIT);
+                $inTexts[$record] = (isset($inTexts[$record]) ? $inTexts[$record] : 0) + $p;
+            }
+        }
+    }
+    $texts = $counted ? fl_folded_texts($db, $first) : array();
     for ($h = 0; $h < $count; $h++) {
         $record = $hits[$h]['rec'];
         $bonus = 0;
         foreach ($fields as $field) {
-            $text = $field === 'Title' ? $hits[$h]['topic'] : ($field === 'Text' ? $texts[$record] : $rows[$record][$field]);
+            if ($field === 'Text') {
+                $p = isset($inTexts[$record]) ? $inTexts[$record] : 0;
+                foreach ($counted as $pair) {
+                    $p += min(fl_count_all($texts[$record], $pair, FL_COUNT_LIMIT), FL_COUNT_LIMIT);
+                }
+                $bonus += fl_pair_weight($field, $p);
+                continue;
+            }
+            $text = $field === 'Title' ? $hits[$h]['topic'] : $rows[$record][$field];
             $bonus += fl_pair_score($field, $text, $pairs);
         }
         if ($bonus) {
