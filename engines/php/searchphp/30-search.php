@@ -248,8 +248,9 @@ function fl_phrase_atoms($db, $words)
 
 // A phrase's occurrences by kind in the text of every record (of the records $only names, when given),
 // from where the text's atoms stand (SearchPlaces): record => kinds. Null when the phrase's words hold
-// blanks or punctuation themselves, which only the text can tell.
-function fl_phrase_in_texts($db, $matcher, $only = null)
+// blanks or punctuation themselves, which only the text can tell, or when the atoms' places would take
+// longer to read than $budget bytes of text.
+function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
 {
     $words = $matcher['words'];
     foreach ($words as $word) {
@@ -266,9 +267,14 @@ function fl_phrase_in_texts($db, $matcher, $only = null)
     foreach ($atoms as $byId) {
         $ids += $byId;
     }
+    $list = fl_number_list(array_keys($ids));
+    // A byte of places takes about as long to read as a byte of text.
+    if ($budget !== null
+        && (int) fl_rows($db, 'SELECT sum(length(Places)) FROM SearchPlaces WHERE AtomID IN ' . $list, array())[0][0] > $budget) {
+        return null;
+    }
     $places = array();
-    foreach ($db->query('SELECT AtomID, Places FROM SearchPlaces WHERE AtomID IN ' . fl_number_list(array_keys($ids)),
-        PDO::FETCH_NUM) as $row) {
+    foreach ($db->query('SELECT AtomID, Places FROM SearchPlaces WHERE AtomID IN ' . $list, PDO::FETCH_NUM) as $row) {
         $places[(int) $row[0]] = $row[1];
     }
     // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
@@ -280,8 +286,20 @@ function fl_phrase_in_texts($db, $matcher, $only = null)
             $s = isset($places[$id]) ? $places[$id] : '';
             $record = 0;
             for ($at = 0, $n = strlen($s); $at < $n; ) {
-                $record += fl_read_number($s, $at);
-                $length = fl_read_number($s, $at);
+                // Nearly every number here takes one byte, which needs no call.
+                $byte = ord($s[$at]);
+                if ($byte < 128) {
+                    $record += $byte;
+                    $at++;
+                } else {
+                    $record += fl_read_number($s, $at);
+                }
+                $length = ord($s[$at]);
+                if ($length < 128) {
+                    $at++;
+                } else {
+                    $length = fl_read_number($s, $at);
+                }
                 $sections[$k][$record][] = array($id, $at, $length);
                 $at += $length;
             }
@@ -306,7 +324,12 @@ function fl_phrase_in_texts($db, $matcher, $only = null)
                 $s = $places[$id];
                 $ordinal = 0;
                 for ($end = $byte + $length; $byte < $end; ) {
-                    $value = fl_read_number($s, $byte);
+                    $value = ord($s[$byte]);
+                    if ($value < 128) {
+                        $byte++;
+                    } else {
+                        $value = fl_read_number($s, $byte);
+                    }
                     $ordinal += $value >> 2;
                     $at[$k][$ordinal] = array($id, $value & 3);
                 }
@@ -551,8 +574,12 @@ function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
     $inTexts = array();
     $counted = array();
     if (in_array('Text', $fields, true)) {
+        $textBytes = 0;
+        foreach ($first as $row) {
+            $textBytes += $row['TextLength'];
+        }
         foreach ($pairs as $pair) {
-            $found = fl_phrase_in_texts($db, $pair, $first);
+            $found = fl_phrase_in_texts($db, $pair, $first, $textBytes);
             if ($found === null) {
                 $counted[] = $pair;
                 continue;
