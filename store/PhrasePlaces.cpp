@@ -32,7 +32,11 @@ bool isGap(char32_t c) {
 // The code point at `at` and its length; a byte that starts no valid sequence stands for itself.
 std::pair<char32_t, size_t> decodeAt(std::string_view text, size_t at) {
     const auto first = static_cast<unsigned char>(text[at]);
-    const size_t length = first < 0x80 ? 1 : (first >> 5) == 6 ? 2 : (first >> 4) == 14 ? 3 : (first >> 3) == 30 ? 4 : 0;
+    const size_t length = first < 0x80         ? 1
+                          : (first >> 5) == 6  ? 2
+                          : (first >> 4) == 14 ? 3
+                          : (first >> 3) == 30 ? 4
+                                               : 0;
     if (length == 0 || at + length > text.size())
         return {0xFFFD, 1};
     char32_t value = length == 1 ? first : first & (0x7F >> length);
@@ -72,7 +76,8 @@ std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) 
     size_t start = std::string_view::npos;
     const auto close = [&](size_t end) {
         const std::string_view atom = folded.substr(start, end - start);
-        const Place place{ordinal++, start > 0 && folded[start - 1] == '_', end < folded.size() && folded[end] == '_'};
+        const Place place{ordinal++, start > 0 && folded[start - 1] == '_',
+                          end < folded.size() && folded[end] == '_'};
         const auto [found, added] = seen.try_emplace(atom, atoms.size());
         if (added)
             atoms.push_back({atom, {}});
