@@ -2,6 +2,7 @@
 
 #include "platform/Database.h"
 #include "platform/WorkerThreads.h"
+#include "store/PhrasePlaces.h"
 #include "store/SearchText.h"
 
 #include <algorithm>
@@ -161,6 +162,7 @@ std::string joinedWords(std::string_view text) {
 struct FoldedRecord {
     std::array<std::string, kFieldCount> folded;
     std::array<std::vector<std::pair<std::string_view, int>>, kFieldCount> words;
+    std::vector<PhrasePlaces::AtomPlaces> textPlaces;
 };
 
 // Fills the record in place: its words point into its folded text, which must not move after.
@@ -176,6 +178,7 @@ void foldRecord(const Connection::TextRow& row, FoldedRecord& record) {
             words[place->second].second = std::min(words[place->second].second + 1, kCountCap);
         }
     }
+    record.textPlaces = PhrasePlaces::Of(record.folded[kTextField]);
 }
 
 // Decoding and folding is most of a closing run's work, and every row stands alone, so the rows are
@@ -406,6 +409,7 @@ void Write(Connection& connection) {
     const std::vector<Connection::TextRow> order =
         connection.textRows("SELECT rowid, ID FROM IndexData ORDER BY ID, rowid");
     Vocabulary vocabulary;
+    PhrasePlaces phrasePlaces;
     // The short fields of every record: the title's reading needs every title first.
     std::vector<Connection::TextRow> recordRows;
     for (size_t first = 0; first < order.size(); first += kChunk) {
@@ -431,6 +435,7 @@ void Write(Connection& connection) {
                 for (const auto& [word, count] : record.words[f])
                     vocabulary.add(word, f, number, count);
             }
+            phrasePlaces.add(number, record.textPlaces);
             recordRows.push_back({std::to_string(number), order[r][0], order[r][1],
                                   std::move(record.folded[0]), textOrNull(record.folded[1]),
                                   textOrNull(record.folded[2]),
@@ -478,6 +483,7 @@ void Write(Connection& connection) {
     insertInBatches(connection, insertWord, wordRows, true);
     insertInBatches(connection, insertPostings, postingRows, true);
     writeOccurrences(connection, vocabulary, order.size());
+    phrasePlaces.write(connection);
 
     std::vector<Connection::TextRow> partRows;
     for (const std::string& part : sharedParts)
