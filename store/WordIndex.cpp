@@ -31,7 +31,7 @@ DROP TABLE IF EXISTS SearchSharedParts;
 DROP TABLE IF EXISTS SearchOccurrences;
 CREATE TABLE SearchRecords (Rec INTEGER PRIMARY KEY, Row INTEGER NOT NULL, ID INTEGER, Title TEXT,
                             Keywords TEXT, Description TEXT, TextLength INTEGER NOT NULL, Topic TEXT,
-                            TitleParts TEXT NOT NULL, Untitled INTEGER NOT NULL);
+                            TitleParts TEXT NOT NULL, Untitled INTEGER NOT NULL, Address TEXT);
 CREATE TABLE SearchWords (WordID INTEGER PRIMARY KEY, Word TEXT NOT NULL UNIQUE, Summed INTEGER NOT NULL);
 CREATE TABLE SearchPostings (WordID INTEGER NOT NULL, Field INTEGER NOT NULL, Records TEXT NOT NULL,
                              PRIMARY KEY (WordID, Field));
@@ -407,7 +407,7 @@ void Write(Connection& connection) {
     connection.executeScript(kTables);
     // Index order is the order of the browser engine's array: by record number, rows without one first.
     const std::vector<Connection::TextRow> order =
-        connection.textRows("SELECT rowid, ID FROM IndexData ORDER BY ID, rowid");
+        connection.textRows("SELECT rowid, ID, FileName FROM IndexData ORDER BY ID, rowid");
     Vocabulary vocabulary;
     PhrasePlaces phrasePlaces;
     // The short fields of every record: the title's reading needs every title first.
@@ -439,7 +439,7 @@ void Write(Connection& connection) {
             recordRows.push_back({std::to_string(number), order[r][0], order[r][1],
                                   std::move(record.folded[0]), textOrNull(record.folded[1]),
                                   textOrNull(record.folded[2]),
-                                  std::to_string(utf16Length(record.folded[kTextField]))});
+                                  std::to_string(utf16Length(record.folded[kTextField])), order[r][2]});
         }
     }
 
@@ -451,7 +451,7 @@ void Write(Connection& connection) {
     const std::set<std::string> shared(sharedParts.begin(), sharedParts.end());
     const std::string insertRecord =
         "INSERT INTO SearchRecords (Rec, Row, ID, Title, Keywords, Description, "
-        "TextLength, Topic, TitleParts, Untitled) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        "TextLength, Address, Topic, TitleParts, Untitled) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     std::vector<Connection::TextRow> batch;
     for (Connection::TextRow& row : recordRows) {
         TitleReading title = ReadTitle(*row[3], shared);

@@ -60,7 +60,14 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "weave-1.html": page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
     "weave-2.html": page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
-    "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
+    "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n",
+    // The address: a file name that spells the query, joined, before pages alike but for it; a short
+    // page over the hits in its folder before them.
+    "queryplanner-ng.html": page({ title: "Planner one" + SUFFIX, body: "<p>The query planner.</p>" }),
+    "queryplanner.html": page({ title: "Planner two" + SUFFIX, body: "<p>The query planner.</p>" }),
+    "sky/one.html": page({ title: "Sky one" + SUFFIX, body: "<p>" + "orbit ".repeat(4) + "</p>" }),
+    "sky/two.html": page({ title: "Sky two" + SUFFIX, body: "<p>" + "orbit ".repeat(3) + "</p>" }),
+    "sky/index.html": page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" })
 });
 
 const SITES = [
@@ -83,7 +90,8 @@ const SITES = [
             "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
             "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
             "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock",
-            "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
+            "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic",
+            "query planner", "orbit"]
     }
 ];
 

@@ -86,6 +86,33 @@ test("ranking", async (t) => {
         assert.deepEqual(found(ctx, q("comet tail", "&m=1")), ["two-words.htm", "one-word.htm"]);
     });
 
+    await t.test("a page whose file name spells the query comes first, whole or joined", () => {
+        const ctx = loadEngine({}, [
+            { link: "docs/queryplanner-ng.htm", title: "T", text: "the query planner, an os path" },
+            { link: "docs/queryplanner.htm", title: "T", text: "the query planner, an os path" },
+            { link: "lib/os.path.htm", title: "T", text: "the query planner, an os path" },
+            { link: "docs/other.htm", title: "T", text: "x" }
+        ]);
+        // The whole file name before one that only starts with the words.
+        assert.deepEqual(found(ctx, q("query planner")),
+            ["docs/queryplanner.htm", "docs/queryplanner-ng.htm", "lib/os.path.htm"]);
+        assert.deepEqual(found(ctx, q("os path")), ["lib/os.path.htm", "docs/queryplanner-ng.htm", "docs/queryplanner.htm"]);
+    });
+
+    await t.test("a short page that its hits stand under rises above them", () => {
+        const records = [
+            { link: "asyncio-task.htm", title: "T", text: many("comet", 4) },
+            { link: "asyncio-stream.htm", title: "T", text: many("comet", 3) },
+            { link: "asyncio.htm", title: "T", text: "comet" },
+            { link: "guide/one.htm", title: "T", text: many("comet", 4) },
+            { link: "guide/two.htm", title: "T", text: many("comet", 3) },
+            { link: "guide/index.htm", title: "T", text: "comet" }
+        ];
+        for (let i = 0; i < 6; i++) records.push({ link: `other${i}.htm`, title: "T", text: "x" });
+        const ctx = loadEngine({}, records);
+        assert.deepEqual(found(ctx, q("comet")).slice(0, 2).sort(), ["asyncio.htm", "guide/index.htm"]);
+    });
+
     await t.test("ties keep index order", () => {
         const records = [];
         for (let i = 0; i < 120; i++) records.push({ link: `p${i}.htm`, title: "Same", text: "same comet and tail text" });

@@ -68,7 +68,14 @@ const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
     "weave-1.html": utf8Page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
     "weave-2.html": utf8Page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "units-1.html": utf8Page({ title: "Inkwell \u00e9\u00e9\u00e9" + SUFFIX, body: "<p>nib \u00e9\u00e9\u00e9 a\u00e9quill</p>" }),
-    "units-2.html": utf8Page({ title: "Inkwell abc" + SUFFIX, body: "<p>nib abc \u{1D49C}quill</p>" })
+    "units-2.html": utf8Page({ title: "Inkwell abc" + SUFFIX, body: "<p>nib abc \u{1D49C}quill</p>" }),
+    // The address: a file name that spells the query, joined, before pages alike but for it; a short
+    // page over the hits in its folder before them.
+    "queryplanner-ng.html": utf8Page({ title: "Planner one" + SUFFIX, body: "<p>The query planner.</p>" }),
+    "queryplanner.html": utf8Page({ title: "Planner two" + SUFFIX, body: "<p>The query planner.</p>" }),
+    "sky/one.html": utf8Page({ title: "Sky one" + SUFFIX, body: "<p>" + "orbit ".repeat(4) + "</p>" }),
+    "sky/two.html": utf8Page({ title: "Sky two" + SUFFIX, body: "<p>" + "orbit ".repeat(3) + "</p>" }),
+    "sky/index.html": utf8Page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" })
 });
 
 const SITES = [
@@ -94,7 +101,7 @@ const SITES = [
             "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
             "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
             "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt",
-            "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
+            "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic", "query planner", "orbit"]
     }
 ];
 

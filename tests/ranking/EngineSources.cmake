@@ -42,7 +42,8 @@ function(build_engines js_out php_out)
         message(FATAL_ERROR "SearchFunc.dat was not made")
     endif()
     file(READ ${WORK_DIR}/SearchFunc.dat js)
-    string(REPLACE "\r\n" "" js "${js}")
+    # file(READ) may hand the line breaks over as bare line feeds.
+    string(REGEX REPLACE "\r?\n" "" js "${js}")
 
     engine_sources(searchphp php php_sources)
     string(REPLACE ";" "|" php_list "${FOLD_TABLE};${php_sources}")

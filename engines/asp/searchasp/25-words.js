@@ -124,13 +124,13 @@
         if (!missing.length) return;
         // Most of the table is read quicker whole than record by record.
         var sql = "SELECT CAST(Rec AS TEXT), CAST(Row AS TEXT), Title, Keywords, Description, " +
-            "CAST(TextLength AS TEXT) FROM SearchRecords";
+            "CAST(TextLength AS TEXT), Address FROM SearchRecords";
         if (2 * missing.length < this.length) sql += " WHERE Rec IN " + numberList(missing);
         var rows = F.server.rowsOf(this.connection, sql, []);
         for (var r = 0; r < rows.length; r++) {
             var record = parseFloat(rows[r][0]);
             if (this.rows[record] !== undefined) continue;
-            var row = { row: String(rows[r][1]), textLength: parseFloat(rows[r][5]) };
+            var row = { row: String(rows[r][1]), textLength: parseFloat(rows[r][5]), address: F.server.stored(rows[r][6]) };
             row[F.TITLE] = textOf(rows[r][2]);
             row[F.KEYWORDS] = textOf(rows[r][3]);
             row[F.DESCRIPTION] = textOf(rows[r][4]);
@@ -179,6 +179,19 @@
         if (field !== F.TEXT) return this.foldedText(i, field).length;
         if (this.rows[i] === undefined) this.readRows([i]);
         return this.rows[i] ? this.rows[i].textLength : 0;
+    };
+
+    // The page's address, and every page's address stem (the ranking reads
+    // the site's shape from them; read only when it asks).
+    WordIndexReader.prototype.address = function (i) {
+        if (this.rows[i] === undefined) this.readRows([i]);
+        return this.rows[i] ? this.rows[i].address : "";
+    };
+
+    WordIndexReader.prototype.addressStems = function () {
+        var rows = F.server.rowsOf(this.connection, "SELECT Address FROM SearchRecords", []), stems = [];
+        for (var r = 0; r < rows.length; r++) stems.push(F.addressStem(F.server.stored(rows[r][0])));
+        return stems;
     };
 
     // The row of IndexData that holds record i.

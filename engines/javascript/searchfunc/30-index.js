@@ -562,6 +562,20 @@
         return length;
     };
 
+    // The page's address, and every page's address stem (the ranking reads
+    // the site's shape from them).
+    Index.prototype.address = function (i) {
+        return this.raw(i, LINK);
+    };
+
+    Index.prototype.addressStems = function () {
+        if (!this.allStems) {
+            this.allStems = [];
+            for (var i = 0; i < this.length; i++) this.allStems.push(F.addressStem(this.raw(i, LINK)));
+        }
+        return this.allStems;
+    };
+
     // One Index per data array, so that the prepared fields survive between
     // queries made on the same page.
     var lastIndex = null;

@@ -69,18 +69,57 @@
         return field === F.TITLE ? topicOf(index, shared, i) : index.foldedText(i, field);
     }
 
-    // Adds the pair bonus to the first hits and orders them again.
-    function addPairBonus(index, shared, hits, pairs, fields, factors) {
+    // Record i's address stem (F.addressStem), kept for the next query.
+    function stemOf(index, i) {
+        if (!index.stems) index.stems = [];
+        var stem = index.stems[i];
+        if (stem === undefined) stem = index.stems[i] = F.addressStem(index.address(i));
+        return stem;
+    }
+
+    // The shape bonus of each of the first `count` hits: how many of the
+    // first SHAPE_WINDOW hits stand under it, against how many pages of the
+    // whole site do. The site's pages are counted only when a hit stands
+    // over two or more.
+    function shapeBonuses(index, hits, count) {
+        var bonuses = [], under = [], wanted = {}, any = false, h, w;
+        var window = Math.min(hits.length, F.RANK.SHAPE_WINDOW);
+        for (h = 0; h < count; h++) {
+            var stem = stemOf(index, hits[h].index);
+            under.push(0);
+            if (stem === "") continue;
+            for (w = 0; w < window; w++) {
+                if (F.isUnder(stemOf(index, hits[w].index), stem)) under[h]++;
+            }
+            if (under[h] >= 2) {
+                wanted["#" + stem] = true;
+                any = true;
+            }
+        }
+        var all = any ? F.countUnder(index.addressStems(), wanted) : {};
+        for (h = 0; h < count; h++) {
+            var key = "#" + stemOf(index, hits[h].index);
+            bonuses.push(under[h] >= 2 ? F.shapeScore(under[h], all[key] || 0, index.foldedLength(hits[h].index, F.TEXT)) : 0);
+        }
+        return bonuses;
+    }
+
+    // Adds the bonuses that look at the first hits together (the pair
+    // bonus, the site's shape) to them and orders them again.
+    function addWindowBonus(index, shared, hits, pairs, fields, factors) {
         var count = Math.min(hits.length, F.RANK.PAIR_WINDOW);
         // A server page's index reads the texts of these hits in one go.
-        if (index.willRead) {
+        if (index.willRead && pairs.length) {
             var first = [];
             for (var w = 0; w < count; w++) first.push(hits[w].index);
             index.willRead(first, fields);
         }
+        var shapes = shapeBonuses(index, hits, count);
         for (var h = 0; h < count; h++) {
-            var i = hits[h].index, bonus = 0;
-            for (var f = 0; f < fields.length; f++) bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
+            var i = hits[h].index, bonus = shapes[h];
+            for (var f = 0; f < fields.length && pairs.length; f++) {
+                bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
+            }
             if (bonus) hits[h].weight = roundWeight(hits[h].weight + factors[i] * bonus);
         }
         var ordered = hits.slice(0, count).sort(byRank);
@@ -161,22 +200,23 @@
             }
         }
         var wanted = needAll ? matchers.length : 1;
-        var words = F.queryWords(query), pieces = F.queryPieces(query);
+        var words = F.queryWords(query), pieces = F.queryPieces(query), named = F.queryAddressWords(query);
         var hits = [];
         for (i = 0; i < index.length; i++) {
             if (matched[i] < wanted) continue;
             // The title's own signals: the exact title, the pieces of a
-            // dotted name, and whether there is a title at all.
+            // dotted name, and whether there is a title at all; and the
+            // address spelling the query.
             var title = titleOf(index, shared, i);
-            var bonus = (F.isExactTitle(title.parts, words) ? F.RANK.EXACT : 0) + F.pieceScore(title.topic, pieces);
+            var bonus = (F.isExactTitle(title.parts, words) ? F.RANK.EXACT : 0) + F.pieceScore(title.topic, pieces) +
+                F.RANK.ADDRESS * F.addressShare(named, stemOf(index, i));
             var factor = factors[i] = title.untitled ? F.RANK.UNTITLED : 1;
             hits.push({ index: i, matched: matched[i], weight: roundWeight(factor * (score[i] + bonus)) });
         }
         // Array sort need not be stable in older engines; byRank never
         // returns 0 for two different pages, so stability does not matter.
         hits.sort(byRank);
-        var pairs = F.pairMatchers(query);
-        if (pairs.length) addPairBonus(index, shared, hits, pairs, fields, factors);
+        addWindowBonus(index, shared, hits, F.pairMatchers(query), fields, factors);
         if (!whole) index.searches.set(key, hits);
         return hits.slice(0);
     }

@@ -16,17 +16,24 @@
 //               W[f] * tf * (K + 1) / (tf + K * (1 - B[f] + B[f] * len / P[f]))
 //             + EXACT if the title, or a part of it between separators, is the query's words
 //             + PIECE * share of a dotted matcher's pieces ("os.path.join") that are whole title words
-//             + PAIR * sum over fields f of W[f] * p / (p + 1))
+//             + ADDRESS * a
+//             + PAIR * sum over fields f of W[f] * p / (p + 1)
+//             + SHAPE * u / c * P[Text] / (P[Text] + len[Text]))
 //      with tf = the matcher's occurrences in the field weighed by where they stand among its words
 //      (whole, start, inside: FL_KIND_WORTH, each count at most FL_COUNT_LIMIT), len the field's
 //      length in UTF-16 units,
 //      R(m) = ln(1 + (N - n + 0.5) / (n + 0.5)) for N rows of which n hold m in a searched field,
+//      a = 1 when the page's file name is the query's words, whole or joined, its last folder's name
+//      allowed to hold some of them, and 0 otherwise (fl_address_share), u and c how many of
+//      the first FL_SHAPE_WINDOW hits and how many pages of the site continue the page's address (at
+//      least 2 of the hits, else nothing),
 //      p the places where two words typed one after the other stand together, T = FL_RANK_UNTITLED for a page
 //      without a title and 1 otherwise, and the constants of 25-rank.php. Titles are weighed without
 //      the parts most titles share (the site's name in "Topic - Site");
 //   3. index order.
-// The pair bonus needs each hit's text, so it is added only to the first FL_PAIR_WINDOW hits, which are
-// then ordered again among themselves (a bonus only raises a score).
+// The pair bonus needs each hit's text and the shape bonus the order of the others, so they are added
+// only to the first FL_PAIR_WINDOW hits, which are then ordered again among themselves (a bonus only
+// raises a score).
 
 const FL_SEARCH_ALL = 0;
 const FL_FIELDS_BY_STRATEGY = array(
@@ -132,11 +139,13 @@ function fl_kinds_in_word($needle, $word)
     return $kinds;
 }
 
-// The searched short fields and text length of records: record => array(Row, Title, Keywords,
-// Description, TextLength). Every record when $records is null.
+// The searched short fields, text length, title reading and address of records: record =>
+// array(Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled, Address). Every record
+// when $records is null.
 function fl_record_rows($db, $records, $total)
 {
-    $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled FROM SearchRecords';
+    $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled, Address '
+        . 'FROM SearchRecords';
     // Most of the table is read quicker whole than looked up record by record.
     if ($records !== null && 2 * count($records) < $total) {
         $sql .= ' WHERE Rec IN ' . fl_number_list($records);
@@ -145,7 +154,8 @@ function fl_record_rows($db, $records, $total)
     foreach ($db->query($sql, PDO::FETCH_NUM) as $row) {
         $rows[(int) $row[0]] = array('Row' => (int) $row[1], 'Title' => (string) $row[2],
             'Keywords' => (string) $row[3], 'Description' => (string) $row[4], 'TextLength' => (int) $row[5],
-            'Topic' => (string) $row[6], 'TitleParts' => (string) $row[7], 'Untitled' => (bool) $row[8]);
+            'Topic' => (string) $row[6], 'TitleParts' => (string) $row[7], 'Untitled' => (bool) $row[8],
+            'Address' => $row[9]);
     }
     return $rows;
 }
@@ -508,10 +518,12 @@ function fl_search($db, $query, $strategy)
     }
     $words = "\n" . fl_query_words($query) . "\n";
     $pieces = fl_query_pieces($query);
+    $named = fl_query_address_words($query);
     $hits = array();
     foreach ($matched as $record => $count) {
         $row = $rows[$record];
         $topic = $row['Topic'];
+        $stem = fl_address_stem(fl_unescape_stored($row['Address']));
         $score = 0;
         $found = array();
         foreach ($matchers as $k => $matcher) {
@@ -533,16 +545,14 @@ function fl_search($db, $query, $strategy)
             }
         }
         $exact = $words !== "\n\n" && strpos($row['TitleParts'], $words) !== false;
-        $bonus = ($exact ? FL_RANK_EXACT : 0) + ($pieces ? fl_piece_score($topic, $pieces) : 0);
+        $bonus = ($exact ? FL_RANK_EXACT : 0) + ($pieces ? fl_piece_score($topic, $pieces) : 0)
+            + FL_RANK_ADDRESS * fl_address_share($named, $stem);
         $factor = $row['Untitled'] ? FL_RANK_UNTITLED : 1;
         $hits[] = array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
-            'topic' => $topic, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
+            'topic' => $topic, 'stem' => $stem, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
     }
     fl_sort_hits($hits);
-    $pairs = fl_pair_matchers($query);
-    if ($pairs) {
-        fl_add_pair_bonus($db, $hits, $rows, $pairs, $fields);
-    }
+    fl_add_window_bonus($db, $hits, $rows, fl_pair_matchers($query), $fields);
     return $hits;
 }
 
@@ -562,18 +572,60 @@ function fl_sort_hits(&$hits)
         $hits);
 }
 
-// Adds the pair bonus to the first hits and orders them again.
-function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
+// The shape bonus of each of the first $count hits: how many of the first FL_SHAPE_WINDOW hits stand under
+// it, against how many pages of the whole site do. The site's pages are read only when a hit stands over
+// two or more.
+function fl_shape_bonuses($db, $hits, $count)
+{
+    $window = min(count($hits), FL_SHAPE_WINDOW);
+    $under = array();
+    $wanted = array();
+    for ($h = 0; $h < $count; $h++) {
+        $stem = $hits[$h]['stem'];
+        $under[$h] = 0;
+        if ($stem === '') {
+            continue;
+        }
+        for ($w = 0; $w < $window; $w++) {
+            if (fl_is_under($hits[$w]['stem'], $stem)) {
+                $under[$h]++;
+            }
+        }
+        if ($under[$h] >= 2) {
+            $wanted[$stem] = true;
+        }
+    }
+    $all = array();
+    if ($wanted) {
+        $stems = array();
+        foreach ($db->query('SELECT Address FROM SearchRecords', PDO::FETCH_NUM) as $row) {
+            $stems[] = fl_address_stem(fl_unescape_stored($row[0]));
+        }
+        $all = fl_count_under($stems, $wanted);
+    }
+    $bonuses = array();
+    for ($h = 0; $h < $count; $h++) {
+        $stem = $hits[$h]['stem'];
+        $bonuses[$h] = $under[$h] >= 2
+            ? fl_shape_score($under[$h], isset($all[$stem]) ? $all[$stem] : 0, $hits[$h]['length']) : 0;
+    }
+    return $bonuses;
+}
+
+// Adds the bonuses that look at the first hits together (the pair bonus, the site's shape) to them and
+// orders them again.
+function fl_add_window_bonus($db, &$hits, $rows, $pairs, $fields)
 {
     $count = min(count($hits), FL_PAIR_WINDOW);
     $first = array();
     for ($h = 0; $h < $count; $h++) {
         $first[$hits[$h]['rec']] = $rows[$hits[$h]['rec']];
+        $hits[$h]['length'] = $rows[$hits[$h]['rec']]['TextLength'];
     }
     // In the text, where the atoms stand tells the places of most pairs; the others are counted in it.
     $inTexts = array();
     $counted = array();
-    if (in_array('Text', $fields, true)) {
+    if ($pairs && in_array('Text', $fields, true)) {
         $textBytes = 0;
         foreach ($first as $row) {
             $textBytes += $row['TextLength'];
@@ -591,10 +643,11 @@ function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
         }
     }
     $texts = $counted ? fl_folded_texts($db, $first) : array();
+    $shapes = fl_shape_bonuses($db, $hits, $count);
     for ($h = 0; $h < $count; $h++) {
         $record = $hits[$h]['rec'];
-        $bonus = 0;
-        foreach ($fields as $field) {
+        $bonus = $shapes[$h];
+        foreach ($pairs ? $fields : array() as $field) {
             if ($field === 'Text') {
                 $p = isset($inTexts[$record]) ? $inTexts[$record] : 0;
                 foreach ($counted as $pair) {
