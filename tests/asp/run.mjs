@@ -14,6 +14,6 @@ for (const name of ["sql.js", "acorn"]) {
 }
 const files = process.argv.length > 2 ? process.argv.slice(2) :
     fs.readdirSync(here).filter((f) => f.endsWith(".test.mjs")).sort().map((f) => path.join(here, f));
-const result = spawnSync(process.execPath, ["--test", "--test-concurrency=1", "--test-timeout=300000", ...files],
+const result = spawnSync(process.execPath, ["--test", "--test-concurrency=1", "--test-timeout=900000", ...files],
     { stdio: "inherit", cwd: here });
 process.exit(result.status === null ? 1 : result.status);
