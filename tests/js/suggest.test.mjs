@@ -20,6 +20,8 @@ test("a word that finds nothing is corrected in the query, which stays as typed 
         "href=\"search.html?q=Joins+pathlib+a%3Cb&amp;m=0&amp;s=0\">Joins pathlib a&lt;b</a>?</p>");
     // The words of a phrase are corrected one by one.
     assert.match(run(ctx, q("pathlb joins", "&m=2")).html, /href="search.html\?q=pathlib\+joins&amp;m=2">pathlib joins</);
+    // A correction that finds nothing is not offered: no page holds both.
+    assert.equal(suggestionOf(run(ctx, q("folders pathlb")).html), null);
     // Only the searched fields' words count: "joins" stands in no title.
     assert.match(run(ctx, q("joinsx")).html, />joins<\/a>/);
     assert.equal(suggestionOf(run(ctx, q("joinsx", "&s=1")).html), null);
@@ -31,6 +33,9 @@ test("a word that finds pages is corrected only when the correction finds many t
     // Ten times the one page it finds: offered.
     assert.match(run(loadEngine({}, [typo, ...pages(10)]), q("recusion")).html, /Did you mean <a[^>]*>recursion</);
     assert.equal(suggestionOf(run(loadEngine({}, [typo, ...pages(9)]), q("recusion")).html), null);
+    // The word qualifies, but the query found three pages and its correction twelve.
+    const walks = [1, 2].map((k) => ({ link: `w${k}.htm`, title: "Walk", text: "walk" }));
+    assert.equal(suggestionOf(run(loadEngine({}, [typo, ...walks, ...pages(10)]), q("walk recusion", "&m=1")).html), null);
 });
 
 test("a query that finds what it asks for is offered nothing and builds no word lists", () => {
