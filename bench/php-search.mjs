@@ -12,7 +12,8 @@
 // result page of search.php), and for one-, two- and three-word queries under
 // each matching strategy the median and slowest time of a whole request
 // (connection, PHP, database, page) and the median of the JavaScript engine's
-// search and rendering; then the median and slowest over all of them.
+// search and rendering; then the median and slowest over all of them; then the
+// same for words with a slip, which find nothing and are offered a correction.
 // --php-only leaves the JavaScript engine out (for a hundred copies, whose
 // webdata.js a browser would not load anyway).
 import { execFileSync } from "node:child_process";
@@ -122,6 +123,25 @@ try {
         }
     }
     console.log(`search.php over all ${all.length} requests: median ${ms(median(all))}, slowest ${ms(Math.max(...all))}`);
+    // Slipped words: each finds nothing, and the page looks for its correction in the vocabulary (the
+    // JavaScript engine makes its word lists at the first).
+    const SLIPS = ["pragmaa", "sqlte", "virtaul", "jounral", "recusive", "databse", "trasnaction", "indexx"];
+    const slipPhp = [], slipJs = [];
+    let offered = 0;
+    for (const text of SLIPS) {
+        for (let r = 0; r < REPEATS; r++) {
+            const p = await request(`?q=${encodeURIComponent(text)}`);
+            slipPhp.push(p.ms);
+            if (r === 0 && p.response.body.includes("fl-suggestion")) offered++;
+            if (withJs) {
+                engine.Findlark.indexFor(engine.arrFiles, engine.fileNum).forget();
+                slipJs.push(time(() => javaScriptResults(engine, `?q=${encodeURIComponent(text)}`)).ms);
+            }
+        }
+    }
+    console.log(`slipped words: search.php median ${ms(median(slipPhp))}, slowest ${ms(Math.max(...slipPhp))}` +
+        (withJs ? `; JavaScript median ${ms(median(slipJs.slice(1)))}, the first ${ms(slipJs[0])}` : "") +
+        `; ${offered} of ${SLIPS.length} offered a correction`);
     const pages = (await server.get("search.html")).bytes + (await server.get("style.css")).bytes;
     console.log(`largest result page ${kb(largest)}; search.html and style.css ${kb(pages)}, fetched once`);
     const problems = server.problems();

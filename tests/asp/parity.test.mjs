@@ -81,7 +81,8 @@ const SITES = [
         name: "the real site copy",
         dir: realSite,
         queries: ["sqlite", "select", "virtual table", "journal mode", "the", "pragma", "fts5", "json", "WAL",
-            "collate nocase", "[", "%", "a_b", "x'", "xyzzyplugh", "r-tree index", "\u00e9", "k"]
+            "collate nocase", "[", "%", "a_b", "x'", "xyzzyplugh", "r-tree index", "\u00e9", "k", "sqlte", "virtaul table",
+            "pragmaa"]
     },
     {
         name: "a site that sets the ranking's signals against each other",
@@ -91,7 +92,9 @@ const SITES = [
             "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
             "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock",
             "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic",
-            "query planner", "orbit"]
+            "query planner", "orbit",
+            // Slips: a swap, a letter left out, one too many, one replaced, letters beyond ASCII.
+            "lantren", "hrabor walk", "safron", "evenningss", "CAF\u00c8", "\u03c3\u03bf\u03c6\u03b9\u03b1"]
     }
 ];
 

@@ -23,6 +23,11 @@ export function answersOf(F) {
             const query = F.parseQuery(entry.query, F.MATCH_ALL);
             // Array.from, as a JScript realm has no map of its own.
             return { terms: Array.from(query.matchers, (matcher) => matcher.text), words: F.queryWords(query) };
+        }),
+        suggestions: corpus.suggestions.map((entry) => {
+            const word = F.parseQuery(entry.word, F.MATCH_ALL).matchers[0].folded;
+            const vocabulary = entry.vocabulary.map(([text, pages]) => [F.foldedText(text), pages]);
+            return F.correctable(word) ? F.nearestWord(word, vocabulary, 1) : null;
         })
     }));
 }
@@ -46,5 +51,8 @@ export function checkAnswers(answers) {
         const got = answers.queries[k];
         assert.deepEqual(got.terms, entry.terms, `${entry.about}: the terms of ${JSON.stringify(entry.query)}`);
         assert.equal(got.words, entry.words, `${entry.about}: the words of ${JSON.stringify(entry.query)}`);
+    });
+    corpus.suggestions.forEach((entry, k) => {
+        assert.equal(answers.suggestions[k], entry.suggestion, `${entry.about}: the correction of ${JSON.stringify(entry.word)}`);
     });
 }

@@ -75,7 +75,8 @@ const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
     "queryplanner.html": utf8Page({ title: "Planner two" + SUFFIX, body: "<p>The query planner.</p>" }),
     "sky/one.html": utf8Page({ title: "Sky one" + SUFFIX, body: "<p>" + "orbit ".repeat(4) + "</p>" }),
     "sky/two.html": utf8Page({ title: "Sky two" + SUFFIX, body: "<p>" + "orbit ".repeat(3) + "</p>" }),
-    "sky/index.html": utf8Page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" })
+    "sky/index.html": utf8Page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" }),
+    "resume.html": utf8Page({ title: "R&eacute;sum&eacute;" + SUFFIX, body: "<p>A r&eacute;sum&eacute; of the docs.</p>" })
 });
 
 const SITES = [
@@ -91,7 +92,7 @@ const SITES = [
         dir: realSite,
         queries: ["sqlite", "select", "virtual table", "journal mode", "the", "pragma", "fts5", "json", "WAL",
             "collate nocase", "[", "%", "a_b", "x'", "xyzzyplugh", "r-tree index", "\u00e9", "k", "\"quoted\" words",
-            "of the"]
+            "of the", "sqlte", "virtaul table", "jounral mode", "pragmaa"]
     },
     {
         name: "the ranking site",
@@ -101,7 +102,9 @@ const SITES = [
             "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
             "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
             "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt",
-            "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic", "query planner", "orbit"]
+            "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic", "query planner", "orbit",
+            // Slips: a swap, a letter left out, one too many, one replaced, letters beyond ASCII.
+            "lamplihgt", "foriegn key", "safron", "quartzz", "quarts", "R\u00c9SUM\u00c8", "\u00fcn\u00efcod\u00e9", "amber glwo"]
     }
 ];
 
@@ -209,6 +212,15 @@ foreach ($corpus['queries'] as $entry) {
         $terms[] = $matcher['text'];
     }
     $answers['queries'][] = array('terms' => $terms, 'words' => fl_query_words($query));
+}
+foreach ($corpus['suggestions'] as $entry) {
+    $query = fl_parse_query($entry['word'], FL_MATCH_ALL);
+    $word = $query['matchers'][0]['folded'];
+    $vocabulary = array();
+    foreach ($entry['vocabulary'] as $known) {
+        $vocabulary[] = array(fl_fold_case(fl_shown_text($known[0])), $known[1]);
+    }
+    $answers['suggestions'][] = fl_correctable($word) ? fl_nearest_word($word, $vocabulary, 1) : null;
 }
 echo json_encode($answers);
 `);

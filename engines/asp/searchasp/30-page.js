@@ -87,6 +87,7 @@
         if (!request.hasQuery) return "";
         var records = [];
         var hits = [];
+        var suggestion = null;
         var connection = null;
         // A query of blanks or punctuation finds nothing and needs no database.
         if (query.matchers.length) {
@@ -94,6 +95,7 @@
                 connection = F.server.openDatabase();
                 var searched = F.server.wordIndexSearch(connection, query, request.strategy);
                 hits = searched.hits;
+                suggestion = F.server.suggestion(searched.index, query, hits, request.strategy);
                 records = shownRecords(connection, searched.index, hits, F.pageInfo(hits.length, request.page));
             } catch (e) {
                 F.server.closeDatabase(connection);
@@ -104,7 +106,7 @@
         }
         return F.renderResults({
             index: F.indexFor(records), query: query, hits: hits, request: request, options: options,
-            strings: strings,
+            strings: strings, suggestion: suggestion,
             links: { base: options.searchFileName, target: null, hitTarget: null, newSearch: SEARCH_PAGE },
             canClose: false
         });

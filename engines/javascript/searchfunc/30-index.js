@@ -544,6 +544,18 @@
         return words.done >= this.length && words.joinWords(budget);
     };
 
+    // The vocabulary of a field for what reads it whole (the suggestions):
+    // its words, and the records that hold a word; made now if not yet.
+    Index.prototype.wordList = function (field) {
+        while (!this.prepareWords(field, this.length));
+        var words = this.wordIndexes[field];
+        return { words: words.words, records: function (word) {
+            var id = words.ids["#" + word], list = id === undefined ? [] : words.postings[id], records = [];
+            for (var k = 0; k < list.length; k++) records.push(list[k] >> 7);
+            return records;
+        } };
+    };
+
     function completeWords(index, field) {
         var words = index.wordIndexes[field];
         return words && words.done >= index.length ? words : null;

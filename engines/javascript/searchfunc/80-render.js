@@ -145,7 +145,7 @@
 
     // The HTML that goes between the two halves of the template's result
     // page. ctx: { index, query, hits, request, options, strings, links,
-    // canClose } where links = { base, target, hitTarget, newSearch } tells
+    // canClose, suggestion } where links = { base, target, hitTarget, newSearch } tells
     // where result pages, hits and the new search live (they differ when the
     // results are shown in a frame), and canClose whether a "Close Window"
     // button can work in this window.
@@ -158,6 +158,7 @@
             " <strong class=\"fl-query\">" + F.escapeHtml(ctx.query.shown) + "</strong></span> " +
             "<span class=\"fl-count\">" + F.escapeHtml(s.find) + " " + hits.length + " " + F.escapeHtml(s.items) +
             "</span></p>");
+        if (ctx.suggestion) out.push(F.suggestionHtml(ctx.suggestion, ctx.links.base, ctx.request, ctx.links.target));
         out.push(rule);
         if (hits.length) {
             out.push("<ol class=\"fl-hits\" start=\"" + (info.first + 1) + "\">");
@@ -191,6 +192,7 @@
         var hits = F.search(index, query, request.strategy);
         var ctx = {
             index: index, query: query, hits: hits, request: request, options: env.options,
+            suggestion: F.suggestion(index, query, hits, request.strategy),
             strings: env.strings, links: env.links, canClose: !!env.canClose
         };
         return { html: renderResults(ctx), query: query, hits: hits, page: pageInfo(hits.length, request.page) };

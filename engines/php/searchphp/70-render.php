@@ -147,8 +147,8 @@ function fl_pages_html($s, $base, $request, $queryRaw, $info)
 }
 
 // The HTML that goes between the two halves of the template's result page. $records holds the whole
-// records of the hits shown, by row.
-function fl_render_results($query, $hits, $records, $request, $o, $s)
+// records of the hits shown, by row; $suggestion the corrected query to offer, if any.
+function fl_render_results($query, $hits, $records, $request, $o, $s, $suggestion = null)
 {
     $info = fl_page_info(count($hits), $request['page']);
     $rule = $o['horizontalLines'] ? '<hr class="fl-rule">' : '';
@@ -157,6 +157,9 @@ function fl_render_results($query, $hits, $records, $request, $o, $s)
         . ' <strong class="fl-query">' . fl_escape_html($query['shown']) . '</strong></span> '
         . '<span class="fl-count">' . fl_escape_html($s['find']) . ' ' . count($hits) . ' ' . fl_escape_html($s['items'])
         . '</span></p>';
+    if ($suggestion !== null) {
+        $out .= fl_suggestion_html($suggestion, $o['searchFileName'], $request);
+    }
     $out .= $rule;
     if ($hits) {
         $out .= '<ol class="fl-hits" start="' . ($info['first'] + 1) . '">';

@@ -74,11 +74,13 @@ function fl_content_html($request, $query, $options, $strings)
     }
     $hits = array();
     $records = array();
+    $suggestion = null;
     // A query of blanks or punctuation finds nothing and needs no database.
     if ($query['matchers']) {
         try {
             $db = fl_open_database();
             $hits = fl_search($db, $query, $request['strategy']);
+            $suggestion = fl_suggestion($db, $query, count($hits), $request['strategy']);
             $info = fl_page_info(count($hits), $request['page']);
             for ($k = $info['first']; $k < $info['last']; $k++) {
                 $records[$hits[$k]['row']] = fl_whole_record($db, $hits[$k]['row']);
@@ -89,7 +91,7 @@ function fl_content_html($request, $query, $options, $strings)
                 . fl_well_formed($e->getMessage()) . ').');
         }
     }
-    return fl_render_results($query, $hits, $records, $request, $options, $strings);
+    return fl_render_results($query, $hits, $records, $request, $options, $strings, $suggestion);
 }
 
 function fl_respond()
