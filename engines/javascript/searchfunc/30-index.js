@@ -314,7 +314,7 @@
     function rawCounter(index, field, matcher) {
         var needles = matcher.words || (matcher.pattern ? [] : [matcher.folded]);
         var all = needles.join(""), ascii = ASCII_ONLY.test(all), anyCase = [];
-        var word = !matcher.words && needles.length === 1 && plainWord(all) && !F.mayOverlap(all, all);
+        var word = !matcher.words && needles.length === 1 && plainWord(all);
         for (var k = 0; k < needles.length && ascii; k++) {
             anyCase.push(new RegExp(escaped(needles[k]), matcher.words ? "i" : "gi"));
         }
@@ -347,7 +347,7 @@
     // What find would answer for each of the matchers, for those it can do
     // in one reading of a field not yet folded: the words that are found in
     // the plain fields as they are, when no occurrence of one can overlap
-    // another. Kept for find. An entry per matcher, undefined for the others.
+    // one of another (each is taken from the left, as countKinds does). Kept for find. An entry per matcher, undefined for the others.
     Index.prototype.findTogether = function (field, matchers) {
         var texts = this.corpora[field] || NO_RECORD;
         var results = [];
@@ -358,7 +358,7 @@
             if (m.pattern || !plainWord(m.folded) || this.scans.get(key)) continue;
             var apart = true;
             for (var g = 0; g < needles.length && apart; g++) apart = !F.mayOverlap(needles[g], m.folded);
-            if (!apart || F.mayOverlap(m.folded, m.folded)) continue;
+            if (!apart) continue;
             group.push(k);
             needles.push(m.folded);
             keys.push(key);

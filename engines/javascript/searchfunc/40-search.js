@@ -149,6 +149,7 @@
                 var field = fields[f], inField = founds[k][f];
                 for (j = 0; j < inField.records.length; j++) {
                     var record = inField.records[j], kinds, length;
+                    // Only a hit's score is read.
                     if (matched[record] < wanted) continue;
                     if (field === F.TITLE) {
                         var topic = topicOf(index, shared, record);
