@@ -159,8 +159,13 @@ test("the search agrees with the plain ranking, whatever it kept", () => {
 test("a search while the index is prepared finds what the prepared index finds", () => {
     // Besides the words above: references beside and inside words, ones that
     // decode to letters, one that NFC joins to the letter before it, a NUL.
+    // And, read as they are before they are folded: a reference that takes
+    // in the start of a word, one beside a word, a letter of Latin-1 beside
+    // one, characters beyond Latin-1 that fold to themselves or do not, a
+    // reference NFC joins to a word's end.
     const words = WORDS.concat(["x&rarr;oak", "&#x4F;AK", "R&amp;D", "&lt;&gt;", "na&iuml;ve", "OAK\u0000oak",
-        "e&#x301;t&eacute;", "&rarr;rarr", "Rarr&rarr;", "&#65;&#82;&#82;"]);
+        "e&#x301;t&eacute;", "&rarr;rarr", "Rarr&rarr;", "&#65;&#82;&#82;", "&#x6fak", "&eacute;oak", "\u00C9ash",
+        "x\u2192ash", "\u25BAoak", "\u03A3ash", "oak&#x301;", "oakash", "ashash"]);
     const random = generator(20260302);
     const pick = (n) => Array.from({ length: n }, () => words[Math.floor(random() * words.length)]).join(" ");
     const site = Array.from({ length: 60 }, (_, i) => ({
@@ -171,7 +176,7 @@ test("a search while the index is prepared finds what the prepared index finds",
     const ready = new F.Index(ctx.arrFiles, ctx.fileNum);
     for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) while (!ready.prepareWords(field, 5));
     const queries = ["oak", "rarr", "r&d", "rr", "d", "<>", "ak", "naïve", "été", "x oak", "lt", "amp", "é", "ar", "oak oak",
-        "&", "→", "arr rarr", "e", "caf", "na"];
+        "&", "→", "arr rarr", "e", "caf", "na", "oak ash", "ak oak", "ash oak elm", "sh ash", "oak é", "r rarr", "ashash oak", "shas oak"];
     // Nothing prepared yet; some of each field folded; some word indexes done.
     const states = [() => {}, (index) => {
         for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) index.prepare(field, 7 * field);

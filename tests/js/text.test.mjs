@@ -58,3 +58,16 @@ test("the folded text made in one pass equals the shown text folded", () => {
         assert.equal(F.foldedText(raw), F.foldCase(F.shownText(raw)), JSON.stringify(raw));
     }
 });
+
+test("the length of text with its references decoded, read without decoding them", () => {
+    const F = loadEngine({}).Findlark;
+    const pieces = ["a", "&amp;", "&amp", "&Eacute;", "&#931;", "&#x3a3;", "&#X3A3", "&#x1D49C;", "&#128512", "&#xD800;",
+        "&#x110000;", "&#0;", "&#150;", "&#x" + "0".repeat(45) + "1F600;", "&#123456789;", "&#x;", "&#;", "&#", "&",
+        "&bogus;", "&a;", "&" + "a".repeat(31) + "b;", "&" + "a".repeat(32) + "b;", "&lt", "lt;", ";", "1", "x", "\u00e9"];
+    let seed = 7;
+    const random = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
+    for (let n = 0; n < 5000; n++) {
+        const raw = Array.from({ length: 5 }, () => pieces[Math.floor(random() * pieces.length)]).join("");
+        assert.equal(F.decodedLength(raw), F.decodeReferences(raw).length, JSON.stringify(raw));
+    }
+});

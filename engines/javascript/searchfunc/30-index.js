@@ -18,6 +18,9 @@
     // reads them as they are until they are folded.
     var NOT_ASCII = /[^\u0001-\u007F]/;
     var ASCII_ONLY = /^[\u0000-\u007F]*$/;
+    // Quick to answer for text of one byte a character, as the engine knows
+    // its strings' width.
+    var TWO_BYTE = /[^\u0000-\u00FF]/;
     var NO_REFERENCES = { references: [], values: "" };
     var REGEXP_SPECIAL = /[\\^$.*+?()[\]{}|\/-]/g;
 
@@ -76,11 +79,15 @@
         // field is not folded yet (see shape), and the folded fields it made
         // beyond the folded ones.
         this.shapes = [];
+        this.plains = [];
+        this.lengths = [];
         this.loose = [];
         this.parts = [];
         for (var f = 0; f < FIELD_COUNT; f++) {
             this.shown.push([]);
             this.shapes.push([]);
+            this.plains.push([]);
+            this.lengths.push([]);
             this.loose.push([]);
         }
         this.forget();
@@ -182,6 +189,24 @@
         return shape;
     };
 
+    // The cheaper reading of a field not yet folded: where it is one byte a
+    // character, it folds to its lower case but for its references, and a
+    // matcher of such characters that no reference's value holds is found in
+    // it as it is, reading only the references beside a match
+    // (F.countKindsNearReferences). So too, for a matcher of ASCII, where
+    // its characters beyond Latin-1 fold to themselves. The folded values of
+    // its numeric references, or null where neither holds. Kept.
+    Index.prototype.plain = function (i, field) {
+        var plain = this.plains[field][i];
+        if (plain === undefined) {
+            var raw = this.raw(i, field);
+            if (TWO_BYTE.test(raw) && !F.foldsAsLatin1(raw)) plain = null;
+            else plain = raw.indexOf("&#") < 0 ? "" : F.numericValues(raw);
+            this.plains[field][i] = plain;
+        }
+        return plain;
+    };
+
     function valuesOf(references) {
         var values = [];
         for (var k = 0; k < references.length; k++) values.push(references[k][2]);
@@ -191,9 +216,13 @@
     // Whether a value of the references holds a character of the needle, so
     // that a match could take in a reference.
     function meets(shape, needle) {
-        if (shape.values === "") return false;
+        return holdsAny(shape.values, needle);
+    }
+
+    function holdsAny(values, needle) {
+        if (values === "") return false;
         for (var k = 0; k < needle.length; k++) {
-            if (shape.values.indexOf(needle.charAt(k)) >= 0) return true;
+            if (values.indexOf(needle.charAt(k)) >= 0) return true;
         }
         return false;
     }
@@ -211,12 +240,10 @@
     };
 
     // The field case-folded, position for position the same as text(). A
-    // field no query has searched (the text of a title search, shown in the
-    // excerpts) is folded for this record alone rather than for the index.
+    // field not folded yet is folded for this record alone, and kept for the
+    // preparation.
     Index.prototype.foldedText = function (i, field) {
-        var folded = this.corpora[field];
-        if (folded && i < folded.length) return folded[i];
-        return F.foldCase(this.text(i, field));
+        return this.corpusText(i, field);
     };
 
     function matcherKey(matcher) {
@@ -268,6 +295,16 @@
     };
 
     var NONE = [0, 0, 0];
+    function escaped(needle) {
+        return needle.replace(REGEXP_SPECIAL, "\\$&");
+    }
+
+    // Whether a folded word can be looked for in the plain fields (see
+    // plain): no reference's value but a numeric one can hold a character
+    // of it, and no ampersand can start one within it.
+    function plainWord(needle) {
+        return needle !== "" && !TWO_BYTE.test(needle) && needle.indexOf("&") < 0 && !holdsAny(F.namedValues(), needle);
+    }
 
     // How a matcher is counted in the field of a record not yet folded:
     // where the field is ASCII, a word is found in it as it is, in any case;
@@ -277,10 +314,15 @@
     function rawCounter(index, field, matcher) {
         var needles = matcher.words || (matcher.pattern ? [] : [matcher.folded]);
         var all = needles.join(""), ascii = ASCII_ONLY.test(all), anyCase = [];
+        var word = !matcher.words && needles.length === 1 && plainWord(all);
         for (var k = 0; k < needles.length && ascii; k++) {
-            anyCase.push(new RegExp(needles[k].replace(REGEXP_SPECIAL, "\\$&"), matcher.words ? "i" : "gi"));
+            anyCase.push(new RegExp(escaped(needles[k]), matcher.words ? "i" : "gi"));
         }
+        var together = word ? new RegExp(escaped(all), "gi") : null;
         return function (i) {
+            if (word && index.readsPlain(i, field, all, ascii)) {
+                return F.countKindsNearReferences(index.raw(i, field), needles, together)[0];
+            }
             var shape = index.shape(i, field);
             if (!needles.length || shape === null || meets(shape, all)) {
                 return F.countKinds(index.corpusText(i, field), matcher);
@@ -294,6 +336,66 @@
             return F.countKinds(index.corpusText(i, field), matcher);
         };
     }
+
+    // Whether the field of record i is read as it is (see plain) for folded
+    // words whose characters are `all`, of ASCII or not.
+    Index.prototype.readsPlain = function (i, field, all, ascii) {
+        var plain = this.plain(i, field);
+        return plain !== null && !holdsAny(plain, all) && (ascii || !TWO_BYTE.test(this.raw(i, field)));
+    };
+
+    // What find would answer for each of the matchers, for those it can do
+    // in one reading of a field not yet folded: the words that are found in
+    // the plain fields as they are, when no occurrence of one can overlap
+    // one of another (each is taken from the left, as countKinds does). Kept for find. An entry per matcher, undefined for the others.
+    Index.prototype.findTogether = function (field, matchers) {
+        var texts = this.corpora[field] || NO_RECORD;
+        var results = [];
+        if (texts.length >= this.length || completeWords(this, field)) return results;
+        var group = [], needles = [], keys = [];
+        for (var k = 0; k < matchers.length; k++) {
+            var m = matchers[k], key = field + "," + matcherKey(m);
+            if (m.pattern || !plainWord(m.folded) || this.scans.get(key)) continue;
+            var apart = true;
+            for (var g = 0; g < needles.length && apart; g++) apart = !F.mayOverlap(needles[g], m.folded);
+            if (!apart) continue;
+            group.push(k);
+            needles.push(m.folded);
+            keys.push(key);
+        }
+        if (group.length < 2) return results;
+        var all = needles.join(""), ascii = ASCII_ONLY.test(all);
+        var pattern = new RegExp(needles.map(escaped).join("|"), "gi");
+        var counters = [], found = [];
+        for (g = 0; g < group.length; g++) found.push({ records: [], kinds: [] });
+        for (var i = 0; i < this.length; i++) {
+            var each;
+            if (i < texts.length) {
+                each = [];
+                for (g = 0; g < group.length; g++) each.push(F.countKinds(texts[i], matchers[group[g]]));
+            } else if (this.readsPlain(i, field, all, ascii)) {
+                each = F.countKindsNearReferences(this.raw(i, field), needles, pattern);
+            } else {
+                each = [];
+                for (g = 0; g < group.length; g++) {
+                    if (!counters[g]) counters[g] = rawCounter(this, field, matchers[group[g]]);
+                    each.push(counters[g](i));
+                }
+            }
+            for (g = 0; g < group.length; g++) {
+                var kinds = each[g];
+                if (kinds[0] || kinds[1] || kinds[2]) {
+                    found[g].records.push(i);
+                    found[g].kinds.push(kinds);
+                }
+            }
+        }
+        for (g = 0; g < group.length; g++) {
+            this.scans.set(keys[g], found[g]);
+            results[group[g]] = found[g];
+        }
+        return results;
+    };
 
     Index.prototype.scan = function (field, matcher, within) {
         var texts = this.corpora[field] || NO_RECORD;
@@ -565,6 +667,7 @@
     Index.prototype.foldedLength = function (i, field) {
         var folded = this.corpora[field];
         if (folded && i < folded.length) return folded[i].length;
+        if (this.plain(i, field) !== null) return this.plainLength(i, field);
         var shape = this.shape(i, field);
         if (shape === null) return this.corpusText(i, field).length;
         var length = this.raw(i, field).length, references = shape.references;
@@ -586,6 +689,16 @@
             for (var i = 0; i < this.length; i++) this.allStems.push(F.addressStem(this.raw(i, LINK)));
         }
         return this.allStems;
+    };
+
+    // The length of a plain field (see plain) folded: each reference counts
+    // as its value. Kept.
+    Index.prototype.plainLength = function (i, field) {
+        var length = this.lengths[field][i];
+        if (length === undefined) {
+            length = this.lengths[field][i] = F.decodedLength(this.raw(i, field));
+        }
+        return length;
     };
 
     // One Index per data array, so that the prepared fields survive between

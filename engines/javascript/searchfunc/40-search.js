@@ -149,24 +149,28 @@
 
         var shared = whole ? whole.shared : sharedParts(index);
         var total = whole ? whole.total : index.length;
-        var score = [], matched = [], lastMatcher = [], lastHolder = [], factors = [];
+        var score = [], matched = [], lastHolder = [], factors = [];
         var i, j, f, k;
         for (i = 0; i < index.length; i++) {
             score.push(0);
             matched.push(0);
-            lastMatcher.push(-1);
             lastHolder.push(-1);
             factors.push(1);
         }
+        var wanted = needAll ? matchers.length : 1;
+        // The words a field not yet folded can be read for at once.
+        var together = [];
+        for (f = 0; f < fields.length; f++) together.push(index.findTogether ? index.findTogether(fields[f], matchers) : []);
         var founds = [], holding = [];
         for (k = 0; k < matchers.length; k++) {
             // The matcher's records in each field, and how many hold it.
             var here = founds[k] = [], holders = 0;
             for (f = 0; f < fields.length; f++) {
-                var found = here[f] = index.find(fields[f], matchers[k], null);
+                var found = here[f] = together[f][k] || index.find(fields[f], matchers[k], null);
                 for (j = 0; j < found.records.length; j++) {
                     if (lastHolder[found.records[j]] !== k) {
                         lastHolder[found.records[j]] = k;
+                        matched[found.records[j]]++;
                         holders++;
                     }
                 }
@@ -183,23 +187,21 @@
             for (f = 0; f < fields.length; f++) {
                 var field = fields[f], inField = founds[k][f];
                 for (j = 0; j < inField.records.length; j++) {
-                    var record = inField.records[j], kinds = inField.kinds[j], length;
+                    var record = inField.records[j], kinds, length;
+                    // Only a hit's score is read.
+                    if (matched[record] < wanted) continue;
                     if (field === F.TITLE) {
                         var topic = topicOf(index, shared, record);
                         kinds = F.countKinds(topic, matchers[k]);
                         length = topic.length;
                     } else {
+                        kinds = inField.kinds[j];
                         length = index.foldedLength(record, field);
                     }
                     score[record] += rarity * F.fieldScore(field, kinds, length);
-                    if (lastMatcher[record] !== k) {
-                        lastMatcher[record] = k;
-                        matched[record]++;
-                    }
                 }
             }
         }
-        var wanted = needAll ? matchers.length : 1;
         var words = F.queryWords(query), pieces = F.queryPieces(query), named = F.queryAddressWords(query);
         var hits = [];
         for (i = 0; i < index.length; i++) {
