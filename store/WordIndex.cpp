@@ -1,6 +1,7 @@
 #include "store/WordIndex.h"
 
 #include "platform/Database.h"
+#include "platform/WorkerThreads.h"
 #include "store/SearchText.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <numeric>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace WordIndex {
 
@@ -400,6 +402,23 @@ private:
     std::vector<Word> m_words;
 };
 
+// The end of a run has the cores to itself: `work(worker, k)` is called for every k below `count`, the
+// numbers dealt out in turn to one worker per core.
+template <typename Work> void shareOut(size_t count, Work work) {
+    const auto workers = static_cast<size_t>(WorkerThreadCount());
+    std::vector<std::thread> threads;
+    for (size_t w = 1; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            for (size_t k = w; k < count; k += workers)
+                work(w, k);
+        });
+    }
+    for (size_t k = 0; k < count; k += workers)
+        work(0, k);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
 } // namespace
 
 struct Builder::State {
@@ -511,31 +530,47 @@ std::vector<std::vector<Holder>> Builder::State::holdersOfSummedWords() const {
         for (const std::vector<Posting>& list : postings[id])
             entries[id] += list.size();
     }
-    std::vector<std::vector<Holder>> holders(words.size());
-    std::vector<size_t> volume(words.size());
-    std::vector<uint32_t> heldBy(words.size(), UINT32_MAX); // the last word found holding each one
-    std::vector<size_t> starts;
-    for (size_t id = 0; id < words.size(); ++id) {
+    // Each worker finds the words held by its share of the vocabulary, as (held word, holder) pairs.
+    struct Found {
+        uint32_t held;
+        Holder holder;
+    };
+    std::vector<std::vector<Found>> found(static_cast<size_t>(WorkerThreadCount()));
+    std::vector<std::vector<uint32_t>> heldBy(found.size()); // by each worker: the last word holding each
+    std::vector<std::vector<size_t>> starts(found.size());
+    shareOut(words.size(), [&](size_t worker, size_t id) {
+        std::vector<uint32_t>& held = heldBy[worker];
+        if (held.empty())
+            held.assign(words.size(), UINT32_MAX);
         const std::string_view word = words[id];
-        starts.clear();
-        for (size_t at = 0; at < word.size(); at += decode(word, at).bytes)
-            starts.push_back(at);
-        starts.push_back(word.size());
-        for (size_t i = 0; i + 1 < starts.size(); ++i) {
-            for (size_t j = i + 1; j < starts.size() && starts[j] - starts[i] <= kLongestSummed; ++j) {
-                const std::string_view part = word.substr(starts[i], starts[j] - starts[i]);
-                const uint32_t found = words.find(part);
-                if (found == WordNumbers<std::string>::kNone || heldBy[found] == id)
+        std::vector<size_t>& at = starts[worker];
+        at.clear();
+        for (size_t k = 0; k < word.size(); k += decode(word, k).bytes)
+            at.push_back(k);
+        at.push_back(word.size());
+        for (size_t i = 0; i + 1 < at.size(); ++i) {
+            for (size_t j = i + 1; j < at.size() && at[j] - at[i] <= kLongestSummed; ++j) {
+                const std::string_view part = word.substr(at[i], at[j] - at[i]);
+                const uint32_t number = words.find(part);
+                if (number == WordNumbers<std::string>::kNone || held[number] == id)
                     continue;
-                heldBy[found] = static_cast<uint32_t>(id);
-                volume[found] += entries[id];
-                holders[found].push_back({static_cast<uint32_t>(id), kindsIn(part, word)});
+                held[number] = static_cast<uint32_t>(id);
+                found[worker].push_back({number, {static_cast<uint32_t>(id), kindsIn(part, word)}});
             }
         }
+    });
+    std::vector<size_t> volume(words.size());
+    for (const std::vector<Found>& pairs : found) {
+        for (const Found& pair : pairs)
+            volume[pair.held] += entries[pair.holder.word];
     }
-    for (size_t id = 0; id < words.size(); ++id) {
-        if (volume[id] < kSummedVolume)
-            std::vector<Holder>().swap(holders[id]);
+    std::vector<std::vector<Holder>> holders(words.size());
+    for (std::vector<Found>& pairs : found) {
+        for (const Found& pair : pairs) {
+            if (volume[pair.held] >= kSummedVolume)
+                holders[pair.held].push_back(pair.holder);
+        }
+        std::vector<Found>().swap(pairs);
     }
     return holders;
 }
@@ -573,42 +608,58 @@ void Builder::State::writeWords(Connection& connection, const std::vector<uint32
 // that hold it, by where it stands in them.
 void Builder::State::writeOccurrences(Connection& connection, const std::vector<uint32_t>& order,
                                       const std::vector<std::vector<Holder>>& holders) {
+    std::vector<uint32_t> summed; // by their numbers in SearchWords
+    for (uint32_t number = 0; number < order.size(); ++number) {
+        if (!holders[order[number]].empty())
+            summed.push_back(number);
+    }
+    struct Sums {
+        std::vector<Kinds> byRecord;
+        std::vector<uint32_t> touched;
+        std::vector<Occurrences> occurrences;
+    };
+    std::vector<Sums> workers(static_cast<size_t>(WorkerThreadCount()));
     const std::string insert =
         "INSERT INTO SearchOccurrences (WordID, Field, Records) VALUES (?, ?, CAST(? AS BLOB))";
+    // A batch at a time, so that only a batch of the table is ever in memory.
     std::vector<Connection::TextRow> rows;
-    std::vector<Kinds> sums(records.size());
-    std::vector<uint32_t> touched;
-    std::vector<Occurrences> occurrences;
-    for (size_t number = 0; number < order.size(); ++number) {
-        const uint32_t id = order[number];
-        if (holders[id].empty())
-            continue;
-        for (size_t f = 0; f < kFieldCount; ++f) {
-            for (const auto& [holder, kinds] : holders[id]) {
-                for (const Posting& posting : postings[holder][f]) {
-                    Kinds& sum = sums[posting.record];
-                    if (sum == Kinds{})
-                        touched.push_back(posting.record);
-                    // The ranking counts no more of a kind; a sum at the cap stays there.
-                    for (size_t k = 0; k < 3; ++k)
-                        sum[k] = std::min(sum[k] + kinds[k] * posting.count, kCountCap);
+    for (size_t first = 0; first < summed.size(); first += kInsertBatch / kFieldCount) {
+        const size_t count = std::min(summed.size() - first, kInsertBatch / kFieldCount);
+        std::vector<std::array<std::string, kFieldCount>> encoded(count);
+        shareOut(count, [&](size_t worker, size_t k) {
+            Sums& sums = workers[worker];
+            sums.byRecord.resize(records.size());
+            for (size_t f = 0; f < kFieldCount; ++f) {
+                for (const auto& [holder, kinds] : holders[order[summed[first + k]]]) {
+                    for (const Posting& posting : postings[holder][f]) {
+                        Kinds& sum = sums.byRecord[posting.record];
+                        if (sum == Kinds{})
+                            sums.touched.push_back(posting.record);
+                        // The ranking counts no more of a kind; a sum at the cap stays there.
+                        for (size_t c = 0; c < 3; ++c)
+                            sum[c] = std::min(sum[c] + kinds[c] * posting.count, kCountCap);
+                    }
                 }
+                std::sort(sums.touched.begin(), sums.touched.end());
+                sums.occurrences.clear();
+                for (uint32_t record : sums.touched) {
+                    Kinds& sum = sums.byRecord[record];
+                    sums.occurrences.push_back({record, sum[0], sum[1], sum[2]});
+                    sum = Kinds{};
+                }
+                sums.touched.clear();
+                encoded[k][f] = EncodeOccurrences(sums.occurrences);
             }
-            if (touched.empty())
-                continue;
-            std::sort(touched.begin(), touched.end());
-            occurrences.clear();
-            for (uint32_t record : touched) {
-                Kinds& sum = sums[record];
-                occurrences.push_back({record, sum[0], sum[1], sum[2]});
-                sum = Kinds{};
+        });
+        for (size_t k = 0; k < count; ++k) {
+            for (size_t f = 0; f < kFieldCount; ++f) {
+                if (!encoded[k][f].empty())
+                    rows.push_back(
+                        {std::to_string(summed[first + k]), std::to_string(f), std::move(encoded[k][f])});
             }
-            touched.clear();
-            rows.push_back({std::to_string(number), std::to_string(f), EncodeOccurrences(occurrences)});
-            insertInBatches(connection, insert, rows, false);
         }
+        insertInBatches(connection, insert, rows, true);
     }
-    insertInBatches(connection, insert, rows, true);
 }
 
 void Builder::write(Connection& connection) {
