@@ -17,8 +17,7 @@ class Connection;
 //                      the searched short fields folded (Title, Keywords, Description), the length of
 //                      the folded Text in UTF-16 units, and how the ranking reads the title (ReadTitle);
 //   SearchWords        the vocabulary: every run of word characters of the folded fields (WordID, Word),
-//                      and whether SearchOccurrences holds the word (Summed: only where a request would
-//                      otherwise add up more than kSummedVolume postings, see Builder);
+//                      and whether SearchOccurrences holds the word (Summed, see kSummedVolume);
 //   SearchPostings     per word and field (0 title, 1 keywords, 2 description, 3 text) the records that
 //                      hold it and how often, at most kCountCap (see EncodePostings);
 //   SearchOccurrences  per word and field, its occurrences in each record as a query word would find
@@ -31,9 +30,11 @@ namespace WordIndex {
 inline constexpr int kCountCap = 100;
 
 // A query word's occurrences are summed for the pages when the vocabulary words holding it have at least
-// this many postings together: below it a page adds them up in about a millisecond, and the sums would
-// be most of the database.
-inline constexpr size_t kSummedVolume = 1024;
+// this many postings together. Every word is, for now: a page finds the holders of a word that is not
+// summed by reading the whole vocabulary, which at 7,670 pages costs a multi-word query more than adding
+// up a few hundred postings saves (with 1,024 here the table was 12% smaller and such queries 2-3 times
+// slower). Worth raising once the pages find holders without that scan.
+inline constexpr size_t kSummedVolume = 1;
 
 struct Posting {
     uint32_t record;

@@ -78,8 +78,7 @@ function storedPostings(database, F) {
 
 // The sample site, and pages for what the word index must count as the browser does: a site's name in
 // most titles, separators at a title's ends, a word more often than the ranking counts, words joined
-// by underscores or split by symbols, characters beyond U+FFFF, references and escapes; and a word held
-// by more vocabulary words than a page adds up on each request ("zq").
+// by underscores or split by symbols, characters beyond U+FFFF, references and escapes.
 const WORDS_SITE = (() => {
     const dir = path.join(tempDir("words-site"), "site");
     fs.cpSync(sampleSite, dir, { recursive: true });
@@ -90,8 +89,7 @@ const WORDS_SITE = (() => {
             body: "__init__ os.path.join c++ caf&eacute; CAF\u00c9 \u017Fecret \"quoted\" back\\slash" }),
         "w3.html": page({ title: "- Three -" + suffix, body: "\u00bd\u00d7 2\u2013 3 \uff21\uff22 na\u00efve" }),
         "w4.html": page({ title: "Four" + suffix, body: "red-green red_green" }),
-        "w5.html": page({ title: "Lamplight Docs: Five", body: "five" }),
-        "w6.html": page({ title: "Six", body: Array.from({ length: 1100 }, (_, i) => "zq" + i.toString(36)).join(" ") + " zq" })
+        "w5.html": page({ title: "Lamplight Docs: Five", body: "five" })
     });
 })();
 
@@ -118,12 +116,7 @@ test("the run's word index is the one the browser engine builds from its rows", 
         }
         assert.deepEqual(storedPostings(database, F), expected);
 
-        // The occurrences of each word a page would add up over many postings, as a query word, summed
-        // over the words that hold it; the pages add up the others themselves.
-        const [summedWords] = database.exec("SELECT Word FROM SearchWords WHERE Summed = 1");
-        const summedSet = new Set(summedWords.values.flat());
-        assert.ok(summedSet.has("zq"));
-        assert.ok(!summedSet.has("five"));
+        // Each word's occurrences as a query word, summed over the words that hold it.
         const summed = new Map(), found = new Map();
         const [occurrences] = database.exec("SELECT Field, Word, hex(Records) FROM SearchOccurrences " +
             "JOIN SearchWords USING (WordID)");
@@ -135,7 +128,7 @@ test("the run's word index is the one the browser engine builds from its rows", 
             summed.set(`${[F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT][field]} ${word}`, entries.join(" "));
         }
         for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) {
-            for (const word of summedSet) {
+            for (const word of new Set([...expected.keys()].map((key) => key.substring(key.indexOf(" ") + 1)))) {
                 const { records: holding, kinds } = index.wordIndexes[field].find(word, records.length);
                 if (!holding.length) continue;
                 found.set(`${field} ${word}`, holding.map((r, k) => `${r}:${kinds[k].map((n) => Math.min(n, 100))}`).join(" "));
