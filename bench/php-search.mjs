@@ -77,7 +77,7 @@ try {
     const rowsOnly = path.join(work, "rows-only.mdb");
     fs.copyFileSync(path.join(phpDir, "IndexData.mdb"), rowsOnly);
     execFileSync(php, ["-r", `$d = new PDO('sqlite:${rowsOnly}'); foreach (['SearchRecords', 'SearchWords', ` +
-        `'SearchPostings', 'SearchOccurrences', 'SearchSharedParts'] as $t) $d->exec("DROP TABLE IF EXISTS $t"); $d->exec('VACUUM');`]);
+        `'SearchPostings', 'SearchOccurrences', 'SearchSharedParts', 'SearchAtoms', 'SearchPlaces'] as $t) $d->exec("DROP TABLE IF EXISTS $t"); $d->exec('VACUUM');`]);
     console.log(`${phpIndex.value} pages; indexing` + (withJs ? ` for JavaScript ${ms(jsIndex.ms)},` : "") +
         ` for PHP (with the word index) ${ms(phpIndex.ms)}, peak memory ${peak.toFixed(0)} MB`);
     console.log((withJs ? `webdata.js ${mb(size(js, "webdata.js"))} + searchfunc.js ${kb(size(js, "searchfunc.js"))}; ` : "") +

@@ -2,11 +2,13 @@
 
 #include "platform/Database.h"
 #include "platform/WorkerThreads.h"
+#include "store/PhrasePlaces.h"
 #include "store/SearchText.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <numeric>
@@ -429,6 +431,10 @@ struct Builder::State {
     // than once, and this small table stays in the cache where the vocabulary does not.
     WordNumbers<std::string_view> fieldWords;
     std::vector<int> fieldCounts;
+    // Where the texts' words stand, added as the rows come while they come in index order.
+    PhrasePlaces phrasePlaces;
+    bool inIndexOrder = true;
+    long long lastId = LLONG_MIN;
 
     void addField(std::string_view folded, size_t field, uint32_t record) {
         fieldWords.clear();
@@ -451,6 +457,7 @@ struct Builder::State {
     }
 
     void putInIndexOrder();
+    void placeTextsAgain(Connection& connection);
     void writeRecords(Connection& connection, const std::vector<std::string>& sharedParts);
     std::vector<std::vector<Holder>> holdersOfSummedWords() const;
     std::vector<uint32_t> alphabetical() const;
@@ -472,6 +479,10 @@ void Builder::add(long long row, long long id, std::string_view title, std::stri
         SearchText::Searchable(text)};
     for (size_t f = 0; f < kFieldCount; ++f)
         state.addField(folded[f], f, record);
+    state.inIndexOrder = state.inIndexOrder && id >= state.lastId;
+    state.lastId = id;
+    if (state.inIndexOrder)
+        state.phrasePlaces.add(record, PhrasePlaces::Of(folded[kTextField]));
     state.records.push_back({row, id, std::move(folded[0]), std::move(folded[1]), std::move(folded[2]),
                              utf16Length(folded[kTextField])});
 }
@@ -500,6 +511,19 @@ void Builder::State::putInIndexOrder() {
             std::sort(list.begin(), list.end(),
                       [](const Posting& a, const Posting& b) { return a.record < b.record; });
         }
+    }
+}
+
+// Rows that came out of index order have their places taken again from their texts, now in that order.
+void Builder::State::placeTextsAgain(Connection& connection) {
+    phrasePlaces = PhrasePlaces();
+    for (size_t r = 0; r < records.size(); ++r) {
+        // Rowids are the database's own integers, so they can stand in the statement.
+        const std::vector<Connection::TextRow> text =
+            connection.textRows("SELECT Text FROM IndexData WHERE rowid = " + std::to_string(records[r].row));
+        const std::string folded =
+            SearchText::Searchable(text.empty() || !text[0][0] ? std::string() : *text[0][0]);
+        phrasePlaces.add(static_cast<long long>(r), PhrasePlaces::Of(folded));
     }
 }
 
@@ -666,6 +690,8 @@ void Builder::write(Connection& connection) {
     State& state = *m_state;
     connection.executeScript(kTables);
     state.putInIndexOrder();
+    if (!state.inIndexOrder)
+        state.placeTextsAgain(connection);
     std::vector<std::string> titles;
     titles.reserve(state.records.size());
     for (const RecordEntry& record : state.records)
@@ -677,6 +703,7 @@ void Builder::write(Connection& connection) {
     const std::vector<uint32_t> order = state.alphabetical();
     state.writeWords(connection, order, holders);
     state.writeOccurrences(connection, order, holders);
+    state.phrasePlaces.write(connection);
 
     std::vector<Connection::TextRow> partRows;
     for (const std::string& part : sharedParts)

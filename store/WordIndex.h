@@ -23,6 +23,7 @@ class Connection;
 //   SearchOccurrences  per word and field, its occurrences in each record as a query word would find
 //                      them inside the vocabulary's words (see EncodeOccurrences);
 //   SearchSharedParts  the title parts most titles share, as their words joined by blanks (Part).
+//   SearchAtoms, SearchPlaces  where the text's words stand, for phrases (see PhrasePlaces).
 // The browser engine builds the same index in the visitor's browser; both must agree on what a word is.
 namespace WordIndex {
 

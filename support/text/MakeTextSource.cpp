@@ -369,6 +369,26 @@ public:
                        [&](const std::string& word) { return classText(classItem(word), language); }),
                 stringStyle(language, ""), fill, column, indent, width);
         }
+        if (const auto source = classes.find(name.substr(0, name.rfind("_SPANS")));
+            !script && name.ends_with("_SPANS") && source != classes.end()) {
+            // The class for C++: {first, last} code points, ASCII characters one by one.
+            Line spans;
+            const auto span = [](unsigned long first, unsigned long last) {
+                return "{0x" + hex(first, 2) + ", 0x" + hex(last, 2) + "}";
+            };
+            for (const auto& paragraph : table(source->second).paragraphs) {
+                for (const Line& line : paragraph) {
+                    for (const std::string& word : line) {
+                        const ClassItem item = classItem(word);
+                        if (item.literal.empty())
+                            spans.push_back(span(item.first, item.last));
+                        for (const char c : item.literal)
+                            spans.push_back(span(static_cast<unsigned char>(c), static_cast<unsigned char>(c)));
+                    }
+                }
+            }
+            return layOut({{spans}}, listStyle(), true, column, indent, width);
+        }
         if (name == "NON_WORD_RANGES") {
             // The class above ASCII as first, last pairs, for a test of one character at a time.
             Paragraphs pairs;

@@ -56,6 +56,9 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "cap-1.html": page({ title: "Wicks one" + SUFFIX, body: "<p>" + "wick ".repeat(150) + "</p>" }),
     "cap-2.html": page({ title: "Wicks two" + SUFFIX, body: "<p>" + "wick ".repeat(120) + "</p>" }),
     "long-1.html": page({ title: "Long words" + SUFFIX, body: "<p>pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra and pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra.</p>" }),
+    // A phrase found twice where its last word's atom also ends with its first word: both count.
+    "weave-1.html": page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
+    "weave-2.html": page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n"
 });
@@ -80,7 +83,7 @@ const SITES = [
             "night walk harbor", "os.path.join", "path.join", "path", "caf\u00e9", "CAF\u00c9 cr\u00e8me",
             "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
             "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock",
-            "flax", "quartz", "copper", "saffron", "wick", "linen flax", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
+            "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
     }
 ];
 

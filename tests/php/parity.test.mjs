@@ -64,6 +64,9 @@ const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"), {
     "rare-2.html": utf8Page({ title: "Sparks two" + SUFFIX, body: "<p>flint flint flint, then ember.</p>" }),
     "rare-3.html": utf8Page({ title: "Embers" + SUFFIX, body: "<p>ember</p>" }),
     "rare-4.html": utf8Page({ title: "More embers" + SUFFIX, body: "<p>ember, ember</p>" }),
+    // A phrase found twice where its last word's atom also ends with its first word: both count.
+    "weave-1.html": utf8Page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
+    "weave-2.html": utf8Page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "units-1.html": utf8Page({ title: "Inkwell \u00e9\u00e9\u00e9" + SUFFIX, body: "<p>nib \u00e9\u00e9\u00e9 a\u00e9quill</p>" }),
     "units-2.html": utf8Page({ title: "Inkwell abc" + SUFFIX, body: "<p>nib abc \u{1D49C}quill</p>" })
 });
@@ -90,7 +93,7 @@ const SITES = [
             "__init__", "_private", "init", "lamplight", "lamplight docs", "brass compass", "caf\u00e9", "\u{1D49C}",
             "key\u{1D49C}", "no title", "notes", "\u00e9t\u00e9", "monkey key", "docs keys", "amber glow", "ember flint",
             "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
-            "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax",
+            "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt",
             "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic"]
     }
 ];

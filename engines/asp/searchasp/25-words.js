@@ -209,6 +209,133 @@
         return { records: records, kinds: kinds };
     };
 
+    // The atoms that may stand for each word of a phrase (the first word
+    // ends its atom, the middle ones are whole atoms, the last one starts
+    // its atom): for each word, [{ id, atom }]; null when a word has none.
+    WordIndexReader.prototype.phraseAtoms = function (words) {
+        var last = words.length - 1, atoms = [];
+        for (var k = 0; k <= last; k++) {
+            var rows = k > 0 && k < last
+                ? F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms WHERE Atom = ?", [words[k]])
+                : F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms " +
+                    "WHERE instr(Atom, ?) " + (k === 0 ? "> 0" : "= 1"), [words[k]]);
+            atoms[k] = [];
+            for (var r = 0; r < rows.length; r++) {
+                var atom = textOf(rows[r][1]);
+                if (k > 0 || atom.substring(atom.length - words[0].length) === words[0]) {
+                    atoms[k].push({ id: String(rows[r][0]), atom: atom });
+                }
+            }
+            if (!atoms[k].length) return null;
+        }
+        return atoms;
+    };
+
+    // A phrase of words of word characters only, in the text of every
+    // record, from where the text's atoms stand (SearchPlaces), as find
+    // gives it: taken from the left without overlap, as the pattern takes
+    // it. Each place is a number of seven bits a byte, low bits first: its
+    // distance from the one before times 4, plus 2 for an underscore before
+    // the atom, plus 1 for one after it; each record's entry is its distance
+    // from the record before, its places' length in bytes, then its places.
+    WordIndexReader.prototype.phraseInTexts = function (matcher) {
+        var words = matcher.words, last = words.length - 1, records = [], kinds = [];
+        var atoms = this.phraseAtoms(words);
+        if (!atoms) return { records: records, kinds: kinds };
+        var ids = [], k, a, r;
+        for (k = 0; k <= last; k++) {
+            for (a = 0; a < atoms[k].length; a++) ids.push(atoms[k][a].id);
+        }
+        var bytesOf = {};
+        var rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), hex(Places) FROM SearchPlaces " +
+            "WHERE AtomID IN " + numberList(ids), []);
+        for (r = 0; r < rows.length; r++) {
+            var hex = textOf(rows[r][1]), bytes = [];
+            for (var h = 0; h < hex.length; h += 2) bytes.push(parseInt(hex.substring(h, h + 2), 16));
+            bytesOf["#" + rows[r][0]] = bytes;
+        }
+        function number(bytes, at) {
+            var value = 0, scale = 1, b;
+            do {
+                b = bytes[at.at++];
+                value += (b & 127) * scale;
+                scale *= 128;
+            } while (b >= 128);
+            return value;
+        }
+        // Word by word: record => ordinal => [atom, flags].
+        var places = [], candidates = null;
+        for (k = 0; k <= last; k++) {
+            places[k] = {};
+            for (a = 0; a < atoms[k].length; a++) {
+                var bytes = bytesOf["#" + atoms[k][a].id] || [], at = { at: 0 }, record = 0;
+                while (at.at < bytes.length) {
+                    record += number(bytes, at);
+                    var end = number(bytes, at);
+                    end += at.at;
+                    if (candidates === null || candidates["#" + record]) {
+                        var byOrdinal = places[k]["#" + record] || (places[k]["#" + record] = {}), ordinal = 0;
+                        while (at.at < end) {
+                            var value = number(bytes, at);
+                            ordinal += Math.floor(value / 4);
+                            byOrdinal["#" + ordinal] = [a, value & 3];
+                        }
+                    }
+                    at.at = end;
+                }
+            }
+            candidates = places[k];
+        }
+        var found = [];
+        for (var key in candidates) {
+            if (candidates.hasOwnProperty(key)) found.push(parseFloat(key.substring(1)));
+        }
+        found.sort(byNumber);
+        var lastSize = words[last].length, shown = words.join(" ");
+        for (r = 0; r < found.length; r++) {
+            var key = "#" + found[r], first = places[0][key], ordinals = [];
+            for (var o in first) {
+                if (first.hasOwnProperty(o)) ordinals.push(parseFloat(o.substring(1)));
+            }
+            ordinals.sort(byNumber);
+            var counted = [0, 0, 0], endOrdinal = -1, endAt = 0;
+            for (var n = 0; n < ordinals.length; n++) {
+                var i = ordinals[n];
+                if (i < endOrdinal) continue;
+                for (k = 1; k <= last && places[k][key]["#" + (i + k)]; k++) {
+                }
+                if (k <= last) continue;
+                var head = first["#" + i], atom = atoms[0][head[0]].atom, start = atom.length - words[0].length;
+                if (i === endOrdinal && start < endAt) continue;
+                var tail = places[last][key]["#" + (i + last)], lastAtom = atoms[last][tail[0]].atom;
+                // The kind of a match depends only on the characters beside it.
+                var before = start > 0 ? atom.charAt(start - 1) : (head[1] & 2 ? "_" : "");
+                var after = lastSize < lastAtom.length ? lastAtom.charAt(lastSize) : (tail[1] & 1 ? "_" : "");
+                var kind = F.countKinds(before + shown + after, matcher);
+                for (var c = 0; c < 3; c++) counted[c] += kind[c];
+                endOrdinal = i + last;
+                endAt = lastSize;
+            }
+            if (counted[0] || counted[1] || counted[2]) {
+                records.push(found[r]);
+                kinds.push(counted);
+            }
+        }
+        this.pending = this.pending.concat(records);
+        return { records: records, kinds: kinds };
+    };
+
+    // Whether each of the phrase's words is a run of word characters, which
+    // the atoms' places find.
+    function placesFind(matcher) {
+        if (!matcher.words) return false;
+        for (var k = 0; k < matcher.words.length; k++) {
+            var pieces = piecesOf(matcher.words[k]);
+            if (pieces.length !== 1 || pieces[0] !== matcher.words[k]) return false;
+        }
+        return true;
+    }
+
     // The records whose field holds the matcher, in record order, with its
     // occurrences by kind, as F.Index.find gives them. A word of word
     // characters only is answered from the vocabulary words that hold it;
@@ -240,6 +367,7 @@
             this.pending = this.pending.concat(records);
             return { records: records, kinds: kinds };
         }
+        if (field === F.TEXT && placesFind(matcher)) return this.phraseInTexts(matcher);
         var holding = null;
         if (pieces.length) {
             for (k = 0; k < pieces.length; k++) {

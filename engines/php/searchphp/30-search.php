@@ -203,6 +203,172 @@ function fl_summed_occurrences($db, $word, $fields)
     return $found;
 }
 
+// A variable-length number of SearchPlaces at byte $at of $s, moving $at past it.
+function fl_read_number($s, &$at)
+{
+    $value = 0;
+    $shift = 0;
+    do {
+        $byte = ord($s[$at++]);
+        $value |= ($byte & 127) << $shift;
+        $shift += 7;
+    } while ($byte >= 128);
+    return $value;
+}
+
+// The atoms that may stand for each word of a phrase: the first word ends its atom, the middle words
+// are whole atoms, the last word starts its atom. Atom number => atom, for each word in turn.
+function fl_phrase_atoms($db, $words)
+{
+    $last = count($words) - 1;
+    $atoms = array();
+    foreach ($words as $k => $word) {
+        if ($k > 0 && $k < $last) {
+            $rows = fl_rows($db, 'SELECT AtomID, Atom FROM SearchAtoms WHERE Atom = ?', array($word));
+        } elseif ($k === 0) {
+            $rows = fl_rows($db, 'SELECT AtomID, Atom FROM SearchAtoms WHERE instr(Atom, ?) > 0', array($word));
+        } else {
+            // Text sorts by its bytes, and no byte of UTF-8 text is 0xFF.
+            $rows = fl_rows($db, 'SELECT AtomID, Atom FROM SearchAtoms WHERE Atom >= ? AND Atom < ?',
+                array($word, $word . "\xFF"));
+        }
+        $atoms[$k] = array();
+        foreach ($rows as $row) {
+            $atom = (string) $row[1];
+            if ($k > 0 || substr_compare($atom, $word, -strlen($word)) === 0) {
+                $atoms[$k][(int) $row[0]] = $atom;
+            }
+        }
+        if (!$atoms[$k]) {
+            return null;
+        }
+    }
+    return $atoms;
+}
+
+// A phrase's occurrences by kind in the text of every record (of the records $only names, when given),
+// from where the text's atoms stand (SearchPlaces): record => kinds. Null when the phrase's words hold
+// blanks or punctuation themselves, which only the text can tell, or when the atoms' places would take
+// longer to read than $budget bytes of text.
+function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
+{
+    $words = $matcher['words'];
+    foreach ($words as $word) {
+        if ($word === '' || preg_match('/[' . FL_BLANK_CLASS . FL_PUNCTUATION . ']/u', $word)) {
+            return null;
+        }
+    }
+    $found = array();
+    $atoms = fl_phrase_atoms($db, $words);
+    if ($atoms === null) {
+        return $found;
+    }
+    $ids = array();
+    foreach ($atoms as $byId) {
+        $ids += $byId;
+    }
+    $list = fl_number_list(array_keys($ids));
+    // A byte of places takes about as long to read as a byte of text.
+    if ($budget !== null
+        && (int) fl_rows($db, 'SELECT sum(length(Places)) FROM SearchPlaces WHERE AtomID IN ' . $list, array())[0][0] > $budget) {
+        return null;
+    }
+    $places = array();
+    foreach ($db->query('SELECT AtomID, Places FROM SearchPlaces WHERE AtomID IN ' . $list, PDO::FETCH_NUM) as $row) {
+        $places[(int) $row[0]] = $row[1];
+    }
+    // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
+    $sections = array();
+    $candidates = $only;
+    foreach ($atoms as $k => $byId) {
+        $sections[$k] = array();
+        foreach ($byId as $id => $atom) {
+            $s = isset($places[$id]) ? $places[$id] : '';
+            $record = 0;
+            for ($at = 0, $n = strlen($s); $at < $n; ) {
+                // Nearly every number here takes one byte, which needs no call.
+                $byte = ord($s[$at]);
+                if ($byte < 128) {
+                    $record += $byte;
+                    $at++;
+                } else {
+                    $record += fl_read_number($s, $at);
+                }
+                $length = ord($s[$at]);
+                if ($length < 128) {
+                    $at++;
+                } else {
+                    $length = fl_read_number($s, $at);
+                }
+                $sections[$k][$record][] = array($id, $at, $length);
+                $at += $length;
+            }
+        }
+        $candidates = $candidates === null ? $sections[$k] : array_intersect_key($candidates, $sections[$k]);
+        if (!$candidates) {
+            return $found;
+        }
+    }
+    $last = count($words) - 1;
+    $firstWord = fl_is_word_code(fl_code_at($words[0], 0));
+    $lastWord = fl_is_word_code(fl_code_before($words[$last], strlen($words[$last])));
+    $firstSize = strlen($words[0]);
+    $lastSize = strlen($words[$last]);
+    foreach ($candidates as $record => $unused) {
+        // Ordinal => array(atom, flags), word by word.
+        $at = array();
+        foreach ($sections as $k => $byRecord) {
+            $at[$k] = array();
+            foreach ($byRecord[$record] as $section) {
+                list($id, $byte, $length) = $section;
+                $s = $places[$id];
+                $ordinal = 0;
+                for ($end = $byte + $length; $byte < $end; ) {
+                    $value = ord($s[$byte]);
+                    if ($value < 128) {
+                        $byte++;
+                    } else {
+                        $value = fl_read_number($s, $byte);
+                    }
+                    $ordinal += $value >> 2;
+                    $at[$k][$ordinal] = array($id, $value & 3);
+                }
+            }
+        }
+        ksort($at[0]);
+        $kinds = array(0, 0, 0);
+        // Taken from the left without overlap: where the last match ended, as an atom and a byte in it.
+        $endOrdinal = -1;
+        $endByte = 0;
+        foreach ($at[0] as $ordinal => $first) {
+            if ($ordinal < $endOrdinal) {
+                continue;
+            }
+            for ($k = 1; $k <= $last && isset($at[$k][$ordinal + $k]); $k++) {
+            }
+            if ($k <= $last) {
+                continue;
+            }
+            $atom = $atoms[0][$first[0]];
+            $start = strlen($atom) - $firstSize;
+            if ($ordinal === $endOrdinal && $start < $endByte) {
+                continue;
+            }
+            $lastAtom = $at[$last][$ordinal + $last];
+            $lastText = $atoms[$last][$lastAtom[0]];
+            $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first[1] & 2) !== 0);
+            $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom[1] & 1) !== 0;
+            $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
+            $endOrdinal = $ordinal + $last;
+            $endByte = $lastSize;
+        }
+        if ($kinds[0] || $kinds[1] || $kinds[2]) {
+            $found[$record] = $kinds;
+        }
+    }
+    return $found;
+}
+
 // The records whose field holds the matcher, with its occurrences by kind: field => record => kinds.
 // A word of word characters only is answered from the vocabulary words that hold it; anything else is
 // counted in the folded text of the records whose words hold each of its pieces.
@@ -238,6 +404,13 @@ function fl_find($db, $matcher, $fields, $total)
             }
         }
         return $found;
+    }
+    if (in_array('Text', $fields, true) && $matcher['pattern'] !== null) {
+        $inTexts = fl_phrase_in_texts($db, $matcher);
+        if ($inTexts !== null) {
+            $found['Text'] = $inTexts;
+            $fields = array_values(array_diff($fields, array('Text')));
+        }
     }
     // The records whose field holds every piece, or every record when the matcher has none.
     $holding = array();
@@ -397,12 +570,40 @@ function fl_add_pair_bonus($db, &$hits, $rows, $pairs, $fields)
     for ($h = 0; $h < $count; $h++) {
         $first[$hits[$h]['rec']] = $rows[$hits[$h]['rec']];
     }
-    $texts = in_array('Text', $fields, true) ? fl_folded_texts($db, $first) : array();
+    // In the text, where the atoms stand tells the places of most pairs; the others are counted in it.
+    $inTexts = array();
+    $counted = array();
+    if (in_array('Text', $fields, true)) {
+        $textBytes = 0;
+        foreach ($first as $row) {
+            $textBytes += $row['TextLength'];
+        }
+        foreach ($pairs as $pair) {
+            $found = fl_phrase_in_texts($db, $pair, $first, $textBytes);
+            if ($found === null) {
+                $counted[] = $pair;
+                continue;
+            }
+            foreach ($found as $record => $kinds) {
+                $p = min($kinds[0] + $kinds[1] + $kinds[2], FL_COUNT_LIMIT);
+                $inTexts[$record] = (isset($inTexts[$record]) ? $inTexts[$record] : 0) + $p;
+            }
+        }
+    }
+    $texts = $counted ? fl_folded_texts($db, $first) : array();
     for ($h = 0; $h < $count; $h++) {
         $record = $hits[$h]['rec'];
         $bonus = 0;
         foreach ($fields as $field) {
-            $text = $field === 'Title' ? $hits[$h]['topic'] : ($field === 'Text' ? $texts[$record] : $rows[$record][$field]);
+            if ($field === 'Text') {
+                $p = isset($inTexts[$record]) ? $inTexts[$record] : 0;
+                foreach ($counted as $pair) {
+                    $p += min(fl_count_all($texts[$record], $pair, FL_COUNT_LIMIT), FL_COUNT_LIMIT);
+                }
+                $bonus += fl_pair_weight($field, $p);
+                continue;
+            }
+            $text = $field === 'Title' ? $hits[$h]['topic'] : $rows[$record][$field];
             $bonus += fl_pair_score($field, $text, $pairs);
         }
         if ($bonus) {

@@ -1,0 +1,147 @@
+#include "store/PhrasePlaces.h"
+
+#include "platform/Database.h"
+#include "store/SearchCharacters.h"
+
+#include <array>
+
+namespace {
+
+bool inSpans(char32_t c, const auto& spans) {
+    for (const auto& span : spans) {
+        if (c >= span.first && c <= span.last)
+            return true;
+    }
+    return false;
+}
+
+// Whether the character may stand between the words of a phrase: a blank or punctuation.
+bool isGap(char32_t c) {
+    static const std::array<bool, 128> ascii = [] {
+        std::array<bool, 128> table{};
+        for (char32_t a = 0; a < 128; ++a)
+            table[a] = inSpans(a, SearchText::Characters::kBlanks) ||
+                       inSpans(a, SearchText::Characters::kPunctuation);
+        return table;
+    }();
+    if (c < 128)
+        return ascii[c];
+    return inSpans(c, SearchText::Characters::kBlanks) || inSpans(c, SearchText::Characters::kPunctuation);
+}
+
+// The code point at `at` and its length; a byte that starts no valid sequence stands for itself.
+std::pair<char32_t, size_t> decodeAt(std::string_view text, size_t at) {
+    const auto first = static_cast<unsigned char>(text[at]);
+    const size_t length = first < 0x80         ? 1
+                          : (first >> 5) == 6  ? 2
+                          : (first >> 4) == 14 ? 3
+                          : (first >> 3) == 30 ? 4
+                                               : 0;
+    if (length == 0 || at + length > text.size())
+        return {0xFFFD, 1};
+    char32_t value = length == 1 ? first : first & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80)
+            return {0xFFFD, 1};
+        value = (value << 6) | (next & 0x3F);
+    }
+    return {value, length};
+}
+
+void appendNumber(std::string& out, unsigned long long value) {
+    while (value >= 0x80) {
+        out += static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    out += static_cast<char>(value);
+}
+
+constexpr size_t kInsertBatch = 4096;
+
+void insertInBatches(Connection& connection, const std::string& sql, std::vector<Connection::TextRow>& rows,
+                     bool flush) {
+    if (rows.size() >= kInsertBatch || (flush && !rows.empty())) {
+        connection.executeForEach(sql, rows);
+        rows.clear();
+    }
+}
+
+} // namespace
+
+std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) {
+    std::vector<AtomPlaces> atoms;
+    std::unordered_map<std::string_view, size_t> seen;
+    long long ordinal = 0;
+    size_t start = std::string_view::npos;
+    const auto close = [&](size_t end) {
+        const std::string_view atom = folded.substr(start, end - start);
+        const Place place{ordinal++, start > 0 && folded[start - 1] == '_',
+                          end < folded.size() && folded[end] == '_'};
+        const auto [found, added] = seen.try_emplace(atom, atoms.size());
+        if (added)
+            atoms.push_back({atom, {}});
+        atoms[found->second].places.push_back(place);
+        start = std::string_view::npos;
+    };
+    for (size_t at = 0; at < folded.size();) {
+        const auto [c, bytes] = decodeAt(folded, at);
+        if (!isGap(c) && start == std::string_view::npos)
+            start = at;
+        else if (isGap(c) && start != std::string_view::npos)
+            close(at);
+        at += bytes;
+    }
+    if (start != std::string_view::npos)
+        close(folded.size());
+    return atoms;
+}
+
+std::string PhrasePlaces::EncodePlaces(const std::vector<Place>& places) {
+    std::string encoded;
+    long long last = 0;
+    for (const Place& place : places) {
+        appendNumber(encoded, static_cast<unsigned long long>(place.ordinal - last) * 4 +
+                                  (place.underscoreBefore ? 2 : 0) + (place.underscoreAfter ? 1 : 0));
+        last = place.ordinal;
+    }
+    return encoded;
+}
+
+void PhrasePlaces::add(long long record, const std::vector<AtomPlaces>& atoms) {
+    for (const AtomPlaces& atom : atoms) {
+        auto [found, added] = m_ids.try_emplace(std::string(atom.atom), m_atoms.size());
+        if (added) {
+            m_atoms.push_back(&found->first);
+            m_places.emplace_back();
+            m_lastRecord.push_back(0);
+        }
+        const size_t id = found->second;
+        const std::string places = EncodePlaces(atom.places);
+        std::string& out = m_places[id];
+        appendNumber(out, static_cast<unsigned long long>(record - m_lastRecord[id]));
+        appendNumber(out, places.size());
+        out += places;
+        m_lastRecord[id] = record;
+    }
+}
+
+void PhrasePlaces::write(Connection& connection) const {
+    connection.executeScript(R"sql(
+DROP TABLE IF EXISTS SearchAtoms;
+DROP TABLE IF EXISTS SearchPlaces;
+CREATE TABLE SearchAtoms (AtomID INTEGER PRIMARY KEY, Atom TEXT NOT NULL UNIQUE);
+CREATE TABLE SearchPlaces (AtomID INTEGER PRIMARY KEY, Places BLOB NOT NULL);
+)sql");
+    const std::string insertAtom = "INSERT INTO SearchAtoms (AtomID, Atom) VALUES (?, ?)";
+    const std::string insertPlaces = "INSERT INTO SearchPlaces (AtomID, Places) VALUES (?, CAST(? AS BLOB))";
+    std::vector<Connection::TextRow> atomRows, placeRows;
+    for (size_t id = 0; id < m_atoms.size(); ++id) {
+        atomRows.push_back({std::to_string(id), *m_atoms[id]});
+        placeRows.push_back({std::to_string(id), m_places[id]});
+        insertInBatches(connection, insertAtom, atomRows, false);
+        insertInBatches(connection, insertPlaces, placeRows, false);
+    }
+    insertInBatches(connection, insertAtom, atomRows, true);
+    insertInBatches(connection, insertPlaces, placeRows, true);
+}
