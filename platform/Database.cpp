@@ -471,6 +471,13 @@ size_t Recordset::firstLiveFrom(size_t index) const {
     return index;
 }
 
+long long Recordset::currentRowid() const {
+    connection();
+    if (!hasCurrent())
+        misuse("no current record");
+    return m_rows[m_position].rowid;
+}
+
 bool Recordset::hasCurrent() const {
     return m_position < m_rows.size() && !m_rows[m_position].deleted;
 }

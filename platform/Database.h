@@ -127,6 +127,8 @@ public:
     void update();
     // Drops a pending new record; harmless when there is none.
     void cancelUpdate();
+    // The rowid of the current record, which after update() is the one just stored.
+    long long currentRowid() const;
     void close();
 
 private:

@@ -54,7 +54,7 @@ std::string withoutNul(std::string text) {
 
 void setIfNotEmpty(Recordset& recordset, std::string_view column, const std::string& value) {
     if (!value.empty())
-        recordset.setField(column, withoutNul(value));
+        recordset.setField(column, value);
 }
 
 // Read from the index, which was made from the empty database; a missing file or one that is no database
@@ -82,8 +82,11 @@ bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
     removeRunFile(); // what a killed run left
     m_stores = stores;
     m_runFailed = false;
+    m_wordIndex.reset();
     if (writesNoDatabase())
         return true;
+    if (m_stores.wordIndex)
+        m_wordIndex = std::make_unique<WordIndex::Builder>();
     m_connection = std::make_unique<Connection>();
     m_recordset = std::make_unique<Recordset>();
     try {
@@ -145,15 +148,24 @@ bool IndexDatabase::AddRecord(int number, const std::string& fileName, const std
         return false;
     }
     try {
+        // As stored: the word index is made of what the row holds.
+        const std::string storedTitle = withoutNul(cutShortText(title));
+        const std::string storedText = withoutNul(text);
+        const std::string storedKeywords = withoutNul(keywords);
+        const std::string storedDescription = withoutNul(description);
+        const std::string storedFileName = withoutNul(cutShortText(fileName));
         m_recordset->addNew();
         m_recordset->setField("ID", static_cast<long long>(number));
-        m_recordset->setField("FileName", withoutNul(cutShortText(fileName)));
-        setIfNotEmpty(*m_recordset, "Title", cutShortText(title));
-        setIfNotEmpty(*m_recordset, "Text", text);
-        setIfNotEmpty(*m_recordset, "Keywords", keywords);
-        setIfNotEmpty(*m_recordset, "Description", description);
-        setIfNotEmpty(*m_recordset, "LinkDescription", cutShortText(linkDescription));
+        m_recordset->setField("FileName", storedFileName);
+        setIfNotEmpty(*m_recordset, "Title", storedTitle);
+        setIfNotEmpty(*m_recordset, "Text", storedText);
+        setIfNotEmpty(*m_recordset, "Keywords", storedKeywords);
+        setIfNotEmpty(*m_recordset, "Description", storedDescription);
+        setIfNotEmpty(*m_recordset, "LinkDescription", withoutNul(cutShortText(linkDescription)));
         m_recordset->update();
+        if (m_wordIndex)
+            m_wordIndex->add(m_recordset->currentRowid(), number, storedTitle, storedText, storedKeywords,
+                             storedDescription, storedFileName);
     } catch (const DatabaseError& error) {
         m_recordset->cancelUpdate();
         failRun(kAddError, error.what());
@@ -184,8 +196,8 @@ bool IndexDatabase::release(bool commit) {
             throw DatabaseError(0, kRolledBack);
         if (commit && !m_runFailed) {
             // In the run's file: a run that fails here leaves the previous index whole.
-            if (m_stores.wordIndex)
-                WordIndex::Write(*m_connection);
+            if (m_wordIndex)
+                m_wordIndex->write(*m_connection);
             m_connection->commitTrans();
             m_connection->close();
             Connection::replaceFile(runFilePath(), m_databasePath);
@@ -196,6 +208,7 @@ bool IndexDatabase::release(bool commit) {
         report(kAddError, error.what());
     }
     m_connection->close();
+    m_wordIndex.reset();
     removeRunFile(); // gone already once it is the index
     return committed;
 }

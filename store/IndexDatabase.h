@@ -9,6 +9,9 @@
 class MessageService;
 class Connection;
 class Recordset;
+namespace WordIndex {
+class Builder;
+}
 
 // The index database of the server-side variant: the table IndexData in IndexData.mdb in the program
 // folder, held open for one indexing run. In a run that writes no database every operation does nothing
@@ -56,6 +59,8 @@ private:
     IndexStores m_stores;
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<Recordset> m_recordset;
+    // The run's word index, built as its rows are added (when the run writes one).
+    std::unique_ptr<WordIndex::Builder> m_wordIndex;
     bool m_recordsetOpen = false;
     bool m_runFailed = false;
     std::function<void(Connection&)> m_connectHook;

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <climits>
 #include <cstdint>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <set>
 #include <thread>
-#include <unordered_map>
 
 namespace WordIndex {
 
@@ -40,8 +42,6 @@ CREATE TABLE SearchOccurrences (WordID INTEGER NOT NULL, Field INTEGER NOT NULL,
 CREATE TABLE SearchSharedParts (Part TEXT PRIMARY KEY);
 )sql";
 
-// Rows are read and folded this many at a time, so a large site's text is never all in memory at once.
-constexpr size_t kChunk = 512;
 // Postings are handed to SQLite this many rows at a time, for the same reason.
 constexpr size_t kInsertBatch = 4096;
 
@@ -74,7 +74,7 @@ CodePoint decode(std::string_view text, size_t at) {
 // a word. Beyond ASCII only the blocks of punctuation, arrows, mathematical and technical signs and the
 // full-width forms end one. Characters beyond the first plane are word characters (the browser sees
 // their two halves, neither of which ends a word).
-bool isWordCharacter(char32_t c) {
+constexpr bool isWordCharacter(char32_t c) {
     constexpr std::pair<char32_t, char32_t> kNonWord[] = {
         {0x0000, 0x002F}, {0x003A, 0x0040}, {0x005B, 0x005E}, {0x0060, 0x0060}, {0x007B, 0x00BF},
         {0x00D7, 0x00D7}, {0x00F7, 0x00F7}, {0x1680, 0x1680}, {0x180E, 0x180E}, {0x2000, 0x206F},
@@ -89,10 +89,49 @@ bool isWordCharacter(char32_t c) {
     return true;
 }
 
+// Most text is ASCII, whose characters are looked up rather than decoded.
+constexpr std::array<bool, 0x80> kAsciiWord = [] {
+    std::array<bool, 0x80> table{};
+    for (char32_t c = 0; c < 0x80; ++c)
+        table[c] = isWordCharacter(c);
+    return table;
+}();
+
+// Calls `visit` with each run of word characters of folded text, in order of appearance.
+template <typename Visit> void forEachWord(std::string_view folded, Visit visit) {
+    size_t start = std::string_view::npos;
+    for (size_t at = 0; at < folded.size();) {
+        const auto first = static_cast<unsigned char>(folded[at]);
+        bool word;
+        size_t bytes = 1;
+        if (first < 0x80) {
+            word = kAsciiWord[first];
+        } else {
+            const CodePoint c = decode(folded, at);
+            word = isWordCharacter(c.value);
+            bytes = c.bytes;
+        }
+        if (word && start == std::string_view::npos)
+            start = at;
+        if (!word && start != std::string_view::npos) {
+            visit(folded.substr(start, at - start));
+            start = std::string_view::npos;
+        }
+        at += bytes;
+    }
+    if (start != std::string_view::npos)
+        visit(folded.substr(start));
+}
+
 // The length the browser gives the text: UTF-16 units.
 long long utf16Length(std::string_view text) {
     long long units = 0;
     for (size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++units;
+            ++at;
+            continue;
+        }
         const CodePoint c = decode(text, at);
         units += c.value >= 0x10000 ? 2 : 1;
         at += c.bytes;
@@ -157,62 +196,6 @@ std::string joinedWords(std::string_view text) {
     return joined;
 }
 
-// What the index takes from one record: its searched fields folded and their words with their counts,
-// each word once, in order of appearance.
-struct FoldedRecord {
-    std::array<std::string, kFieldCount> folded;
-    std::array<std::vector<std::pair<std::string_view, int>>, kFieldCount> words;
-    std::vector<PhrasePlaces::AtomPlaces> textPlaces;
-};
-
-// Fills the record in place: its words point into its folded text, which must not move after.
-void foldRecord(const Connection::TextRow& row, FoldedRecord& record) {
-    for (size_t f = 0; f < kFieldCount; ++f) {
-        record.folded[f] = SearchText::Searchable(row[1 + f] ? *row[1 + f] : std::string());
-        std::unordered_map<std::string_view, size_t> seen;
-        auto& words = record.words[f];
-        for (std::string_view word : WordsOf(record.folded[f])) {
-            const auto [place, added] = seen.try_emplace(word, words.size());
-            if (added)
-                words.emplace_back(word, 0);
-            words[place->second].second = std::min(words[place->second].second + 1, kCountCap);
-        }
-    }
-    record.textPlaces = PhrasePlaces::Of(record.folded[kTextField]);
-}
-
-// Decoding and folding is most of a closing run's work, and every row stands alone, so the rows are
-// shared out among the cores.
-void foldRecords(const std::vector<Connection::TextRow>& rows, std::vector<FoldedRecord>& records) {
-    const auto workers = static_cast<size_t>(WorkerThreadCount());
-    std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w) {
-        threads.emplace_back([&, w] {
-            for (size_t r = w; r < rows.size(); r += workers)
-                foldRecord(rows[r], records[r]);
-        });
-    }
-    for (size_t r = 0; r < rows.size(); r += workers)
-        foldRecord(rows[r], records[r]);
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
-struct Vocabulary {
-    std::unordered_map<std::string, size_t> ids;
-    std::vector<const std::string*> words;
-    std::vector<std::array<std::vector<Posting>, kFieldCount>> postings;
-
-    void add(std::string_view word, size_t field, long long record, int count) {
-        auto [place, added] = ids.try_emplace(std::string(word), words.size());
-        if (added) {
-            words.push_back(&place->first);
-            postings.emplace_back();
-        }
-        postings[place->second][field].push_back({record, count});
-    }
-};
-
 using Kinds = std::array<int, 3>; // whole word, start of a word, inside a word
 
 // The places of `part` in `word`, taken from the left without overlap, by kind.
@@ -226,6 +209,11 @@ Kinds kindsIn(std::string_view part, std::string_view word) {
 void appendBigEndian(std::string& out, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8)
         out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void appendNumber(std::string& out, unsigned long long value) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 std::optional<std::string> textOrNull(std::string text) {
@@ -246,13 +234,15 @@ void insertInBatches(Connection& connection, const std::string& sql, std::vector
 
 std::string EncodePostings(const std::vector<Posting>& postings) {
     std::string encoded;
-    long long last = 0;
+    uint32_t last = 0;
     for (const Posting& posting : postings) {
         if (!encoded.empty())
             encoded += ',';
-        encoded += std::to_string(posting.record - last);
-        if (posting.count > 1)
-            encoded += ':' + std::to_string(posting.count);
+        appendNumber(encoded, posting.record - last);
+        if (posting.count > 1) {
+            encoded += ':';
+            appendNumber(encoded, static_cast<unsigned>(posting.count));
+        }
         last = posting.record;
     }
     return encoded;
@@ -300,20 +290,7 @@ TitleReading ReadTitle(std::string_view foldedTitle, const std::set<std::string>
 
 std::vector<std::string_view> WordsOf(std::string_view folded) {
     std::vector<std::string_view> words;
-    size_t start = std::string_view::npos;
-    for (size_t at = 0; at < folded.size();) {
-        const CodePoint c = decode(folded, at);
-        const bool word = isWordCharacter(c.value);
-        if (word && start == std::string_view::npos)
-            start = at;
-        if (!word && start != std::string_view::npos) {
-            words.push_back(folded.substr(start, at - start));
-            start = std::string_view::npos;
-        }
-        at += c.bytes;
-    }
-    if (start != std::string_view::npos)
-        words.push_back(folded.substr(start));
+    forEachWord(folded, [&](std::string_view word) { words.push_back(word); });
     return words;
 }
 
@@ -339,151 +316,396 @@ std::vector<std::string> SharedTitleParts(const std::vector<std::string>& folded
 
 namespace {
 
-// For every vocabulary word of at most kLongestSummed bytes, its occurrences in every record as a query
-// word: summed over the vocabulary words that hold it, by where it stands in them. A query word is
-// nearly always such a word, and the sum is what a page would otherwise add up over thousands of
-// postings for every request. Longer words are summed by the pages themselves, which keeps this linear
-// in the vocabulary's size.
+// Words of at most kLongestSummed bytes may be summed: finding the vocabulary words that hold one then
+// stays linear in the vocabulary's size. Longer ones are summed by the pages themselves.
 constexpr size_t kLongestSummed = 48;
 
-void writeOccurrences(Connection& connection, const Vocabulary& vocabulary, size_t recordCount) {
-    // Which vocabulary words hold each one, and how.
-    std::vector<std::vector<std::pair<size_t, Kinds>>> holders(vocabulary.words.size());
-    for (size_t id = 0; id < vocabulary.words.size(); ++id) {
-        const std::string_view word = *vocabulary.words[id];
-        std::vector<size_t> starts;
-        for (size_t at = 0; at < word.size(); at += decode(word, at).bytes)
-            starts.push_back(at);
-        starts.push_back(word.size());
-        std::set<size_t> seen;
-        for (size_t i = 0; i + 1 < starts.size(); ++i) {
-            for (size_t j = i + 1; j < starts.size() && starts[j] - starts[i] <= kLongestSummed; ++j) {
-                const std::string_view part = word.substr(starts[i], starts[j] - starts[i]);
-                const auto found = vocabulary.ids.find(std::string(part));
-                if (found != vocabulary.ids.end() && seen.insert(found->second).second)
-                    holders[found->second].emplace_back(id, kindsIn(part, word));
-            }
+// What the index keeps of a record besides its words: where its row is and its short fields folded.
+struct RecordEntry {
+    long long row;
+    long long id;
+    std::string title;
+    std::string keywords;
+    std::string description;
+    long long textLength;
+    std::string address;
+};
+
+struct Holder {
+    uint32_t word;
+    Kinds kinds;
+};
+
+size_t hashOf(std::string_view word) {
+    return std::hash<std::string_view>{}(word);
+}
+
+// Words by number: open addressing over one array, each word's hash kept, as a run looks up every word
+// of every page and a node per word would miss the cache on most of them. `Word` is std::string for a
+// table that keeps its words, std::string_view for one that points into text that outlives it.
+template <typename Word> class WordNumbers {
+public:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    uint32_t find(std::string_view word) const { return m_slots[slotOf(word, hashOf(word))]; }
+
+    // The word's number, given the next one when it is new.
+    uint32_t add(std::string_view word, size_t hash, bool& added) {
+        uint32_t& slot = m_slots[slotOf(word, hash)];
+        added = slot == kNone;
+        if (!added)
+            return slot;
+        slot = static_cast<uint32_t>(m_words.size());
+        m_words.emplace_back(word);
+        m_hashes.push_back(hash);
+        if (2 * m_words.size() > m_slots.size())
+            grow();
+        return static_cast<uint32_t>(m_words.size() - 1);
+    }
+
+    size_t size() const { return m_words.size(); }
+    std::string_view operator[](size_t number) const { return m_words[number]; }
+    size_t hash(size_t number) const { return m_hashes[number]; }
+
+    // Empty again, in a time of the order of the words it held.
+    void clear() {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t hash : m_hashes) {
+            for (size_t at = hash & mask; m_slots[at] != kNone; at = (at + 1) & mask)
+                m_slots[at] = kNone;
+        }
+        m_hashes.clear();
+        m_words.clear();
+    }
+
+private:
+    size_t slotOf(std::string_view word, size_t hash) const {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const uint32_t number = m_slots[at];
+            if (number == kNone || (m_hashes[number] == hash && m_words[number] == word))
+                return at;
         }
     }
-    const std::string insert =
-        "INSERT INTO SearchOccurrences (WordID, Field, Records) VALUES (?, ?, CAST(? AS BLOB))";
-    std::vector<Connection::TextRow> rows;
-    std::vector<Kinds> sums(recordCount);
-    std::vector<long long> touched;
-    for (size_t id = 0; id < holders.size(); ++id) {
-        if (holders[id].empty())
-            continue;
-        for (size_t f = 0; f < kFieldCount; ++f) {
-            for (const auto& [holder, kinds] : holders[id]) {
-                for (const Posting& posting : vocabulary.postings[holder][f]) {
-                    Kinds& sum = sums[static_cast<size_t>(posting.record)];
-                    if (sum == Kinds{})
-                        touched.push_back(posting.record);
-                    // The ranking counts no more of a kind; a sum at the cap stays there.
-                    for (size_t k = 0; k < 3; ++k)
-                        sum[k] = std::min(sum[k] + kinds[k] * posting.count, kCountCap);
-                }
-            }
-            if (touched.empty())
-                continue;
-            std::sort(touched.begin(), touched.end());
-            std::vector<Occurrences> occurrences;
-            for (long long record : touched) {
-                Kinds& sum = sums[static_cast<size_t>(record)];
-                occurrences.push_back({record, sum[0], sum[1], sum[2]});
-                sum = Kinds{};
-            }
-            touched.clear();
-            rows.push_back({std::to_string(id), std::to_string(f), EncodeOccurrences(occurrences)});
-            insertInBatches(connection, insert, rows, false);
+
+    void grow() {
+        std::vector<uint32_t> slots(2 * m_slots.size(), kNone);
+        const size_t mask = slots.size() - 1;
+        for (uint32_t number = 0; number < m_words.size(); ++number) {
+            size_t at = m_hashes[number] & mask;
+            while (slots[at] != kNone)
+                at = (at + 1) & mask;
+            slots[at] = number;
         }
+        m_slots = std::move(slots);
     }
-    insertInBatches(connection, insert, rows, true);
+
+    std::vector<uint32_t> m_slots = std::vector<uint32_t>(1024, kNone);
+    std::vector<size_t> m_hashes;
+    std::vector<Word> m_words;
+};
+
+// The end of a run has the cores to itself: `work(worker, k)` is called for every k below `count`, the
+// numbers dealt out in turn to one worker per core.
+template <typename Work> void shareOut(size_t count, Work work) {
+    const auto workers = static_cast<size_t>(WorkerThreadCount());
+    std::vector<std::thread> threads;
+    for (size_t w = 1; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            for (size_t k = w; k < count; k += workers)
+                work(w, k);
+        });
+    }
+    for (size_t k = 0; k < count; k += workers)
+        work(0, k);
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 } // namespace
 
-void Write(Connection& connection) {
-    connection.executeScript(kTables);
-    // Index order is the order of the browser engine's array: by record number, rows without one first.
-    const std::vector<Connection::TextRow> order =
-        connection.textRows("SELECT rowid, ID, FileName FROM IndexData ORDER BY ID, rowid");
-    Vocabulary vocabulary;
+struct Builder::State {
+    std::vector<RecordEntry> records;
+    WordNumbers<std::string> words;
+    std::vector<std::array<std::vector<Posting>, kFieldCount>> postings;
+    // One field's words while it is added, and how often each occurs: most words of a page occur more
+    // than once, and this small table stays in the cache where the vocabulary does not.
+    WordNumbers<std::string_view> fieldWords;
+    std::vector<int> fieldCounts;
+    // Where the texts' words stand, added as the rows come while they come in index order.
     PhrasePlaces phrasePlaces;
-    // The short fields of every record: the title's reading needs every title first.
-    std::vector<Connection::TextRow> recordRows;
-    for (size_t first = 0; first < order.size(); first += kChunk) {
-        const size_t end = std::min(order.size(), first + kChunk);
-        // Rowids are the database's own integers, so they can stand in the statement.
-        std::string sql = "SELECT rowid, Title, Keywords, Description, Text FROM IndexData WHERE rowid IN (";
-        for (size_t r = first; r < end; ++r)
-            sql += (r > first ? "," : "") + *order[r][0];
-        std::vector<Connection::TextRow> rows = connection.textRows(sql + ")");
-        std::unordered_map<std::string, size_t> place;
-        for (size_t k = 0; k < rows.size(); ++k)
-            place[*rows[k][0]] = k;
-        std::vector<Connection::TextRow> inOrder;
-        for (size_t r = first; r < end; ++r)
-            inOrder.push_back(std::move(rows[place.at(*order[r][0])]));
-        rows.clear();
-        std::vector<FoldedRecord> folded(inOrder.size());
-        foldRecords(inOrder, folded);
-        for (size_t r = first; r < end; ++r) {
-            FoldedRecord& record = folded[r - first];
-            const auto number = static_cast<long long>(r);
-            for (size_t f = 0; f < kFieldCount; ++f) {
-                for (const auto& [word, count] : record.words[f])
-                    vocabulary.add(word, f, number, count);
-            }
-            phrasePlaces.add(number, record.textPlaces);
-            recordRows.push_back({std::to_string(number), order[r][0], order[r][1],
-                                  std::move(record.folded[0]), textOrNull(record.folded[1]),
-                                  textOrNull(record.folded[2]),
-                                  std::to_string(utf16Length(record.folded[kTextField])), order[r][2]});
+    bool inIndexOrder = true;
+    long long lastId = LLONG_MIN;
+
+    void addField(std::string_view folded, size_t field, uint32_t record) {
+        fieldWords.clear();
+        fieldCounts.clear();
+        forEachWord(folded, [&](std::string_view word) {
+            bool added = false;
+            const uint32_t k = fieldWords.add(word, hashOf(word), added);
+            if (added)
+                fieldCounts.push_back(1);
+            else if (fieldCounts[k] < kCountCap)
+                ++fieldCounts[k];
+        });
+        for (size_t k = 0; k < fieldWords.size(); ++k) {
+            bool added = false;
+            const uint32_t id = words.add(fieldWords[k], fieldWords.hash(k), added);
+            if (added)
+                postings.emplace_back();
+            postings[id][field].push_back({record, fieldCounts[k]});
         }
     }
 
-    std::vector<std::string> titles;
-    for (const Connection::TextRow& row : recordRows)
-        titles.push_back(*row[3]);
-    const std::vector<std::string> sharedParts = SharedTitleParts(titles);
-    titles.clear();
+    void putInIndexOrder();
+    void placeTextsAgain(Connection& connection);
+    void writeRecords(Connection& connection, const std::vector<std::string>& sharedParts);
+    std::vector<std::vector<Holder>> holdersOfSummedWords() const;
+    std::vector<uint32_t> alphabetical() const;
+    void writeWords(Connection& connection, const std::vector<uint32_t>& order,
+                    const std::vector<std::vector<Holder>>& holders);
+    void writeOccurrences(Connection& connection, const std::vector<uint32_t>& order,
+                          const std::vector<std::vector<Holder>>& holders);
+};
+
+Builder::Builder() : m_state(std::make_unique<State>()) {}
+Builder::~Builder() = default;
+
+void Builder::add(long long row, long long id, std::string_view title, std::string_view text,
+                  std::string_view keywords, std::string_view description, std::string_view address) {
+    State& state = *m_state;
+    const auto record = static_cast<uint32_t>(state.records.size());
+    std::array<std::string, kFieldCount> folded{
+        SearchText::Searchable(title), SearchText::Searchable(keywords), SearchText::Searchable(description),
+        SearchText::Searchable(text)};
+    for (size_t f = 0; f < kFieldCount; ++f)
+        state.addField(folded[f], f, record);
+    state.inIndexOrder = state.inIndexOrder && id >= state.lastId;
+    state.lastId = id;
+    if (state.inIndexOrder)
+        state.phrasePlaces.add(record, PhrasePlaces::Of(folded[kTextField]));
+    state.records.push_back({row, id, std::move(folded[0]), std::move(folded[1]), std::move(folded[2]),
+                             utf16Length(folded[kTextField]), std::string(address)});
+}
+
+// Index order is the order of the browser engine's array: by record number, then as the rows were added.
+// A run adds them in that order; only then is nothing to be moved.
+void Builder::State::putInIndexOrder() {
+    std::vector<uint32_t> order(records.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return records[a].id < records[b].id; });
+    if (std::is_sorted(order.begin(), order.end()))
+        return;
+    std::vector<uint32_t> place(order.size());
+    std::vector<RecordEntry> sorted;
+    sorted.reserve(records.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        place[order[k]] = static_cast<uint32_t>(k);
+        sorted.push_back(std::move(records[order[k]]));
+    }
+    records = std::move(sorted);
+    for (auto& fields : postings) {
+        for (std::vector<Posting>& list : fields) {
+            for (Posting& posting : list)
+                posting.record = place[posting.record];
+            std::sort(list.begin(), list.end(),
+                      [](const Posting& a, const Posting& b) { return a.record < b.record; });
+        }
+    }
+}
+
+// Rows that came out of index order have their places taken again from their texts, now in that order.
+void Builder::State::placeTextsAgain(Connection& connection) {
+    phrasePlaces = PhrasePlaces();
+    for (size_t r = 0; r < records.size(); ++r) {
+        // Rowids are the database's own integers, so they can stand in the statement.
+        const std::vector<Connection::TextRow> text =
+            connection.textRows("SELECT Text FROM IndexData WHERE rowid = " + std::to_string(records[r].row));
+        const std::string folded =
+            SearchText::Searchable(text.empty() || !text[0][0] ? std::string() : *text[0][0]);
+        phrasePlaces.add(static_cast<long long>(r), PhrasePlaces::Of(folded));
+    }
+}
+
+void Builder::State::writeRecords(Connection& connection, const std::vector<std::string>& sharedParts) {
     const std::set<std::string> shared(sharedParts.begin(), sharedParts.end());
     const std::string insertRecord =
         "INSERT INTO SearchRecords (Rec, Row, ID, Title, Keywords, Description, "
         "TextLength, Address, Topic, TitleParts, Untitled) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     std::vector<Connection::TextRow> batch;
-    for (Connection::TextRow& row : recordRows) {
-        TitleReading title = ReadTitle(*row[3], shared);
-        row[3] = textOrNull(std::move(*row[3]));
-        row.push_back(textOrNull(std::move(title.topic)));
-        row.push_back(std::move(title.parts));
-        row.push_back(title.untitled ? "1" : "0");
-        batch.push_back(std::move(row));
+    for (size_t r = 0; r < records.size(); ++r) {
+        RecordEntry& record = records[r];
+        TitleReading title = ReadTitle(record.title, shared);
+        batch.push_back({std::to_string(r), std::to_string(record.row), std::to_string(record.id),
+                         textOrNull(std::move(record.title)), textOrNull(std::move(record.keywords)),
+                         textOrNull(std::move(record.description)), std::to_string(record.textLength),
+                         std::move(record.address),
+                         textOrNull(std::move(title.topic)), std::move(title.parts),
+                         title.untitled ? "1" : "0"});
         insertInBatches(connection, insertRecord, batch, false);
     }
     insertInBatches(connection, insertRecord, batch, true);
-    recordRows.clear();
+}
 
+// For every word worth summing, the vocabulary words that hold it and how; empty for the others. A word
+// is worth it when a page would otherwise add up at least kSummedVolume postings for it.
+std::vector<std::vector<Holder>> Builder::State::holdersOfSummedWords() const {
+    std::vector<size_t> entries(words.size());
+    for (size_t id = 0; id < words.size(); ++id) {
+        for (const std::vector<Posting>& list : postings[id])
+            entries[id] += list.size();
+    }
+    // Each worker finds the words held by its share of the vocabulary, as (held word, holder) pairs.
+    struct Found {
+        uint32_t held;
+        Holder holder;
+    };
+    std::vector<std::vector<Found>> found(static_cast<size_t>(WorkerThreadCount()));
+    std::vector<std::vector<uint32_t>> heldBy(found.size()); // by each worker: the last word holding each
+    std::vector<std::vector<size_t>> starts(found.size());
+    shareOut(words.size(), [&](size_t worker, size_t id) {
+        std::vector<uint32_t>& held = heldBy[worker];
+        if (held.empty())
+            held.assign(words.size(), UINT32_MAX);
+        const std::string_view word = words[id];
+        std::vector<size_t>& at = starts[worker];
+        at.clear();
+        for (size_t k = 0; k < word.size(); k += decode(word, k).bytes)
+            at.push_back(k);
+        at.push_back(word.size());
+        for (size_t i = 0; i + 1 < at.size(); ++i) {
+            for (size_t j = i + 1; j < at.size() && at[j] - at[i] <= kLongestSummed; ++j) {
+                const std::string_view part = word.substr(at[i], at[j] - at[i]);
+                const uint32_t number = words.find(part);
+                if (number == WordNumbers<std::string>::kNone || held[number] == id)
+                    continue;
+                held[number] = static_cast<uint32_t>(id);
+                found[worker].push_back({number, {static_cast<uint32_t>(id), kindsIn(part, word)}});
+            }
+        }
+    });
+    std::vector<size_t> volume(words.size());
+    for (const std::vector<Found>& pairs : found) {
+        for (const Found& pair : pairs)
+            volume[pair.held] += entries[pair.holder.word];
+    }
+    std::vector<std::vector<Holder>> holders(words.size());
+    for (std::vector<Found>& pairs : found) {
+        for (const Found& pair : pairs) {
+            if (volume[pair.held] >= kSummedVolume)
+                holders[pair.held].push_back(pair.holder);
+        }
+        std::vector<Found>().swap(pairs);
+    }
+    return holders;
+}
+
+// Numbered in the order of their words, so that both keys of the table grow row by row as it is written.
+std::vector<uint32_t> Builder::State::alphabetical() const {
+    std::vector<uint32_t> order(words.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return words[a] < words[b]; });
+    return order;
+}
+
+void Builder::State::writeWords(Connection& connection, const std::vector<uint32_t>& order,
+                                const std::vector<std::vector<Holder>>& holders) {
     const std::string insertWord = "INSERT INTO SearchWords (WordID, Word, Summed) VALUES (?, ?, ?)";
     const std::string insertPostings = "INSERT INTO SearchPostings (WordID, Field, Records) VALUES (?, ?, ?)";
     std::vector<Connection::TextRow> wordRows, postingRows;
-    for (size_t id = 0; id < vocabulary.words.size(); ++id) {
-        const std::string& word = *vocabulary.words[id];
-        wordRows.push_back({std::to_string(id), word, word.size() <= kLongestSummed ? "1" : "0"});
+    for (size_t number = 0; number < order.size(); ++number) {
+        const uint32_t id = order[number];
+        wordRows.push_back({std::to_string(number), std::string(words[id]), holders[id].empty() ? "0" : "1"});
         insertInBatches(connection, insertWord, wordRows, false);
         for (size_t f = 0; f < kFieldCount; ++f) {
-            if (vocabulary.postings[id][f].empty())
+            if (postings[id][f].empty())
                 continue;
             postingRows.push_back(
-                {std::to_string(id), std::to_string(f), EncodePostings(vocabulary.postings[id][f])});
+                {std::to_string(number), std::to_string(f), EncodePostings(postings[id][f])});
             insertInBatches(connection, insertPostings, postingRows, false);
         }
     }
     insertInBatches(connection, insertWord, wordRows, true);
     insertInBatches(connection, insertPostings, postingRows, true);
-    writeOccurrences(connection, vocabulary, order.size());
-    phrasePlaces.write(connection);
+}
+
+// For each summed word, its occurrences in every record as a query word: summed over the vocabulary words
+// that hold it, by where it stands in them.
+void Builder::State::writeOccurrences(Connection& connection, const std::vector<uint32_t>& order,
+                                      const std::vector<std::vector<Holder>>& holders) {
+    std::vector<uint32_t> summed; // by their numbers in SearchWords
+    for (uint32_t number = 0; number < order.size(); ++number) {
+        if (!holders[order[number]].empty())
+            summed.push_back(number);
+    }
+    struct Sums {
+        std::vector<Kinds> byRecord;
+        std::vector<uint32_t> touched;
+        std::vector<Occurrences> occurrences;
+    };
+    std::vector<Sums> workers(static_cast<size_t>(WorkerThreadCount()));
+    const std::string insert =
+        "INSERT INTO SearchOccurrences (WordID, Field, Records) VALUES (?, ?, CAST(? AS BLOB))";
+    // A batch at a time, so that only a batch of the table is ever in memory.
+    std::vector<Connection::TextRow> rows;
+    for (size_t first = 0; first < summed.size(); first += kInsertBatch / kFieldCount) {
+        const size_t count = std::min(summed.size() - first, kInsertBatch / kFieldCount);
+        std::vector<std::array<std::string, kFieldCount>> encoded(count);
+        shareOut(count, [&](size_t worker, size_t k) {
+            Sums& sums = workers[worker];
+            sums.byRecord.resize(records.size());
+            for (size_t f = 0; f < kFieldCount; ++f) {
+                for (const auto& [holder, kinds] : holders[order[summed[first + k]]]) {
+                    for (const Posting& posting : postings[holder][f]) {
+                        Kinds& sum = sums.byRecord[posting.record];
+                        if (sum == Kinds{})
+                            sums.touched.push_back(posting.record);
+                        // The ranking counts no more of a kind; a sum at the cap stays there.
+                        for (size_t c = 0; c < 3; ++c)
+                            sum[c] = std::min(sum[c] + kinds[c] * posting.count, kCountCap);
+                    }
+                }
+                std::sort(sums.touched.begin(), sums.touched.end());
+                sums.occurrences.clear();
+                for (uint32_t record : sums.touched) {
+                    Kinds& sum = sums.byRecord[record];
+                    sums.occurrences.push_back({record, sum[0], sum[1], sum[2]});
+                    sum = Kinds{};
+                }
+                sums.touched.clear();
+                encoded[k][f] = EncodeOccurrences(sums.occurrences);
+            }
+        });
+        for (size_t k = 0; k < count; ++k) {
+            for (size_t f = 0; f < kFieldCount; ++f) {
+                if (!encoded[k][f].empty())
+                    rows.push_back(
+                        {std::to_string(summed[first + k]), std::to_string(f), std::move(encoded[k][f])});
+            }
+        }
+        insertInBatches(connection, insert, rows, true);
+    }
+}
+
+void Builder::write(Connection& connection) {
+    State& state = *m_state;
+    connection.executeScript(kTables);
+    state.putInIndexOrder();
+    if (!state.inIndexOrder)
+        state.placeTextsAgain(connection);
+    std::vector<std::string> titles;
+    titles.reserve(state.records.size());
+    for (const RecordEntry& record : state.records)
+        titles.push_back(record.title);
+    const std::vector<std::string> sharedParts = SharedTitleParts(titles);
+    titles.clear();
+    state.writeRecords(connection, sharedParts);
+    const std::vector<std::vector<Holder>> holders = state.holdersOfSummedWords();
+    const std::vector<uint32_t> order = state.alphabetical();
+    state.writeWords(connection, order, holders);
+    state.writeOccurrences(connection, order, holders);
+    state.phrasePlaces.write(connection);
 
     std::vector<Connection::TextRow> partRows;
     for (const std::string& part : sharedParts)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,7 +17,7 @@ class Connection;
 //                      the searched short fields folded (Title, Keywords, Description), the length of
 //                      the folded Text in UTF-16 units, and how the ranking reads the title (ReadTitle);
 //   SearchWords        the vocabulary: every run of word characters of the folded fields (WordID, Word),
-//                      and whether SearchOccurrences holds the word (Summed);
+//                      and whether SearchOccurrences holds the word (Summed, see kSummedVolume);
 //   SearchPostings     per word and field (0 title, 1 keywords, 2 description, 3 text) the records that
 //                      hold it and how often, at most kCountCap (see EncodePostings);
 //   SearchOccurrences  per word and field, its occurrences in each record as a query word would find
@@ -27,8 +30,15 @@ namespace WordIndex {
 // As many of a word in one field as the ranking ever counts.
 inline constexpr int kCountCap = 100;
 
+// A query word's occurrences are summed for the pages when the vocabulary words holding it have at least
+// this many postings together. Every word is, for now: a page finds the holders of a word that is not
+// summed by reading the whole vocabulary, which at 7,670 pages costs a multi-word query more than adding
+// up a few hundred postings saves (with 1,024 here the table was 12% smaller and such queries 2-3 times
+// slower). Worth raising once the pages find holders without that scan.
+inline constexpr size_t kSummedVolume = 1;
+
 struct Posting {
-    long long record;
+    uint32_t record;
     int count;
 };
 
@@ -67,8 +77,26 @@ std::vector<std::string_view> WordsOf(std::string_view folded);
 // joined by single blanks, sorted: "Topic - Site" names the site on every page.
 std::vector<std::string> SharedTitleParts(const std::vector<std::string>& foldedTitles);
 
-// Replaces the search tables with those of the rows IndexData holds now, inside the caller's
-// transaction. Throws DatabaseError.
-void Write(Connection& connection);
+// Builds the word index of a run's rows as the run adds them, so that its end writes the tables without
+// reading the rows back.
+class Builder {
+public:
+    Builder();
+    ~Builder();
+    Builder(const Builder&) = delete;
+    Builder& operator=(const Builder&) = delete;
+
+    // A row as IndexData holds it (`row` its rowid, `id` its ID), the fields in their stored form; the
+    // address is its FileName.
+    void add(long long row, long long id, std::string_view title, std::string_view text,
+             std::string_view keywords, std::string_view description, std::string_view address);
+    // Replaces the search tables with those of the rows added, inside the caller's transaction. Throws
+    // DatabaseError.
+    void write(Connection& connection);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace WordIndex
