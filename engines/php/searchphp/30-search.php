@@ -523,7 +523,7 @@ function fl_search($db, $query, $strategy)
     foreach ($matched as $record => $count) {
         $row = $rows[$record];
         $topic = $row['Topic'];
-        $stem = fl_address_stem(fl_unescape_stored($row['Address']));
+        $address = $row['Address'];
         $score = 0;
         $found = array();
         foreach ($matchers as $k => $matcher) {
@@ -546,14 +546,29 @@ function fl_search($db, $query, $strategy)
         }
         $exact = $words !== "\n\n" && strpos($row['TitleParts'], $words) !== false;
         $bonus = ($exact ? FL_RANK_EXACT : 0) + ($pieces ? fl_piece_score($topic, $pieces) : 0)
-            + FL_RANK_ADDRESS * fl_address_share($named, $stem);
+            + (fl_may_spell($named, $address)
+                ? FL_RANK_ADDRESS * fl_address_share($named, fl_address_stem(fl_unescape_stored($address))) : 0);
         $factor = $row['Untitled'] ? FL_RANK_UNTITLED : 1;
         $hits[] = array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
-            'topic' => $topic, 'stem' => $stem, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
+            'topic' => $topic, 'address' => $address, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
     }
     fl_sort_hits($hits);
     fl_add_window_bonus($db, $hits, $rows, fl_pair_matchers($query), $fields);
     return $hits;
+}
+
+// Whether the address may spell the query's words (fl_address_share), seen without working out its stem
+// where that is cheap: the letters and digits of a plain ASCII address hold every run of the query's
+// words, and so its first word.
+function fl_may_spell($named, $address)
+{
+    if (!$named) {
+        return false;
+    }
+    if (preg_match('/[^\x20-\x5B\x5D-\x7E]/', $address) || preg_match('/[^a-z0-9]/', $named[0])) {
+        return true;
+    }
+    return strpos(preg_replace('/[^a-z0-9]+/', '', strtolower($address)), $named[0]) !== false;
 }
 
 // Orders the hits as fl_by_rank does, by keys (a comparison function called for every pair of a few
@@ -619,6 +634,7 @@ function fl_add_window_bonus($db, &$hits, $rows, $pairs, $fields)
     $count = min(count($hits), FL_PAIR_WINDOW);
     $first = array();
     for ($h = 0; $h < $count; $h++) {
+        $hits[$h]['stem'] = fl_address_stem(fl_unescape_stored($hits[$h]['address']));
         $first[$hits[$h]['rec']] = $rows[$hits[$h]['rec']];
         $hits[$h]['length'] = $rows[$hits[$h]['rec']]['TextLength'];
     }
