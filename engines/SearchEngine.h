@@ -32,6 +32,8 @@ public:
     // What an indexing run writes for it.
     virtual IndexStores runStores() const = 0;
     bool usesDatabase() const { return runStores().database; }
+    // True when the profile's runs put the index on a database server as well (DatabaseType 2).
+    virtual bool usesServerDatabase(const ProfileSettings& /*profile*/) const { return false; }
     // True when the data folder holds a finished index this engine can publish.
     virtual bool indexReady(const AppPaths& paths) const = 0;
 

@@ -84,6 +84,12 @@ bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
     m_runFailed = false;
     if (writesNoDatabase())
         return true;
+    if (m_server) {
+        if (const Result<> reached = m_server->check(); !reached) {
+            report(kConnectError, reached.reason());
+            return false;
+        }
+    }
     m_connection = std::make_unique<Connection>();
     m_recordset = std::make_unique<Recordset>();
     try {
@@ -168,6 +174,13 @@ bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
     return release(true);
 }
 
+void IndexDatabase::setServer(std::optional<ServerAccount> account) {
+    if (account)
+        m_server.emplace(std::move(*account));
+    else
+        m_server.reset();
+}
+
 void IndexDatabase::AbandonRun() {
     release(false);
 }
@@ -188,6 +201,11 @@ bool IndexDatabase::release(bool commit) {
                 WordIndex::Write(*m_connection);
             m_connection->commitTrans();
             m_connection->close();
+            // The server's tables first: a run the server refused keeps the previous index everywhere.
+            if (m_server) {
+                if (const Result<> published = m_server->publish(runFilePath()); !published)
+                    throw DatabaseError(0, published.reason());
+            }
             Connection::replaceFile(runFilePath(), m_databasePath);
             committed = true;
         }
