@@ -4,16 +4,18 @@
 // installed.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
+import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import {
-    Program, PhpServer, addBareTemplate, BARE, javaScriptEngine, javaScriptResults, phpResults, hitLinks, query, realSite, tempDir
+    Program, PhpServer, addBareTemplate, BARE, javaScriptEngine, javaScriptResults, phpResults, hitLinks, php, query, realSite, tempDir
 } from "./fixture.mjs";
 import { MariaDb, READER_PASSWORD, WRITER_PASSWORD } from "./mariadb.mjs";
 import { SITES } from "./sites.mjs";
 
+const pdoMysql = spawnSync(php, ["-r", "echo extension_loaded('pdo_mysql') ? 'ok' : 'no';"], { encoding: "utf8" }).stdout === "ok";
 const work = tempDir("server-db");
-const started = MariaDb.start(path.join(work, "server"));
+const started = pdoMysql ? MariaDb.start(path.join(work, "server")) : { missing: "php lacks pdo_mysql (php-mysql)" };
 
 describe("search.php on a database server", { skip: started.missing && `${started.missing}: server database tests skipped` }, () => {
     let program, mariadb, account;
