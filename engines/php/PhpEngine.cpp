@@ -19,6 +19,7 @@ public:
 
     IndexStores runStores() const override { return {.database = true, .wordIndex = true}; }
     // Many web servers may share one MariaDB or MySQL server, or its replicas.
+    bool offersServerDatabase() const override { return true; }
     bool usesServerDatabase(const ProfileSettings& profile) const override {
         return profile.DatabaseType == kMySqlDatabase;
     }
