@@ -54,6 +54,17 @@ struct ProfileSettings {
     int AllowSelfSigned = 0;
     // The character set of a page that names none and is not UTF-8 (folder pages and crawled ones).
     std::string FallbackCharset = "windows-1252";
+    // The server database of the PHP engine (DatabaseType 2): where it is and the account the indexer
+    // writes with. The password is no setting; it comes from the user's option file or MySqlPasswordFile.
+    std::string MySqlHost = "localhost";
+    int MySqlPort = 3306;
+    std::string MySqlSocket; // instead of host and port, when set
+    std::string MySqlDatabase = "findlark";
+    std::string MySqlUser = "findlark";
+    std::string MySqlPasswordFile;
+    // Where search.php on the web server reads its read-only connection from: a file outside the
+    // published folder, so that no credential is ever uploaded with the search files.
+    std::string MySqlSearchConfig = "/etc/findlark/search-db.ini";
 
     // Profile defaults; only the output folder depends on where the program lives.
     static ProfileSettings defaults(const std::string& dataFolder);

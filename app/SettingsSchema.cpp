@@ -64,6 +64,13 @@ const std::array kProfileKeys{
     boundedKey("IgnoreRobotsTxt", &P::IgnoreRobotsTxt, 0, 1),
     boundedKey("AllowSelfSigned", &P::AllowSelfSigned, 0, 1),
     stringKey("FallbackCharset", &P::FallbackCharset),
+    stringKey("MySqlHost", &P::MySqlHost),
+    boundedKey("MySqlPort", &P::MySqlPort, 0, 65535),
+    stringKey("MySqlSocket", &P::MySqlSocket),
+    stringKey("MySqlDatabase", &P::MySqlDatabase),
+    stringKey("MySqlUser", &P::MySqlUser),
+    stringKey("MySqlPasswordFile", &P::MySqlPasswordFile),
+    stringKey("MySqlSearchConfig", &P::MySqlSearchConfig),
 };
 
 } // namespace

@@ -8,6 +8,8 @@ namespace ScriptFileText {
 
 namespace {
 
+constexpr int kMySqlDatabase = 2;
+
 // Backslash, "r", backslash, "n": a line break inside a script string.
 constexpr std::string_view kScriptLineBreak = "\\r\\n";
 
@@ -180,7 +182,13 @@ std::string PhpScriptText(const ProfileSettings& profile, const std::vector<std:
                           const std::vector<std::string>& phpLines) {
     std::string text = line("<?php");
     text += TranslationBlock("$") + OptionsBlock(profile, "$");
-    text += line("$SearchFileName=\"search.php\"; //search file's name") + line("");
+    text += line("$SearchFileName=\"search.php\"; //search file's name");
+    // The page reads the server's address and its read-only account from a file of the web server's
+    // own, outside the published folder: nothing secret is ever written into the output folder.
+    if (profile.DatabaseType == kMySqlDatabase)
+        text += line("$DatabaseServerConfig=\"" + quotesEscaped(profile.MySqlSearchConfig, Quoting::Php) +
+                     "\"; //the database server's connection");
+    text += line("");
     const ResultPageHalves halves = SplitResultPage(resultLines, false, Quoting::Php);
     text += line("$PreSearResultHTML=\"" + halves.first + "\";");
     text += line("$StepSearResultHTML=\"" + halves.second + "\";");

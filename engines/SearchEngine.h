@@ -32,6 +32,10 @@ public:
     // What an indexing run writes for it.
     virtual IndexStores runStores() const = 0;
     bool usesDatabase() const { return runStores().database; }
+    // True when its page can read the index from a MariaDB or MySQL server (the Script page's "My SQL"),
+    // and when the profile's runs put the index there as well (DatabaseType 2).
+    virtual bool offersServerDatabase() const { return false; }
+    virtual bool usesServerDatabase(const ProfileSettings& /*profile*/) const { return false; }
     // True when the data folder holds a finished index this engine can publish.
     virtual bool indexReady(const AppPaths& paths) const = 0;
 

@@ -7,6 +7,7 @@
 #include "crawler/CrawlControl.h"
 #include "crawler/UrlRules.h"
 #include "engines/EngineRegistry.h"
+#include "engines/SearchEngine.h"
 #include "platform/EventPump.h"
 #include "platform/FolderListing.h"
 #include "platform/FolderPath.h"
@@ -60,7 +61,10 @@ bool RunControl::Go() {
         return false;
     }
     const ProfileSettings& profile = m_settings.profile;
-    m_stores = EngineRegistry::Of(profile).runStores();
+    const SearchEngine& engine = EngineRegistry::Of(profile);
+    m_stores = engine.runStores();
+    m_database.setServer(engine.usesServerDatabase(profile) ? std::optional(ServerAccount::Of(profile))
+                                                            : std::nullopt);
     if (!m_database.ConnectDatabase(m_stores, profile.DatabaseType)) {
         m_runLock.unlock();
         return false;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libsqlite3-dev
-          zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev nodejs)
+          zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev nodejs libmariadb-dev)
 if [[ "${1:-}" == "--tests" ]]; then
     # The browser tests drive Debian's Chromium; the real-site tests read the SQLite documentation. The
     # package test builds the .deb (cpack computes its Depends with dpkg-shlibdeps and finds the programs
@@ -11,6 +11,8 @@ if [[ "${1:-}" == "--tests" ]]; then
     packages+=(chromium sqlite3-doc sqlite3 dpkg-dev file appstream)
     # The PHP tests serve search.php with PHP's built-in server.
     packages+=(php-cli php-sqlite3)
+    # The server-database tests start their own MariaDB servers and read them through PHP's PDO mysql.
+    packages+=(mariadb-server php-mysql)
     # The crawl tests serve gzip and brotli bodies, and a self-signed server through openssl s_server.
     packages+=(libbrotli-dev openssl)
     # The ASP tests install their npm packages with npm ci; some node builds bring npm along.

@@ -85,6 +85,12 @@ bool IndexDatabase::ConnectDatabase(const IndexStores& stores,
     m_wordIndex.reset();
     if (writesNoDatabase())
         return true;
+    if (m_server) {
+        if (const Result<> reached = m_server->check(); !reached) {
+            report(kConnectError, reached.reason());
+            return false;
+        }
+    }
     if (m_stores.wordIndex)
         m_wordIndex = std::make_unique<WordIndex::Builder>();
     m_connection = std::make_unique<Connection>();
@@ -180,6 +186,13 @@ bool IndexDatabase::CloseDatabase(int /*databaseType*/) {
     return release(true);
 }
 
+void IndexDatabase::setServer(std::optional<ServerAccount> account) {
+    if (account)
+        m_server.emplace(std::move(*account));
+    else
+        m_server.reset();
+}
+
 void IndexDatabase::AbandonRun() {
     release(false);
 }
@@ -200,6 +213,11 @@ bool IndexDatabase::release(bool commit) {
                 m_wordIndex->write(*m_connection);
             m_connection->commitTrans();
             m_connection->close();
+            // The server's tables first: a run the server refused keeps the previous index everywhere.
+            if (m_server) {
+                if (const Result<> published = m_server->publish(runFilePath()); !published)
+                    throw DatabaseError(0, published.reason());
+            }
             Connection::replaceFile(runFilePath(), m_databasePath);
             committed = true;
         }

@@ -2,9 +2,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "store/IndexStores.h"
+#include "store/ServerIndex.h"
 
 class MessageService;
 class Connection;
@@ -31,6 +33,9 @@ public:
     // Completes the run's file and puts it in place of IndexData.mdb, one self-contained file. False when
     // the run met any database error, or its end failed: the index of the run before is kept.
     bool CloseDatabase(int databaseType);
+    // The runs from the next connect on also put their index on this server database, swapped in there
+    // before the file takes its place; none when nullopt.
+    void setServer(std::optional<ServerAccount> account);
     // Ends a run that failed as a whole: its file is dropped and the previous index stays.
     void AbandonRun();
 
@@ -64,4 +69,5 @@ private:
     bool m_recordsetOpen = false;
     bool m_runFailed = false;
     std::function<void(Connection&)> m_connectHook;
+    std::optional<ServerIndex> m_server;
 };

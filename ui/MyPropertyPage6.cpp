@@ -1,9 +1,12 @@
 #include "ui/MyPropertyPage6.h"
 
 #include <QButtonGroup>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "engines/EngineRegistry.h"
+#include "engines/SearchEngine.h"
+#include "ui/MySqlDialog.h"
 #include "ui_MyPropertyPage6.h"
 
 CMyPropertyPage6::CMyPropertyPage6(Settings& settings, OptionServices& services, QWidget* parent)
@@ -17,8 +20,9 @@ CMyPropertyPage6::CMyPropertyPage6(Settings& settings, OptionServices& services,
     for (qsizetype i = 0; i + 1 < chain.size(); ++i)
         setTabOrder(chain[i], chain[i + 1]);
     // Only an engine that reads the index database has a database to choose.
-    connect(m_script, &QButtonGroup::idClicked, this,
-            [this](int id) { enableDatabase(EngineRegistry::ForScriptType(id).usesDatabase()); });
+    connect(m_script, &QButtonGroup::idClicked, this, &CMyPropertyPage6::showDatabases);
+    connect(m_database, &QButtonGroup::idClicked, this, [this] { showDatabases(checkedScript()); });
+    connect(m_ui->mySqlConnection, &QPushButton::clicked, this, &CMyPropertyPage6::editConnection);
 }
 
 CMyPropertyPage6::~CMyPropertyPage6() = default;
@@ -39,15 +43,33 @@ void CMyPropertyPage6::addScriptButtons() {
 void CMyPropertyPage6::OnInitDialog() {
     setRadioValue(m_script, profile().ScriptType);
     setRadioValue(m_database, profile().DatabaseType);
-    enableDatabase(EngineRegistry::Of(profile()).usesDatabase());
+    m_connection = profile();
+    showDatabases(profile().ScriptType);
 }
 
-void CMyPropertyPage6::enableDatabase(bool enable) {
+int CMyPropertyPage6::checkedScript() {
+    return radioValue(m_script, profile().ScriptType);
+}
+
+// Only an engine that reads the index database has a database to choose, and only one that can read it
+// from a server shows "My SQL".
+void CMyPropertyPage6::showDatabases(int scriptType) {
+    const SearchEngine& engine = EngineRegistry::ForScriptType(scriptType);
     for (QAbstractButton* button : m_database->buttons())
-        button->setEnabled(enable);
+        button->setEnabled(engine.usesDatabase());
+    m_ui->databaseMySql->setVisible(engine.offersServerDatabase());
+    m_ui->mySqlConnection->setVisible(engine.offersServerDatabase());
+    m_ui->mySqlConnection->setEnabled(m_ui->databaseMySql->isChecked());
+}
+
+void CMyPropertyPage6::editConnection() {
+    MySqlDialog dialog(m_connection, this);
+    if (dialog.exec() == QDialog::Accepted)
+        dialog.store(m_connection);
 }
 
 void CMyPropertyPage6::OnOK() {
     profile().ScriptType = radioValue(m_script, profile().ScriptType);
     profile().DatabaseType = radioValue(m_database, profile().DatabaseType);
+    MySqlDialog::Copy(m_connection, profile());
 }

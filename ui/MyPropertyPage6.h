@@ -22,9 +22,14 @@ protected:
 
 private:
     void addScriptButtons();
-    void enableDatabase(bool enable);
+    // The database buttons as the engine of the script button `scriptType` offers them.
+    void showDatabases(int scriptType);
+    int checkedScript();
+    void editConnection();
 
     std::unique_ptr<Ui::CMyPropertyPage6> m_ui;
     QButtonGroup* m_script = nullptr;
     QButtonGroup* m_database;
+    // The server connection as the dialog left it, stored with the page's other settings at OK.
+    ProfileSettings m_connection;
 };

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int kMySqlDatabase = 2;
+
 // The server-side engine of a PHP web server: search.php, which carries its own search code and reads the
 // index database copied beside it through its word index.
 class PhpEngine final : public SearchEngine {
@@ -16,6 +18,11 @@ public:
     std::string key() const override { return "Php"; }
 
     IndexStores runStores() const override { return {.database = true, .wordIndex = true}; }
+    // Many web servers may share one MariaDB or MySQL server, or its replicas.
+    bool offersServerDatabase() const override { return true; }
+    bool usesServerDatabase(const ProfileSettings& profile) const override {
+        return profile.DatabaseType == kMySqlDatabase;
+    }
     // A database of an older version holds the rows alone, which the page could only search by reading
     // every one of them.
     bool indexReady(const AppPaths& paths) const override {

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -141,6 +143,35 @@ TEST_F(OptionsSheet, ScriptPageEnablesTheDatabaseForServerPagesAndKeepsUnknownTy
     sheet->accept();
     EXPECT_EQ(settings.profile.ScriptType, 3);
     EXPECT_EQ(settings.profile.DatabaseType, 2);
+}
+
+// "My SQL" stands beside the engine that can read a server, and its connection dialog edits the profile
+// only when the sheet ends with OK.
+TEST_F(OptionsSheet, ScriptPageOffersMySqlToThePhpEngineWithItsConnection) {
+    settings.profile.ScriptType = ScriptTypes::JavaScript;
+    open();
+    auto* mySql = child<QRadioButton>("databaseMySql");
+    auto* connection = child<QPushButton>("mySqlConnection");
+    EXPECT_TRUE(mySql->isHidden());
+    click("scriptPhp");
+    EXPECT_FALSE(mySql->isHidden());
+    EXPECT_FALSE(connection->isEnabled());
+    click("databaseMySql");
+    EXPECT_TRUE(connection->isEnabled());
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("socketEdit")->setText("/run/db.sock");
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    click("mySqlConnection");
+    EXPECT_EQ(settings.profile.MySqlSocket, "");
+    click("scriptAsp");
+    EXPECT_TRUE(mySql->isHidden());
+    click("scriptPhp");
+    sheet->accept();
+    EXPECT_EQ(settings.profile.DatabaseType, 2);
+    EXPECT_EQ(settings.profile.MySqlSocket, "/run/db.sock");
 }
 
 TEST_F(OptionsSheet, LinksPageRulesAndTheReplaceRootText) {
