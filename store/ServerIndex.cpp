@@ -145,7 +145,9 @@ TableCopy describe(Connection& file, const std::string& table) {
     const auto keyColumn = [&](const std::string& name) {
         for (size_t c = 0; c < copy.columns.size(); ++c) {
             if (copy.columns[c] == name)
-                return quotedName(name) + (integer[c] ? "" : "(" + std::to_string(kKeyPrefix) + ")");
+                return integer[c]
+                           ? quotedName(name)
+                           : quotedName(name).append("(").append(std::to_string(kKeyPrefix)).append(")");
         }
         return quotedName(name);
     };
@@ -169,7 +171,7 @@ TableCopy describe(Connection& file, const std::string& table) {
         // A key over a prefix of text cannot be unique: two long words may share their first bytes.
         std::string key = allInteger(primaryNames) ? "PRIMARY KEY (" : "KEY (";
         for (size_t k = 0; k < primaryNames.size(); ++k)
-            key += (k ? "," : "") + keyColumn(primaryNames[k]);
+            key.append(k ? "," : "").append(keyColumn(primaryNames[k]));
         parts.push_back(key + ")");
     }
     for (const Connection::TextRow& index : file.textRows("PRAGMA index_list(" + sqliteName(table) + ")")) {
@@ -181,7 +183,7 @@ TableCopy describe(Connection& file, const std::string& table) {
             names.push_back(column.at(2).value_or(""));
         std::string key = index.at(2).value_or("0") != "0" && allInteger(names) ? "UNIQUE KEY (" : "KEY (";
         for (size_t k = 0; k < names.size(); ++k)
-            key += (k ? "," : "") + keyColumn(names[k]);
+            key.append(k ? "," : "").append(keyColumn(names[k]));
         parts.push_back(key + ")");
     }
     for (size_t p = 0; p < parts.size(); ++p)
@@ -194,7 +196,7 @@ Result<> copyRows(MYSQL* mysql, Connection& file, const TableCopy& table) {
     if (table.keepsRowid)
         head += "`rowid`,";
     for (size_t c = 0; c < table.columns.size(); ++c)
-        head += (c ? "," : "") + quotedName(table.columns[c]);
+        head.append(c ? "," : "").append(quotedName(table.columns[c]));
     head += ") VALUES ";
     std::string statement;
     const auto flush = [&]() -> Result<> {
@@ -216,7 +218,10 @@ Result<> copyRows(MYSQL* mysql, Connection& file, const TableCopy& table) {
             for (size_t v = table.keepsRowid ? 0 : 1; v < row.size(); ++v) {
                 if (v > (table.keepsRowid ? 0u : 1u))
                     statement += ',';
-                statement += row[v] ? "'" + escaped(mysql, *row[v]) + "'" : std::string("NULL");
+                if (row[v])
+                    statement.append("'").append(escaped(mysql, *row[v])).append("'");
+                else
+                    statement.append("NULL");
             }
             statement += ')';
             if (statement.size() >= kStatementBytes) {
