@@ -2,7 +2,7 @@
 // slip becomes is the shared corpus's part (tests/parity/corpus.json).
 import test from "node:test";
 import assert from "node:assert/strict";
-import { loadEngine, run, q } from "./engine.mjs";
+import { loadEngine, run, q, PLAIN_LINKS } from "./engine.mjs";
 
 function suggestionOf(html) {
     const line = /<p class="fl-suggestion">.*?<\/p>/.exec(html);
@@ -50,4 +50,24 @@ test("a query that finds what it asks for is offered nothing and builds no word 
     // A miss builds them.
     assert.match(run(ctx, q("lantren")).html, /Did you mean/);
     assert.notEqual(index.nearTables, undefined);
+});
+
+test("a page that must index the words first answers at once and offers the correction when they are", () => {
+    const ctx = loadEngine({}, [
+        { link: "a.htm", title: "Pathlib", text: "pathlib joins paths" },
+        { link: "b.htm", title: "Paths", text: "paths and folders" }
+    ]);
+    const F = ctx.Findlark;
+    const options = F.readOptions();
+    const request = F.requestFrom(F.parseParams(q("pathlb")), options);
+    const page = () => F.searchPage(request, { records: ctx.arrFiles, count: ctx.fileNum, options,
+        strings: F.readStrings(), links: PLAIN_LINKS, waitForWords: true });
+    const first = page();
+    assert.equal(first.suggestionLater, true);
+    assert.equal(suggestionOf(first.html), null);
+    const index = F.indexFor(ctx.arrFiles, ctx.fileNum);
+    for (const field of F.fieldsFor(request.strategy)) while (!index.prepareWords(field, 1));
+    const later = page();
+    assert.equal(later.suggestionLater, false);
+    assert.match(later.html, /Did you mean <a[^>]*>pathlib</);
 });

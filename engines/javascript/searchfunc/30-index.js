@@ -658,6 +658,12 @@
         } };
     };
 
+    // Whether the field's word index is complete, so that reading its
+    // vocabulary costs nothing more.
+    Index.prototype.wordsReady = function (field) {
+        return !!completeWords(this, field);
+    };
+
     function completeWords(index, field) {
         var words = index.wordIndexes[field];
         return words && words.done >= index.length ? words : null;

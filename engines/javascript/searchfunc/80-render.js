@@ -184,18 +184,31 @@
     }
 
     // One whole search, from the request to the HTML of its result page.
-    // env: { records, count, options, strings, links, canClose }, with
-    // records and count being webdata.js's arrFiles and fileNum.
+    // env: { records, count, options, strings, links, canClose, waitForWords },
+    // with records and count being webdata.js's arrFiles and fileNum. With
+    // waitForWords, a suggestion that would first have to index the words
+    // of a large site is left out (suggestionLater): the page answers at
+    // once and offers it when the words are indexed.
     function searchPage(request, env) {
         var query = F.parseQuery(request.query, request.matching);
         var index = F.indexFor(env.records, env.count);
         var hits = F.search(index, query, request.strategy);
+        var later = !!env.waitForWords && !wordsReady(index, request.strategy);
         var ctx = {
             index: index, query: query, hits: hits, request: request, options: env.options,
-            suggestion: F.suggestion(index, query, hits, request.strategy),
+            suggestion: later ? null : F.suggestion(index, query, hits, request.strategy),
             strings: env.strings, links: env.links, canClose: !!env.canClose
         };
-        return { html: renderResults(ctx), query: query, hits: hits, page: pageInfo(hits.length, request.page) };
+        return { html: renderResults(ctx), query: query, hits: hits, page: pageInfo(hits.length, request.page),
+            suggestionLater: later };
+    }
+
+    function wordsReady(index, strategy) {
+        var fields = F.fieldsFor(strategy);
+        for (var f = 0; f < fields.length; f++) {
+            if (!index.wordsReady(fields[f])) return false;
+        }
+        return true;
     }
 
     F.PAGE_SIZE = PAGE_SIZE;

@@ -188,7 +188,24 @@
             options: page.options,
             strings: page.strings,
             links: linksFor(page.options),
-            canClose: page.options.windowType === NEW_WINDOW && hasOpener()
+            canClose: page.options.windowType === NEW_WINDOW && hasOpener(),
+            waitForWords: true
+        });
+    }
+
+    // A suggestion left out because the words were not indexed yet is
+    // offered once they are, if the same search still shows.
+    function offerSuggestionLater(request, result) {
+        if (!result.suggestionLater) return;
+        var key = F.requestKey(request);
+        prepareWhileIdle(F.fieldsFor(request.strategy), function () {
+            if (page.shown !== key) return;
+            var now = runSearch(request);
+            var old = document.getElementById("fl-results");
+            if (old && !now.suggestionLater && now.html.indexOf("fl-suggestion") >= 0) {
+                old.outerHTML = now.html;
+                prepareForms(request);
+            }
         });
     }
 
@@ -220,6 +237,7 @@
         writeDocument(before + result.html + after, function () {
             prepareForms(request);
             if (page.options.windowType === FRAME && framed()) document.documentElement.className += " fl-framed";
+            offerSuggestionLater(request, result);
         });
     }
 
@@ -234,6 +252,7 @@
         request.query = result.query.raw;
         old.outerHTML = result.html;
         prepareForms(request);
+        offerSuggestionLater(request, result);
     }
 
     // The search page as it was first read, without the scripts that load
@@ -456,14 +475,18 @@
     var SLICE_RECORDS = 2;
     var SLICE_TITLES = 64;
 
-    function prepareWhileIdle() {
+    // Prepares the given fields (by default those the search page will
+    // most likely search), then calls done, if given.
+    function prepareWhileIdle(fields, done) {
         if (typeof arrFiles === "undefined") return;
         var index = F.indexFor(arrFiles, typeof fileNum === "undefined" ? undefined : fileNum);
-        var offersChoice = false;
-        for (var k = 0; k < document.forms.length; k++) {
-            if (document.forms[k].elements.namedItem("s")) offersChoice = true;
+        if (!fields) {
+            var offersChoice = false;
+            for (var k = 0; k < document.forms.length; k++) {
+                if (document.forms[k].elements.namedItem("s")) offersChoice = true;
+            }
+            fields = F.fieldsFor(offersChoice ? F.SEARCH_ALL : page.options.strategy);
         }
-        var fields = F.fieldsFor(offersChoice ? F.SEARCH_ALL : page.options.strategy);
         var next = 0, titlesDone = false;
         function slice() {
             var until = new Date().getTime() + SLICE_MS;
@@ -475,6 +498,7 @@
                 titlesDone = F.prepareTitles(index, SLICE_TITLES);
             }
             if (!titlesDone) window.setTimeout(slice, 0);
+            else if (done) done();
         }
         window.setTimeout(slice, 0);
     }
