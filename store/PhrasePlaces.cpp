@@ -1,6 +1,8 @@
 #include "store/PhrasePlaces.h"
 
 #include "platform/Database.h"
+#include "store/BatchInsert.h"
+#include "store/CodePoints.h"
 #include "store/SearchCharacters.h"
 
 #include <array>
@@ -29,42 +31,12 @@ bool isGap(char32_t c) {
     return inSpans(c, SearchText::Characters::kBlanks) || inSpans(c, SearchText::Characters::kPunctuation);
 }
 
-// The code point at `at` and its length; a byte that starts no valid sequence stands for itself.
-std::pair<char32_t, size_t> decodeAt(std::string_view text, size_t at) {
-    const auto first = static_cast<unsigned char>(text[at]);
-    const size_t length = first < 0x80         ? 1
-                          : (first >> 5) == 6  ? 2
-                          : (first >> 4) == 14 ? 3
-                          : (first >> 3) == 30 ? 4
-                                               : 0;
-    if (length == 0 || at + length > text.size())
-        return {0xFFFD, 1};
-    char32_t value = length == 1 ? first : first & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0) != 0x80)
-            return {0xFFFD, 1};
-        value = (value << 6) | (next & 0x3F);
-    }
-    return {value, length};
-}
-
 void appendNumber(std::string& out, unsigned long long value) {
     while (value >= 0x80) {
         out += static_cast<char>((value & 0x7F) | 0x80);
         value >>= 7;
     }
     out += static_cast<char>(value);
-}
-
-constexpr size_t kInsertBatch = 4096;
-
-void insertInBatches(Connection& connection, const std::string& sql, std::vector<Connection::TextRow>& rows,
-                     bool flush) {
-    if (rows.size() >= kInsertBatch || (flush && !rows.empty())) {
-        connection.executeForEach(sql, rows);
-        rows.clear();
-    }
 }
 
 } // namespace
@@ -85,7 +57,7 @@ std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) 
         start = std::string_view::npos;
     };
     for (size_t at = 0; at < folded.size();) {
-        const auto [c, bytes] = decodeAt(folded, at);
+        const auto [c, bytes] = CodePoints::Decode(folded, at);
         if (!isGap(c) && start == std::string_view::npos)
             start = at;
         else if (isGap(c) && start != std::string_view::npos)
@@ -139,9 +111,9 @@ CREATE TABLE SearchPlaces (AtomID INTEGER PRIMARY KEY, Places BLOB NOT NULL);
     for (size_t id = 0; id < m_atoms.size(); ++id) {
         atomRows.push_back({std::to_string(id), *m_atoms[id]});
         placeRows.push_back({std::to_string(id), m_places[id]});
-        insertInBatches(connection, insertAtom, atomRows, false);
-        insertInBatches(connection, insertPlaces, placeRows, false);
+        InsertInBatches(connection, insertAtom, atomRows, false);
+        InsertInBatches(connection, insertPlaces, placeRows, false);
     }
-    insertInBatches(connection, insertAtom, atomRows, true);
-    insertInBatches(connection, insertPlaces, placeRows, true);
+    InsertInBatches(connection, insertAtom, atomRows, true);
+    InsertInBatches(connection, insertPlaces, placeRows, true);
 }

@@ -2,6 +2,8 @@
 
 #include "platform/Database.h"
 #include "platform/WorkerThreads.h"
+#include "store/BatchInsert.h"
+#include "store/CodePoints.h"
 #include "store/PhrasePlaces.h"
 #include "store/SearchText.h"
 
@@ -42,33 +44,8 @@ CREATE TABLE SearchOccurrences (WordID INTEGER NOT NULL, Field INTEGER NOT NULL,
 CREATE TABLE SearchSharedParts (Part TEXT PRIMARY KEY);
 )sql";
 
-// Postings are handed to SQLite this many rows at a time, for the same reason.
-constexpr size_t kInsertBatch = 4096;
-
-struct CodePoint {
-    char32_t value;
-    size_t bytes;
-};
-
-// A byte that starts no valid sequence counts as one character of its own, as a word character.
-CodePoint decode(std::string_view text, size_t at) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
-    const unsigned char first = byte(0);
-    const size_t length = first < 0x80         ? 1
-                          : (first >> 5) == 6  ? 2
-                          : (first >> 4) == 14 ? 3
-                          : (first >> 3) == 30 ? 4
-                                               : 0;
-    if (length == 0 || at + length > text.size())
-        return {0xFFFD, 1};
-    char32_t value = length == 1 ? first : first & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80)
-            return {0xFFFD, 1};
-        value = (value << 6) | (byte(k) & 0x3F);
-    }
-    return {value, length};
-}
+using CodePoints::CodePoint;
+constexpr auto decode = CodePoints::Decode;
 
 // Letters, digits and the underscore are word characters; every blank, punctuation mark and symbol ends
 // a word. Beyond ASCII only the blocks of punctuation, arrows, mathematical and technical signs and the
@@ -220,14 +197,6 @@ std::optional<std::string> textOrNull(std::string text) {
     if (text.empty())
         return std::nullopt;
     return text;
-}
-
-void insertInBatches(Connection& connection, const std::string& sql, std::vector<Connection::TextRow>& rows,
-                     bool flush) {
-    if (rows.size() >= kInsertBatch || (flush && !rows.empty())) {
-        connection.executeForEach(sql, rows);
-        rows.clear();
-    }
 }
 
 } // namespace
@@ -540,12 +509,11 @@ void Builder::State::writeRecords(Connection& connection, const std::vector<std:
         batch.push_back({std::to_string(r), std::to_string(record.row), std::to_string(record.id),
                          textOrNull(std::move(record.title)), textOrNull(std::move(record.keywords)),
                          textOrNull(std::move(record.description)), std::to_string(record.textLength),
-                         std::move(record.address),
-                         textOrNull(std::move(title.topic)), std::move(title.parts),
-                         title.untitled ? "1" : "0"});
-        insertInBatches(connection, insertRecord, batch, false);
+                         std::move(record.address), textOrNull(std::move(title.topic)),
+                         std::move(title.parts), title.untitled ? "1" : "0"});
+        InsertInBatches(connection, insertRecord, batch, false);
     }
-    insertInBatches(connection, insertRecord, batch, true);
+    InsertInBatches(connection, insertRecord, batch, true);
 }
 
 // For every word worth summing, the vocabulary words that hold it and how; empty for the others. A word
@@ -617,17 +585,17 @@ void Builder::State::writeWords(Connection& connection, const std::vector<uint32
     for (size_t number = 0; number < order.size(); ++number) {
         const uint32_t id = order[number];
         wordRows.push_back({std::to_string(number), std::string(words[id]), holders[id].empty() ? "0" : "1"});
-        insertInBatches(connection, insertWord, wordRows, false);
+        InsertInBatches(connection, insertWord, wordRows, false);
         for (size_t f = 0; f < kFieldCount; ++f) {
             if (postings[id][f].empty())
                 continue;
             postingRows.push_back(
                 {std::to_string(number), std::to_string(f), EncodePostings(postings[id][f])});
-            insertInBatches(connection, insertPostings, postingRows, false);
+            InsertInBatches(connection, insertPostings, postingRows, false);
         }
     }
-    insertInBatches(connection, insertWord, wordRows, true);
-    insertInBatches(connection, insertPostings, postingRows, true);
+    InsertInBatches(connection, insertWord, wordRows, true);
+    InsertInBatches(connection, insertPostings, postingRows, true);
 }
 
 // For each summed word, its occurrences in every record as a query word: summed over the vocabulary words
@@ -684,7 +652,7 @@ void Builder::State::writeOccurrences(Connection& connection, const std::vector<
                         {std::to_string(summed[first + k]), std::to_string(f), std::move(encoded[k][f])});
             }
         }
-        insertInBatches(connection, insert, rows, true);
+        InsertInBatches(connection, insert, rows, true);
     }
 }
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace CodePoints {
+
+struct CodePoint {
+    char32_t value;
+    size_t bytes;
+};
+
+// The code point at byte `at` of UTF-8 text. A byte that starts no valid sequence counts as one
+// character of its own, U+FFFD, which is a word character: the search text never holds one, and a
+// page read as it is must not lose its bytes.
+inline CodePoint Decode(std::string_view text, size_t at) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned char first = byte(0);
+    const size_t length = first < 0x80         ? 1
+                          : (first >> 5) == 6  ? 2
+                          : (first >> 4) == 14 ? 3
+                          : (first >> 3) == 30 ? 4
+                                               : 0;
+    if (length == 0 || at + length > text.size())
+        return {0xFFFD, 1};
+    char32_t value = length == 1 ? first : first & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return {0xFFFD, 1};
+        value = (value << 6) | (byte(k) & 0x3F);
+    }
+    return {value, length};
+}
+
+} // namespace CodePoints
