@@ -48,18 +48,18 @@ private:
     sqlite3_stmt* m_statement;
 };
 
-std::string quoteIdentifier(const std::string& name) {
-    std::string quoted = "\"";
+} // namespace
+
+std::string QuoteIdentifier(const std::string& name, char quote) {
+    std::string quoted(1, quote);
     for (const char c : name) {
         quoted += c;
-        if (c == '"')
-            quoted += '"';
+        if (c == quote)
+            quoted += quote;
     }
-    quoted += '"';
+    quoted += quote;
     return quoted;
 }
-
-} // namespace
 
 bool DatabaseError::busy() const {
     const int primary = m_code & 0xff;
@@ -313,7 +313,7 @@ void Connection::finalizeStatements() {
 void Recordset::open(Connection& connection, const std::string& table) {
     if (m_connection)
         misuse("the recordset is already open");
-    const std::string quoted = quoteIdentifier(table);
+    const std::string quoted = QuoteIdentifier(table);
     std::vector<std::string> columns;
     sqlite3_stmt* all = connection.statement("SELECT * FROM " + quoted);
     for (int i = 0; i < sqlite3_column_count(all); ++i)
@@ -457,7 +457,7 @@ std::string Recordset::insertSql() const {
             names += ", ";
             parameters += ", ";
         }
-        names += quoteIdentifier(m_columns[i]);
+        names += QuoteIdentifier(m_columns[i]);
         parameters += '?';
     }
     if (names.empty())

@@ -26,6 +26,10 @@ private:
     int m_code;
 };
 
+// A table or column name as a statement names it: between quotes, each quote inside doubled ("" for
+// SQLite, `` for MySQL).
+std::string QuoteIdentifier(const std::string& name, char quote = '"');
+
 class Connection {
 public:
     enum class State { Closed = 0, Open = 1 };

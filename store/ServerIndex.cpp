@@ -1,5 +1,7 @@
 #include "store/ServerIndex.h"
 
+#include "platform/Database.h"
+
 #include <mysql.h>
 
 #include <fcntl.h>
@@ -34,23 +36,11 @@ struct MysqlCloser {
 using MysqlHandle = std::unique_ptr<MYSQL, MysqlCloser>;
 
 std::string quotedName(const std::string& name) {
-    std::string quoted = "`";
-    for (char c : name) {
-        quoted += c;
-        if (c == '`')
-            quoted += '`';
-    }
-    return quoted + "`";
+    return QuoteIdentifier(name, '`');
 }
 
 std::string sqliteName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
+    return QuoteIdentifier(name);
 }
 
 std::string serverFailure(MYSQL* mysql) {
