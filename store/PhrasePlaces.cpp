@@ -4,6 +4,7 @@
 #include "store/BatchInsert.h"
 #include "store/CodePoints.h"
 #include "store/SearchCharacters.h"
+#include "store/VarInt.h"
 
 #include <array>
 
@@ -29,14 +30,6 @@ bool isGap(char32_t c) {
     if (c < 128)
         return ascii[c];
     return inSpans(c, SearchText::Characters::kBlanks) || inSpans(c, SearchText::Characters::kPunctuation);
-}
-
-void appendNumber(std::string& out, unsigned long long value) {
-    while (value >= 0x80) {
-        out += static_cast<char>((value & 0x7F) | 0x80);
-        value >>= 7;
-    }
-    out += static_cast<char>(value);
 }
 
 } // namespace
@@ -73,7 +66,7 @@ std::string PhrasePlaces::EncodePlaces(const std::vector<Place>& places) {
     std::string encoded;
     long long last = 0;
     for (const Place& place : places) {
-        appendNumber(encoded, static_cast<unsigned long long>(place.ordinal - last) * 4 +
+        VarInt::Append(encoded, static_cast<unsigned long long>(place.ordinal - last) * 4 +
                                   (place.underscoreBefore ? 2 : 0) + (place.underscoreAfter ? 1 : 0));
         last = place.ordinal;
     }
@@ -91,8 +84,8 @@ void PhrasePlaces::add(long long record, const std::vector<AtomPlaces>& atoms) {
         const size_t id = found->second;
         const std::string places = EncodePlaces(atom.places);
         std::string& out = m_places[id];
-        appendNumber(out, static_cast<unsigned long long>(record - m_lastRecord[id]));
-        appendNumber(out, places.size());
+        VarInt::Append(out, static_cast<unsigned long long>(record - m_lastRecord[id]));
+        VarInt::Append(out, places.size());
         out += places;
         m_lastRecord[id] = record;
     }

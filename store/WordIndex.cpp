@@ -6,6 +6,7 @@
 #include "store/CodePoints.h"
 #include "store/PhrasePlaces.h"
 #include "store/SearchText.h"
+#include "store/VarInt.h"
 
 #include <algorithm>
 #include <array>
@@ -183,11 +184,6 @@ Kinds kindsIn(std::string_view part, std::string_view word) {
     return kinds;
 }
 
-void appendBigEndian(std::string& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((value >> shift) & 0xFF);
-}
-
 void appendNumber(std::string& out, unsigned long long value) {
     char digits[24];
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
@@ -219,9 +215,11 @@ std::string EncodePostings(const std::vector<Posting>& postings) {
 
 std::string EncodeOccurrences(const std::vector<Occurrences>& occurrences) {
     std::string encoded;
+    long long last = 0;
     for (const Occurrences& o : occurrences) {
-        appendBigEndian(encoded, static_cast<uint32_t>(o.record));
-        appendBigEndian(encoded, static_cast<uint32_t>(o.whole | o.start << 7 | o.inside << 14));
+        VarInt::Append(encoded, static_cast<unsigned long long>(o.record - last));
+        VarInt::Append(encoded, static_cast<unsigned long long>(o.whole | o.start << 7 | o.inside << 14));
+        last = o.record;
     }
     return encoded;
 }

@@ -56,8 +56,9 @@ struct Occurrences {
     int inside;
 };
 
-// Eight bytes an entry, big-endian: the record, then whole + start * 128 + inside * 16384. Binary, so
-// that PHP reads a list with one call (unpack); the ASP page reads it as hex().
+// Two variable-length numbers an entry (see VarInt): the record's distance from the one before (the first
+// one's number itself), then whole + start * 128 + inside * 16384, so that the usual entry, a few whole
+// words in a record near the last, takes two bytes. The ASP page reads the bytes as hex().
 std::string EncodeOccurrences(const std::vector<Occurrences>& occurrences);
 
 // The title as the ranking reads it: without the shared parts unless nothing else is left (Topic), that

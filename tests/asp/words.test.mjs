@@ -121,10 +121,20 @@ test("the run's word index is the one the browser engine builds from its rows", 
         const [occurrences] = database.exec("SELECT Field, Word, hex(Records) FROM SearchOccurrences " +
             "JOIN SearchWords USING (WordID)");
         for (const [field, word, hex] of occurrences.values) {
-            const entries = hex.match(/.{16}/g).map((entry) => {
-                const packed = parseInt(entry.substring(8), 16);
-                return `${parseInt(entry.substring(0, 8), 16)}:${packed & 127},${(packed >> 7) & 127},${packed >> 14}`;
-            });
+            // Variable-length numbers in pairs: the distance from the record before, then the kinds.
+            const numbers = [];
+            for (let at = 0, value = 0, shift = 0; at < hex.length; at += 2) {
+                const byte = parseInt(hex.substring(at, at + 2), 16);
+                value += (byte & 127) * 2 ** shift;
+                shift += 7;
+                if (byte < 128) [numbers[numbers.length], value, shift] = [value, 0, 0];
+            }
+            const entries = [];
+            for (let k = 0, record = 0; k < numbers.length; k += 2) {
+                const packed = numbers[k + 1];
+                record += numbers[k];
+                entries.push(`${record}:${packed & 127},${(packed >> 7) & 127},${packed >> 14}`);
+            }
             summed.set(`${[F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT][field]} ${word}`, entries.join(" "));
         }
         for (const field of [F.TITLE, F.KEYWORDS, F.DESCRIPTION, F.TEXT]) {

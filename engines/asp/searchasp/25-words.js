@@ -41,6 +41,25 @@
         return a - b;
     }
 
+    // The bytes of a binary column, which the script reads as hex().
+    function bytesOfHex(hex) {
+        var bytes = [];
+        for (var h = 0; h < hex.length; h += 2) bytes.push(parseInt(hex.substring(h, h + 2), 16));
+        return bytes;
+    }
+
+    // The variable-length number at bytes[at.at] (seven bits a byte, low
+    // bits first, the high bit set on all but the last), moving at.at past it.
+    function readNumber(bytes, at) {
+        var value = 0, scale = 1, b;
+        do {
+            b = bytes[at.at++];
+            value += (b & 127) * scale;
+            scale *= 128;
+        } while (b >= 128);
+        return value;
+    }
+
     // The runs of word characters of a folded matcher.
     function piecesOf(folded) {
         var pieces = [], m;
@@ -209,13 +228,14 @@
         if (!ids.length) return null;
         var rows = F.server.rowsOf(this.connection, "SELECT hex(Records) FROM SearchOccurrences WHERE WordID = " +
             String(ids[0][0]) + " AND Field = " + FIELD_NUMBERS[field], []);
-        var records = [], kinds = [];
-        // Pairs of big-endian numbers: the record, then whole + start * 128
-        // + inside * 16384.
-        var hex = rows.length ? textOf(rows[0][0]) : "";
-        for (var at = 0; at + 16 <= hex.length; at += 16) {
-            var packed = parseInt(hex.substring(at + 8, at + 16), 16);
-            records.push(parseInt(hex.substring(at, at + 8), 16));
+        var records = [], kinds = [], record = 0;
+        // Pairs of variable-length numbers: the record's distance from the
+        // one before, then whole + start * 128 + inside * 16384.
+        var bytes = bytesOfHex(rows.length ? textOf(rows[0][0]) : ""), at = { at: 0 };
+        while (at.at < bytes.length) {
+            record += readNumber(bytes, at);
+            var packed = readNumber(bytes, at);
+            records.push(record);
             kinds.push([packed & 127, (packed >> 7) & 127, packed >> 14]);
         }
         this.pending = this.pending.concat(records);
@@ -262,20 +282,7 @@
         var bytesOf = {};
         var rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), hex(Places) FROM SearchPlaces " +
             "WHERE AtomID IN " + numberList(ids), []);
-        for (r = 0; r < rows.length; r++) {
-            var hex = textOf(rows[r][1]), bytes = [];
-            for (var h = 0; h < hex.length; h += 2) bytes.push(parseInt(hex.substring(h, h + 2), 16));
-            bytesOf["#" + rows[r][0]] = bytes;
-        }
-        function number(bytes, at) {
-            var value = 0, scale = 1, b;
-            do {
-                b = bytes[at.at++];
-                value += (b & 127) * scale;
-                scale *= 128;
-            } while (b >= 128);
-            return value;
-        }
+        for (r = 0; r < rows.length; r++) bytesOf["#" + rows[r][0]] = bytesOfHex(textOf(rows[r][1]));
         // Word by word: record => ordinal => [atom, flags].
         var places = [], candidates = null;
         for (k = 0; k <= last; k++) {
@@ -283,13 +290,13 @@
             for (a = 0; a < atoms[k].length; a++) {
                 var bytes = bytesOf["#" + atoms[k][a].id] || [], at = { at: 0 }, record = 0;
                 while (at.at < bytes.length) {
-                    record += number(bytes, at);
-                    var end = number(bytes, at);
+                    record += readNumber(bytes, at);
+                    var end = readNumber(bytes, at);
                     end += at.at;
                     if (candidates === null || candidates["#" + record]) {
                         var byOrdinal = places[k]["#" + record] || (places[k]["#" + record] = {}), ordinal = 0;
                         while (at.at < end) {
-                            var value = number(bytes, at);
+                            var value = readNumber(bytes, at);
                             ordinal += Math.floor(value / 4);
                             byOrdinal["#" + ordinal] = [a, value & 3];
                         }

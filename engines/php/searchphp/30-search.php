@@ -250,12 +250,35 @@ function fl_summed_occurrences($db, $word, $fields)
     $statement = $db->query('SELECT Field, Records FROM SearchOccurrences WHERE WordID = ' . (int) $rows[0][0]
         . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
     foreach ($statement as $row) {
-        // Pairs of big-endian numbers: the record, then whole + start * 128 + inside * 16384.
-        $values = unpack('N*', $row[1]);
+        // Pairs of variable-length numbers: the record's distance from the one before, then whole +
+        // start * 128 + inside * 16384. Read inline, as fl_read_number reads them: a list may hold an
+        // entry for every record, and most numbers are a single byte.
+        $bytes = unpack('C*', $row[1]);
         $list = array();
-        for ($i = 1, $n = count($values); $i < $n; $i += 2) {
-            $kinds = $values[$i + 1];
-            $list[$values[$i]] = array($kinds & 127, ($kinds >> 7) & 127, $kinds >> 14);
+        $record = 0;
+        for ($i = 1, $n = count($bytes); $i <= $n;) {
+            $delta = $bytes[$i++];
+            if ($delta >= 128) {
+                $delta &= 127;
+                $shift = 7;
+                do {
+                    $byte = $bytes[$i++];
+                    $delta |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
+            }
+            $kinds = $bytes[$i++];
+            if ($kinds >= 128) {
+                $kinds &= 127;
+                $shift = 7;
+                do {
+                    $byte = $bytes[$i++];
+                    $kinds |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
+            }
+            $record += $delta;
+            $list[$record] = array($kinds & 127, ($kinds >> 7) & 127, $kinds >> 14);
         }
         $found[$names[(int) $row[0]]] = $list;
     }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace VarInt {
+
+// Appends a variable-length number: seven bits a byte, low bits first, the high bit set on every byte but
+// the last. The search pages read lists of small numbers in this form a byte at a time.
+inline void Append(std::string& out, unsigned long long value) {
+    while (value >= 0x80) {
+        out += static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    out += static_cast<char>(value);
+}
+
+} // namespace VarInt
