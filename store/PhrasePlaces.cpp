@@ -67,7 +67,7 @@ std::string PhrasePlaces::EncodePlaces(const std::vector<Place>& places) {
     long long last = 0;
     for (const Place& place : places) {
         VarInt::Append(encoded, static_cast<unsigned long long>(place.ordinal - last) * 4 +
-                                  (place.underscoreBefore ? 2 : 0) + (place.underscoreAfter ? 1 : 0));
+                                    (place.underscoreBefore ? 2 : 0) + (place.underscoreAfter ? 1 : 0));
         last = place.ordinal;
     }
     return encoded;
