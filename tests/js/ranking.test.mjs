@@ -97,6 +97,12 @@ test("ranking", async (t) => {
         assert.deepEqual(found(ctx, q("query planner")),
             ["docs/queryplanner.htm", "docs/queryplanner-ng.htm", "lib/os.path.htm"]);
         assert.deepEqual(found(ctx, q("os path")), ["lib/os.path.htm", "docs/queryplanner-ng.htm", "docs/queryplanner.htm"]);
+        // The file name parts a word that the query joins.
+        const joined = loadEngine({}, [
+            { link: "lib/ospath-notes.htm", title: "T", text: "ospath ospath ospath" },
+            { link: "lib/os-path.htm", title: "T", text: "ospath" }
+        ]);
+        assert.deepEqual(found(joined, q("ospath")), ["lib/os-path.htm", "lib/ospath-notes.htm"]);
     });
 
     await t.test("a short page that its hits stand under rises above them", () => {

@@ -41,19 +41,19 @@
         return a - b;
     }
 
-    // The bytes of a binary column, which the script reads as hex().
-    function bytesOfHex(hex) {
-        var bytes = [];
-        for (var h = 0; h < hex.length; h += 2) bytes.push(parseInt(hex.substring(h, h + 2), 16));
-        return bytes;
+    // Binary columns reach the script as hex() text, read here in place: a
+    // list of places is long, and most of it may be skipped.
+    function hexDigit(code) {
+        return code < 58 ? code - 48 : (code | 32) - 87;
     }
 
-    // The variable-length number at bytes[at.at] (seven bits a byte, low
-    // bits first, the high bit set on all but the last), moving at.at past it.
-    function readNumber(bytes, at) {
+    // The variable-length number at hex[at.at] (seven bits a byte, low bits
+    // first, the high bit set on all but the last), moving at.at past it.
+    function readNumber(hex, at) {
         var value = 0, scale = 1, b;
         do {
-            b = bytes[at.at++];
+            b = hexDigit(hex.charCodeAt(at.at)) * 16 + hexDigit(hex.charCodeAt(at.at + 1));
+            at.at += 2;
             value += (b & 127) * scale;
             scale *= 128;
         } while (b >= 128);
@@ -231,10 +231,10 @@
         var records = [], kinds = [], record = 0;
         // Pairs of variable-length numbers: the record's distance from the
         // one before, then whole + start * 128 + inside * 16384.
-        var bytes = bytesOfHex(rows.length ? textOf(rows[0][0]) : ""), at = { at: 0 };
-        while (at.at < bytes.length) {
-            record += readNumber(bytes, at);
-            var packed = readNumber(bytes, at);
+        var hex = rows.length ? textOf(rows[0][0]) : "", at = { at: 0 };
+        while (at.at < hex.length) {
+            record += readNumber(hex, at);
+            var packed = readNumber(hex, at);
             records.push(record);
             kinds.push([packed & 127, (packed >> 7) & 127, packed >> 14]);
         }
@@ -279,24 +279,36 @@
         for (k = 0; k <= last; k++) {
             for (a = 0; a < atoms[k].length; a++) ids.push(atoms[k][a].id);
         }
-        var bytesOf = {};
+        var hexOf = {};
         var rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), hex(Places) FROM SearchPlaces " +
             "WHERE AtomID IN " + numberList(ids), []);
-        for (r = 0; r < rows.length; r++) bytesOf["#" + rows[r][0]] = bytesOfHex(textOf(rows[r][1]));
+        for (r = 0; r < rows.length; r++) hexOf["#" + rows[r][0]] = textOf(rows[r][1]);
+        // The word whose atoms have the fewest places first: the others are
+        // then read only in the records it leaves.
+        var order = [], size = [];
+        for (k = 0; k <= last; k++) {
+            size[k] = 0;
+            for (a = 0; a < atoms[k].length; a++) size[k] += (hexOf["#" + atoms[k][a].id] || "").length;
+            order.push(k);
+        }
+        order.sort(function (x, y) {
+            return size[x] - size[y] || x - y;
+        });
         // Word by word: record => ordinal => [atom, flags].
         var places = [], candidates = null;
-        for (k = 0; k <= last; k++) {
+        for (var w = 0; w <= last; w++) {
+            k = order[w];
             places[k] = {};
             for (a = 0; a < atoms[k].length; a++) {
-                var bytes = bytesOf["#" + atoms[k][a].id] || [], at = { at: 0 }, record = 0;
-                while (at.at < bytes.length) {
-                    record += readNumber(bytes, at);
-                    var end = readNumber(bytes, at);
+                var hex = hexOf["#" + atoms[k][a].id] || "", at = { at: 0 }, record = 0;
+                while (at.at < hex.length) {
+                    record += readNumber(hex, at);
+                    var end = readNumber(hex, at) * 2;
                     end += at.at;
                     if (candidates === null || candidates["#" + record]) {
                         var byOrdinal = places[k]["#" + record] || (places[k]["#" + record] = {}), ordinal = 0;
                         while (at.at < end) {
-                            var value = readNumber(bytes, at);
+                            var value = readNumber(hex, at);
                             ordinal += Math.floor(value / 4);
                             byOrdinal["#" + ordinal] = [a, value & 3];
                         }

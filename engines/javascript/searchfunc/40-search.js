@@ -77,6 +77,18 @@
         return stem;
     }
 
+    // Whether the address may spell the query's address words (F.addressShare),
+    // seen without working out its stem where that is cheap: the letters and
+    // digits of a plain ASCII address hold every run of the words, and so the
+    // first word. The page on the server reads every hit's address afresh.
+    var PLAIN_ADDRESS = /^[\x20-\x5B\x5D-\x7E]*$/, PLAIN_WORD = /^[a-z0-9]+$/, NOT_ALPHANUMERIC = /[^a-z0-9]+/g;
+
+    function maySpell(named, address) {
+        if (!named.length) return false;
+        if (!PLAIN_ADDRESS.test(address) || !PLAIN_WORD.test(named[0])) return true;
+        return address.toLowerCase().replace(NOT_ALPHANUMERIC, "").indexOf(named[0]) >= 0;
+    }
+
     // The shape bonus of each of the first `count` hits: how many of the
     // first SHAPE_WINDOW hits stand under it, against how many pages of the
     // whole site do. The site's pages are counted only when a hit stands
@@ -211,7 +223,7 @@
             // address spelling the query.
             var title = titleOf(index, shared, i);
             var bonus = (F.isExactTitle(title.parts, words) ? F.RANK.EXACT : 0) + F.pieceScore(title.topic, pieces) +
-                F.RANK.ADDRESS * F.addressShare(named, stemOf(index, i));
+                (maySpell(named, index.address(i)) ? F.RANK.ADDRESS * F.addressShare(named, stemOf(index, i)) : 0);
             var factor = factors[i] = title.untitled ? F.RANK.UNTITLED : 1;
             hits.push({ index: i, matched: matched[i], weight: roundWeight(factor * (score[i] + bonus)) });
         }
