@@ -294,8 +294,12 @@
         order.sort(function (x, y) {
             return size[x] - size[y] || x - y;
         });
-        // Word by word: record => ordinal => [atom, flags].
-        var places = [], candidates = null;
+        // Word by word: record => ordinal => atom * 4 + flags, the ordinals
+        // as indexes of a sparse array (a text holds thousands of places).
+        // A later word keeps only the places where the first word read
+        // leaves room for it: word k of a phrase stands k - k0 atoms after
+        // word k0.
+        var places = [], candidates = null, k0 = order[0];
         for (var w = 0; w <= last; w++) {
             k = order[w];
             places[k] = {};
@@ -305,12 +309,15 @@
                     record += readNumber(hex, at);
                     var end = readNumber(hex, at) * 2;
                     end += at.at;
-                    if (candidates === null || candidates["#" + record]) {
-                        var byOrdinal = places[k]["#" + record] || (places[k]["#" + record] = {}), ordinal = 0;
+                    var key = "#" + record;
+                    if (candidates === null || candidates[key]) {
+                        var byOrdinal = places[k][key] || null, beside = w > 0 ? places[k0][key] : null, ordinal = 0;
                         while (at.at < end) {
                             var value = readNumber(hex, at);
                             ordinal += Math.floor(value / 4);
-                            byOrdinal["#" + ordinal] = [a, value & 3];
+                            if (beside && beside[ordinal - k + k0] === undefined) continue;
+                            if (!byOrdinal) byOrdinal = places[k][key] = [];
+                            byOrdinal[ordinal] = a * 4 + (value & 3);
                         }
                     }
                     at.at = end;
@@ -319,30 +326,31 @@
             candidates = places[k];
         }
         var found = [];
-        for (var key in candidates) {
+        for (key in candidates) {
             if (candidates.hasOwnProperty(key)) found.push(parseFloat(key.substring(1)));
         }
         found.sort(byNumber);
         var lastSize = words[last].length, shown = words.join(" ");
         for (r = 0; r < found.length; r++) {
-            var key = "#" + found[r], first = places[0][key], ordinals = [];
+            key = "#" + found[r];
+            var first = places[0][key], ordinals = [];
             for (var o in first) {
-                if (first.hasOwnProperty(o)) ordinals.push(parseFloat(o.substring(1)));
+                if (first.hasOwnProperty(o)) ordinals.push(parseFloat(o));
             }
             ordinals.sort(byNumber);
             var counted = [0, 0, 0], endOrdinal = -1, endAt = 0;
             for (var n = 0; n < ordinals.length; n++) {
                 var i = ordinals[n];
                 if (i < endOrdinal) continue;
-                for (k = 1; k <= last && places[k][key]["#" + (i + k)]; k++) {
+                for (k = 1; k <= last && places[k][key][i + k] !== undefined; k++) {
                 }
                 if (k <= last) continue;
-                var head = first["#" + i], atom = atoms[0][head[0]].atom, start = atom.length - words[0].length;
+                var head = first[i], atom = atoms[0][Math.floor(head / 4)].atom, start = atom.length - words[0].length;
                 if (i === endOrdinal && start < endAt) continue;
-                var tail = places[last][key]["#" + (i + last)], lastAtom = atoms[last][tail[0]].atom;
+                var tail = places[last][key][i + last], lastAtom = atoms[last][Math.floor(tail / 4)].atom;
                 // The kind of a match depends only on the characters beside it.
-                var before = start > 0 ? atom.charAt(start - 1) : (head[1] & 2 ? "_" : "");
-                var after = lastSize < lastAtom.length ? lastAtom.charAt(lastSize) : (tail[1] & 1 ? "_" : "");
+                var before = start > 0 ? atom.charAt(start - 1) : (head & 2 ? "_" : "");
+                var after = lastSize < lastAtom.length ? lastAtom.charAt(lastSize) : (tail & 1 ? "_" : "");
                 var kind = F.countKinds(before + shown + after, matcher);
                 for (var c = 0; c < 3; c++) counted[c] += kind[c];
                 endOrdinal = i + last;
