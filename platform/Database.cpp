@@ -113,6 +113,19 @@ void Connection::close() {
     m_db = nullptr;
 }
 
+void Connection::setInterruptFlag(const std::atomic<int>* flag) {
+    if (!m_db)
+        misuse("the connection is not open");
+    // Asked every thousand steps of the statement's program: often enough to stop within moments, rarely
+    // enough to cost nothing.
+    constexpr int kSteps = 1000;
+    const auto stopped = [](void* given) -> int { return *static_cast<const std::atomic<int>*>(given) != 0; };
+    if (flag)
+        sqlite3_progress_handler(m_db, kSteps, stopped, const_cast<std::atomic<int>*>(flag));
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
 void Connection::beginTrans() {
     execute("BEGIN IMMEDIATE");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -86,6 +87,9 @@ public:
     // an empty text. The function must not throw.
     using TextFunction = std::string (*)(std::string_view);
     void defineFunction(const std::string& name, TextFunction function);
+    // From now on a statement running while `*flag` is set stops within moments and fails, as a long
+    // write must when the user stops the work; nullptr lifts it. The flag must outlive its use here.
+    void setInterruptFlag(const std::atomic<int>* flag);
 
 private:
     friend class Recordset;

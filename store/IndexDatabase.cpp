@@ -23,6 +23,8 @@ constexpr const char* kAddError = "Add record to database failure!\nError info:%
 // SQLite may roll the whole transaction back by itself on a full disk, an I/O error or a lack of memory;
 // a write after that would be committed on its own.
 constexpr const char* kRolledBack = "the database ended the run's transaction after an error";
+constexpr const char* kStoringStopped =
+    "The work was stopped while the index was being stored: the index of the run before is kept.";
 
 // FileName, Title and LinkDescription hold at most this many bytes.
 constexpr size_t kShortTextLimit = 254;
@@ -209,26 +211,36 @@ bool IndexDatabase::release(bool commit) {
             throw DatabaseError(0, kRolledBack);
         if (commit && !m_runFailed) {
             // In the run's file: a run that fails here leaves the previous index whole.
+            m_connection->setInterruptFlag(m_stopFlag);
             if (m_wordIndex)
                 m_wordIndex->write(*m_connection);
             m_connection->commitTrans();
             m_connection->close();
             // The server's tables first: a run the server refused keeps the previous index everywhere.
             if (m_server) {
-                if (const Result<> published = m_server->publish(runFilePath()); !published)
+                if (const Result<> published = m_server->publish(runFilePath(), m_stopFlag); !published)
                     throw DatabaseError(0, published.reason());
             }
+            if (stopped())
+                throw DatabaseError(0, kStoringStopped);
             Connection::replaceFile(runFilePath(), m_databasePath);
             committed = true;
         }
     } catch (const DatabaseError& error) {
         // The run's rows are gone and the previous ones stay; the user was told they were stored.
-        report(kAddError, error.what());
+        if (stopped())
+            m_messages.showMessage(kStoringStopped);
+        else
+            report(kAddError, error.what());
     }
     m_connection->close();
     m_wordIndex.reset();
     removeRunFile(); // gone already once it is the index
     return committed;
+}
+
+bool IndexDatabase::stopped() const {
+    return m_stopFlag && *m_stopFlag;
 }
 
 std::string IndexDatabase::runFilePath() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,10 @@ public:
     void setServer(std::optional<ServerAccount> account);
     // Ends a run that failed as a whole: its file is dropped and the previous index stays.
     void AbandonRun();
+    // The user's Stop for the storing at CloseDatabase (the word index, the server's copy), which takes
+    // a minute on a large site: once set, the storing ends within moments, as a failure that keeps the
+    // previous index. Nullptr for none; the flag must outlive the close.
+    void setStopFlag(const std::atomic<int>* flag) { m_stopFlag = flag; }
 
     // True when the database at the path holds the word index the server-side pages answer from; a file
     // written before there was one holds the rows alone.
@@ -49,6 +54,7 @@ public:
 
 private:
     bool writesNoDatabase() const { return !m_stores.database; }
+    bool stopped() const;
     // The file a run writes, beside IndexData.mdb.
     std::string runFilePath() const;
     void removeRunFile() const;
@@ -70,4 +76,5 @@ private:
     bool m_runFailed = false;
     std::function<void(Connection&)> m_connectHook;
     std::optional<ServerIndex> m_server;
+    const std::atomic<int>* m_stopFlag = nullptr;
 };

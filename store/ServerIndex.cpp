@@ -29,6 +29,7 @@ constexpr size_t kStatementBytes = 4 << 20;
 constexpr int kKeyPrefix = 255;
 constexpr const char* kNewSuffix = "_new";
 constexpr const char* kOldSuffix = "_old";
+constexpr const char* kCopyStopped = "the copy to the server was stopped";
 
 struct MysqlCloser {
     void operator()(MYSQL* mysql) const { mysql_close(mysql); }
@@ -181,7 +182,7 @@ TableCopy describe(Connection& file, const std::string& table) {
     return copy;
 }
 
-Result<> copyRows(MYSQL* mysql, Connection& file, const TableCopy& table) {
+Result<> copyRows(MYSQL* mysql, Connection& file, const TableCopy& table, const std::atomic<int>* stop) {
     std::string head = "INSERT INTO " + quotedName(table.name + kNewSuffix) + " (";
     if (table.keepsRowid)
         head += "`rowid`,";
@@ -199,6 +200,8 @@ Result<> copyRows(MYSQL* mysql, Connection& file, const TableCopy& table) {
     // Paged by rowid, which SQLite finds by its own key: every page costs the same, however far in.
     std::string last = "-9223372036854775808";
     for (;;) {
+        if (stop && *stop)
+            return Failure{kCopyStopped};
         const std::vector<Connection::TextRow> rows =
             file.textRows("SELECT rowid, * FROM " + sqliteName(table.name) + " WHERE rowid > " + last +
                           " ORDER BY rowid LIMIT " + std::to_string(kReadChunk));
@@ -265,7 +268,7 @@ Result<> ServerIndex::check() const {
     return {};
 }
 
-Result<> ServerIndex::publish(const std::string& runFile) const {
+Result<> ServerIndex::publish(const std::string& runFile, const std::atomic<int>* stop) const {
     Result<MysqlHandle> connected = connect(m_account);
     if (!connected)
         return Failure{connected.reason()};
@@ -296,7 +299,7 @@ Result<> ServerIndex::publish(const std::string& runFile) const {
         return begun;
     try {
         for (const TableCopy& table : tables) {
-            if (Result<> copied = copyRows(mysql, file, table); !copied)
+            if (Result<> copied = copyRows(mysql, file, table, stop); !copied)
                 return copied;
         }
     } catch (const DatabaseError& error) {
@@ -325,6 +328,8 @@ Result<> ServerIndex::publish(const std::string& runFile) const {
     }
     if (m_beforeSwap)
         m_beforeSwap(mysql_thread_id(mysql));
+    if (stop && *stop)
+        return Failure{kCopyStopped};
     if (Result<> swapped = run(mysql, "RENAME TABLE " + swap); !swapped)
         return swapped;
     // The new index is served now; a table left over here is dropped by the next run.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -38,8 +39,9 @@ public:
     // Connects once and leaves, so that a run whose end could never reach the server is refused at its
     // start instead.
     Result<> check() const;
-    // Copies the tables of the SQLite file `runFile` and swaps them in.
-    Result<> publish(const std::string& runFile) const;
+    // Copies the tables of the SQLite file `runFile` and swaps them in, unless `*stop` is set before the
+    // swap (the served tables then stay as they were).
+    Result<> publish(const std::string& runFile, const std::atomic<int>* stop = nullptr) const;
 
     // Tests reach the moment between the copy and the swap through this, given the connection's thread
     // id on the server, to make the run fail there.

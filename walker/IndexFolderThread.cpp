@@ -165,7 +165,12 @@ bool CIndexFolderThread::writeOldestPage() {
 }
 
 void CIndexFolderThread::endOfJob() {
+    // A run stopped before its end keeps what it read; a Stop while the end stores the index stops that.
+    const bool stoppedBefore = m_stopFlag != 0;
+    if (!stoppedBefore)
+        m_context.database.setStopFlag(&m_stopFlag);
     FinishRun(m_context, m_recordCount, m_writer.allWritten());
+    m_context.database.setStopFlag(nullptr);
     m_stopFlag = 1;
     m_finished = true;
 }

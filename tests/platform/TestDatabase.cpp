@@ -309,3 +309,19 @@ TEST_F(DatabaseTest, ManyRowsThroughCachedStatements) {
     EXPECT_EQ(query(path, "SELECT count(*), sum(ID), count(Name), count(Extra) FROM T"),
               (std::vector<Cells>{{"3000", std::to_string(2999LL * 3000 / 2), "1500", "1500"}}));
 }
+
+TEST_F(DatabaseTest, AStatementStopsOnceItsInterruptFlagIsSetAndRunsWhenItIsLifted) {
+    Connection connection;
+    connection.open(path);
+    std::atomic<int> stop{1};
+    connection.setInterruptFlag(&stop);
+    const std::string count =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+        "SELECT count(*) FROM n";
+    expectError([&] { connection.textRows(count); }, SQLITE_INTERRUPT, "interrupted");
+    stop = 0;
+    EXPECT_EQ(connection.textRows(count).at(0).at(0), "100000");
+    stop = 1;
+    connection.setInterruptFlag(nullptr);
+    EXPECT_EQ(connection.textRows(count).at(0).at(0), "100000");
+}

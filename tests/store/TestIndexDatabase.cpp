@@ -487,6 +487,20 @@ TEST_F(IndexDatabaseTest, RunStartedOnOneThreadIsFinishedOnAnother) {
     EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"IndexData.mdb"});
 }
 
+TEST_F(IndexDatabaseTest, AStopWhileTheIndexIsStoredKeepsThePreviousIndex) {
+    runOf("old", 10);
+    ASSERT_TRUE(database.ConnectDatabase(kPhp, kAccess) && database.DeleteAllRecords());
+    addPages(database, "new", 300);
+    std::atomic<int> stop{1};
+    database.setStopFlag(&stop);
+    EXPECT_FALSE(database.CloseDatabase(kAccess));
+    EXPECT_EQ(messages.messages(), std::vector<std::string>{"The work was stopped while the index was being "
+                                                            "stored: the index of the run before is kept."});
+    EXPECT_TRUE(holdsPrefixOfRun(rows(), "old"));
+    EXPECT_EQ(rows().size(), 10u);
+    EXPECT_EQ(filesIn(folder.path()), std::set<std::string>{"IndexData.mdb"});
+}
+
 TEST_F(IndexDatabaseTest, ClosingARunWritesTheWordIndexBesideTheRows) {
     runOf("old", 3);
     ASSERT_TRUE(database.ConnectDatabase(kPhp, kAccess) && database.DeleteAllRecords());

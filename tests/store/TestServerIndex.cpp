@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -159,6 +160,12 @@ TEST_F(ServerIndexTest, ARunThatFailsBeforeTheSwapLeavesTheServedTablesAsTheyWer
     EXPECT_FALSE(failing.publish(file));
     EXPECT_EQ(admin("SELECT FileName FROM findlark.IndexData"), std::vector<std::string>{"old.htm"});
     EXPECT_EQ(admin("SELECT * FROM findlark.SearchWords ORDER BY 1"), previous);
+    // So does the user's Stop during the copy.
+    std::atomic<int> stop{0};
+    ServerIndex stopped(m_account);
+    stopped.setBeforeSwapHook([&stop](unsigned long) { stop = 1; });
+    EXPECT_FALSE(stopped.publish(file, &stop));
+    EXPECT_EQ(admin("SELECT FileName FROM findlark.IndexData"), std::vector<std::string>{"old.htm"});
 
     ASSERT_TRUE(ServerIndex(m_account).publish(file));
     EXPECT_EQ(admin("SELECT FileName FROM findlark.IndexData"), std::vector<std::string>{"new.htm"});
