@@ -759,8 +759,10 @@ function fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, &$rows)
     $at = 0;
     $size = $ranked;
     while ($at < count($order) && $bounds[$order[$at]] >= $least) {
-        $batch = array_slice($order, $at, $size);
-        $at += count($batch);
+        $batch = array();
+        for ($end = min(count($order), $at + $size); $at < $end && $bounds[$order[$at]] >= $least; $at++) {
+            $batch[] = $order[$at];
+        }
         $batchRows = fl_record_rows($db, $batch, $total);
         foreach ($batch as $record) {
             $hit = $score($record, $matched[$record], $batchRows[$record]);
