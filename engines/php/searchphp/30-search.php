@@ -690,13 +690,17 @@ function fl_most_in_field($field)
 function fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $named)
 {
     // Sums of the same terms in another order differ in their last bits, and weights are rounded.
-    $slack = 2e-6;
+    $least = 2e-6 + ($pieces ? FL_RANK_PIECE * count($pieces) : 0);
+    $spelled = fl_spelling_words($named);
+    if ($named && !$spelled) {
+        $least += FL_RANK_ADDRESS;
+    }
     if (min($matched) === max($matched)) {
-        $bounds = array_fill_keys(array_keys($matched), fl_rank_key(max($matched), $slack));
+        $bounds = array_fill_keys(array_keys($matched), fl_rank_key(max($matched), $least));
     } else {
         $bounds = array();
         foreach ($matched as $record => $count) {
-            $bounds[$record] = $count * FL_RANK_KEY_STEP + $slack;
+            $bounds[$record] = fl_rank_key($count, $least);
         }
     }
     foreach ($founds as $k => $byField) {
@@ -709,33 +713,78 @@ function fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $nam
             }
         }
     }
-    $everyone = $pieces ? FL_RANK_PIECE * count($pieces) : 0;
-    if ($words !== "\n\n") {
-        foreach (fl_rows($db, 'SELECT Rec FROM SearchRecords WHERE instr(TitleParts, ?) > 0', array($words)) as $row) {
-            if (isset($bounds[(int) $row[0]])) {
-                $bounds[(int) $row[0]] += FL_RANK_EXACT;
-            }
-        }
-    }
-    if ($named && preg_match('/[^a-z0-9]/', $named[0])) {
-        $everyone += FL_RANK_ADDRESS;
-    } elseif ($named) {
-        // fl_may_spell over every address at once.
-        $addresses = array_intersect_key($db->query('SELECT Rec, Address FROM SearchRecords')->fetchAll(PDO::FETCH_KEY_PAIR),
-            $bounds);
-        $plain = preg_grep('/[^\x20-\x5B\x5D-\x7E]/', $addresses, PREG_GREP_INVERT);
-        $may = array_diff_key($addresses, $plain) + preg_grep('/' . $named[0] . '/i', preg_replace('/[^a-z0-9]+/i', '', $plain));
-        foreach ($may as $record => $address) {
-            $bounds[$record] += FL_RANK_ADDRESS;
-        }
-    }
-    if ($everyone) {
-        foreach ($bounds as $record => $bound) {
-            $bounds[$record] = $bound + $everyone;
+    foreach (fl_bonus_bounds($db, $words, $named, $spelled) as $record => $bonus) {
+        if (isset($bounds[$record])) {
+            $bounds[$record] += $bonus;
         }
     }
     arsort($bounds, SORT_NUMERIC);
     return $bounds;
+}
+
+// The query's address words that are plain letters and digits: a file name spells them only when its
+// address holds their letters in order, or holds what reads as other letters (an escape, a character
+// beyond ASCII). None when any word could be spelled otherwise.
+function fl_spelling_words($named)
+{
+    $plain = preg_grep('/^[a-z0-9]+$/D', $named);
+    return count($plain) === count($named) ? $plain : array();
+}
+
+// The records whose title may be the query's words or whose address may spell them, with the most those
+// bonuses can add: record => bonus.
+function fl_bonus_bounds($db, $words, $named, $spelled)
+{
+    $exact = $words !== "\n\n";
+    $bonuses = array();
+    if (!$exact && !$spelled) {
+        return $bonuses;
+    }
+    if ($spelled && $db->getAttribute(PDO::ATTR_DRIVER_NAME) === 'sqlite') {
+        // One pass over the table: SQLite's LIKE ignores the case of ASCII letters, and a character
+        // beyond ASCII makes a text's length in characters differ from its length in bytes.
+        $spelling = array();
+        $values = array();
+        foreach ($spelled as $word) {
+            $spelling[] = 'Address LIKE ?';
+            $values[] = '%' . implode('%', str_split($word)) . '%';
+        }
+        $where = '(' . implode(' AND ', $spelling) . ') OR instr(Address, char(92)) > 0'
+            . ' OR length(Address) <> length(CAST(Address AS BLOB))';
+        if ($exact) {
+            $where = 'instr(TitleParts, ?) > 0 OR ' . $where;
+            array_unshift($values, $words);
+        }
+        $rows = fl_rows($db, 'SELECT Rec, ' . ($exact ? 'instr(TitleParts, ?) > 0' : '0') . ', Address FROM SearchRecords WHERE '
+            . $where, $exact ? array_merge(array($words), $values) : $values);
+        $addresses = array();
+        foreach ($rows as $row) {
+            $bonuses[(int) $row[0]] = $row[1] ? FL_RANK_EXACT : 0;
+            $addresses[(int) $row[0]] = $row[2];
+        }
+    } else {
+        if ($exact) {
+            foreach (fl_rows($db, 'SELECT Rec FROM SearchRecords WHERE instr(TitleParts, ?) > 0', array($words)) as $row) {
+                $bonuses[(int) $row[0]] = FL_RANK_EXACT;
+            }
+        }
+        $addresses = $spelled ? $db->query('SELECT Rec, Address FROM SearchRecords')->fetchAll(PDO::FETCH_KEY_PAIR) : array();
+    }
+    if ($addresses) {
+        // fl_may_spell over the addresses at once. Of a plain address, the file name's letters must
+        // besides be the query's (fl_address_share takes every piece of it), unless it is a folder's
+        // index page, named after its folder.
+        $plain = preg_grep('/[^\x20-\x5B\x5D-\x7E]/', $addresses, PREG_GREP_INVERT);
+        $files = preg_replace('/[^a-z0-9]+/i', '', preg_replace(array('/[?#].*$/s', '/^.*\//s', '/\..*$/s'), '', $plain));
+        $letters = implode('', array_unique(str_split(implode('', $spelled))));
+        $may = array_diff_key($addresses, $plain) + array_intersect_key(
+            preg_grep('/' . $named[0] . '/i', preg_replace('/[^a-z0-9]+/i', '', $plain)),
+            preg_grep('/^(?:index|default|[' . $letters . ']*)$/iD', $files));
+        foreach ($may as $record => $address) {
+            $bonuses[$record] = (isset($bonuses[$record]) ? $bonuses[$record] : 0) + FL_RANK_ADDRESS;
+        }
+    }
+    return $bonuses;
 }
 
 // A number that orders hits as fl_by_rank does but for index order: more matchers first, then the higher
