@@ -195,6 +195,9 @@ function fl_record_rows($db, $records, $total)
 {
     $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled, Address '
         . 'FROM SearchRecords';
+    if ($records === array()) {
+        return array();
+    }
     // Most of the table is read quicker whole than looked up record by record.
     if ($records !== null && 2 * count($records) < $total) {
         $sql .= ' WHERE Rec IN ' . fl_number_list($records);
@@ -369,9 +372,19 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
         $places[(int) $row[0]] = $row[1];
     }
     // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
+    // The word with the fewest places goes first: only the records it names are kept of the others.
+    $sizes = array();
+    foreach ($atoms as $k => $byId) {
+        $sizes[$k] = 0;
+        foreach ($byId as $id => $atom) {
+            $sizes[$k] += isset($places[$id]) ? strlen($places[$id]) : 0;
+        }
+    }
+    asort($sizes, SORT_NUMERIC);
     $sections = array();
     $candidates = $only;
-    foreach ($atoms as $k => $byId) {
+    foreach ($sizes as $k => $size) {
+        $byId = $atoms[$k];
         $sections[$k] = array();
         foreach ($byId as $id => $atom) {
             $s = isset($places[$id]) ? $places[$id] : '';
@@ -391,7 +404,9 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
                 } else {
                     $length = fl_read_number($s, $at);
                 }
-                $sections[$k][$record][] = array($id, $at, $length);
+                if ($candidates === null || isset($candidates[$record])) {
+                    $sections[$k][$record][] = array($id, $at, $length);
+                }
                 $at += $length;
             }
         }
@@ -667,7 +682,10 @@ function fl_search($db, $query, $strategy, $shown = null)
         }
     } else {
         $bounds = fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $named);
-        $hits = fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, $rows);
+        $closer = function ($record, $bound) use ($matchers, $founds, $rarity) {
+            return fl_closer_bound($record, $bound, $matchers, $founds, $rarity);
+        };
+        $hits = fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, $rows, $closer);
     }
     fl_sort_hits($hits);
     if (count($hits) > $ranked) {
@@ -787,9 +805,44 @@ function fl_bonus_bounds($db, $words, $named, $spelled)
     return $bonuses;
 }
 
+// The bound of a hit (fl_weight_bounds) closer to its weight: each field that holds a matcher at the
+// most its count can give in a field of no length. A title is weighed without its shared parts, which
+// hold no more of a word than the whole title but may join a phrase's words; a count the index keeps
+// at the limit may stand for more.
+function fl_closer_bound($record, $bound, $matchers, $founds, $rarity)
+{
+    $less = 0;
+    foreach ($founds as $k => $byField) {
+        $word = $matchers[$k]['pattern'] === null;
+        foreach ($byField as $field => $records) {
+            if (!isset($records[$record])) {
+                continue;
+            }
+            $kinds = fl_kinds($records[$record]);
+            if ($field === 'Title') {
+                if (!$word || max($kinds) >= FL_COUNT_LIMIT) {
+                    continue;
+                }
+                $tf = max(FL_KIND_WORTH) * ($kinds[0] + $kinds[1] + $kinds[2]);
+            } else {
+                $tf = 0;
+                for ($kind = 0; $kind < 3; $kind++) {
+                    $tf += FL_KIND_WORTH[$kind] * min($kinds[$kind], FL_COUNT_LIMIT);
+                }
+            }
+            $share = FL_RANK_SHARE[$field];
+            $most = $tf == 0 ? 0
+                : FL_RANK_WEIGHTS[$field] * $tf * (FL_RANK_SATURATION + 1) / ($tf + FL_RANK_SATURATION * (1 - $share));
+            $less += $rarity[$k] * (fl_most_in_field($field) - $most);
+        }
+    }
+    return $bound - $less;
+}
+
 // A number that orders hits as fl_by_rank does but for index order: more matchers first, then the higher
-// weight. A weight never reaches FL_RANK_KEY_STEP.
-const FL_RANK_KEY_STEP = 1e7;
+// weight. A weight never reaches FL_RANK_KEY_STEP, which is small enough that a bound summed from a
+// hundred terms stays well within the bounds' slack.
+const FL_RANK_KEY_STEP = 1e5;
 
 function fl_rank_key($matched, $weight)
 {
@@ -799,7 +852,7 @@ function fl_rank_key($matched, $weight)
 // The hits that can still rank among the first $ranked: they are weighed ($score) in the order of their
 // bounds, until the next bound is below the weight of the $ranked-th best hit weighed. Adds their rows to
 // $rows.
-function fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, &$rows)
+function fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, &$rows, $closer)
 {
     $hits = array();
     $keys = array();
@@ -810,7 +863,10 @@ function fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, &$rows)
     while ($at < count($order) && $bounds[$order[$at]] >= $least) {
         $batch = array();
         for ($end = min(count($order), $at + $size); $at < $end && $bounds[$order[$at]] >= $least; $at++) {
-            $batch[] = $order[$at];
+            // Weighing a hit takes far longer than a closer look at its bound.
+            if ($least === -INF || $closer($order[$at], $bounds[$order[$at]]) >= $least) {
+                $batch[] = $order[$at];
+            }
         }
         $batchRows = fl_record_rows($db, $batch, $total);
         foreach ($batch as $record) {
