@@ -97,6 +97,40 @@ test("paging walks every hit once, in the browser engine's order", async () => {
     }
 });
 
+// More hits than the page and the window bonuses need: search.php weighs only those whose bound can still
+// reach them. Pages last in index order outrank a hundred and twenty alike by the most a field can give
+// ("flare"), by the exact title or by the address ("beacon"); each must still be weighed and shown first.
+test("hits beyond the ranked ones cannot hide a better one", async (t) => {
+    const pages = {};
+    for (let k = 100; k < 220; k++) {
+        pages[`common-${k}.html`] = page({ title: `Common beacon ${k}`, keywords: "beacon", description: "beacon",
+            body: "<p>" + "beacon flare ".repeat(10) + "</p>" });
+    }
+    pages["zz/heavy.html"] = page({ title: "Heavy", body: "<p>" + "flare ".repeat(150) + "</p>" });
+    pages["zz/titled.html"] = page({ title: "Beacon", body: "<p>A lamp.</p>" });
+    pages["zz/beacon.html"] = page({ title: "Spelled", body: "<p>A beacon.</p>" });
+    const site = writeSite(path.join(tempDir("bounds-site"), "site"), pages);
+    t.after(() => fs.rmSync(path.dirname(site), { recursive: true, force: true }));
+    const out = makeBoth(program, site);
+    const engine = javaScriptEngine(out.js);
+    const server = await PhpServer.start(out.php);
+    try {
+        for (const [text, first] of [["flare", ["heavy.html"]], ["beacon", ["beacon.html", "titled.html"]]]) {
+            for (const p of ["1", "2", "11", "13"]) {
+                const search = query(text, { p });
+                const expected = javaScriptResults(engine, search);
+                assert.equal(await phpResults(server, search), expected, `search.php${search}`);
+                if (p === "1") {
+                    assert.deepEqual(hitLinks(expected).slice(0, first.length).map((link) => link.replace(/^.*\//, "")), first);
+                }
+            }
+        }
+        assert.deepEqual(server.problems(), []);
+    } finally {
+        server.stop();
+    }
+});
+
 // The PHP page's code (the shipped SearchFuncPHP.dat, without the call that answers a request) reads
 // the shared corpus as every engine must.
 test("the PHP page reads the shared corpus as every engine must", (t) => {

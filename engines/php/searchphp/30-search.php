@@ -195,6 +195,9 @@ function fl_record_rows($db, $records, $total)
 {
     $sql = 'SELECT Rec, Row, Title, Keywords, Description, TextLength, Topic, TitleParts, Untitled, Address '
         . 'FROM SearchRecords';
+    if ($records === array()) {
+        return array();
+    }
     // Most of the table is read quicker whole than looked up record by record.
     if ($records !== null && 2 * count($records) < $total) {
         $sql .= ' WHERE Rec IN ' . fl_number_list($records);
@@ -234,7 +237,9 @@ function fl_folded_texts($db, $rows)
 }
 
 // A vocabulary word's occurrences as the indexer summed them over the words that hold it: field =>
-// record => kinds; null when it did not (a word that is no vocabulary word, or a very long one).
+// record => kinds, packed as the index packs them (fl_kinds unpacks them); null when it did not (a word
+// that is no vocabulary word, or a very long one). A common word is on most records, and an array for
+// each of them would take longer than the rest of the search.
 function fl_summed_occurrences($db, $word, $fields)
 {
     $rows = fl_rows($db, 'SELECT WordID FROM SearchWords WHERE Word = ? AND Summed = 1', array($word));
@@ -278,11 +283,18 @@ function fl_summed_occurrences($db, $word, $fields)
                 } while ($byte >= 128);
             }
             $record += $delta;
-            $list[$record] = array($kinds & 127, ($kinds >> 7) & 127, $kinds >> 14);
+            $list[$record] = $kinds;
         }
         $found[$names[(int) $row[0]]] = $list;
     }
     return $found;
+}
+
+// Occurrences by kind, array(whole, start, inside), from what fl_find gives: the array itself or the
+// index's packed number.
+function fl_kinds($found)
+{
+    return is_int($found) ? array($found & 127, ($found >> 7) & 127, $found >> 14) : $found;
 }
 
 // A variable-length number of SearchPlaces at byte $at of $s, moving $at past it.
@@ -360,9 +372,19 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
         $places[(int) $row[0]] = $row[1];
     }
     // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
+    // The word with the fewest places goes first: only the records it names are kept of the others.
+    $sizes = array();
+    foreach ($atoms as $k => $byId) {
+        $sizes[$k] = 0;
+        foreach ($byId as $id => $atom) {
+            $sizes[$k] += isset($places[$id]) ? strlen($places[$id]) : 0;
+        }
+    }
+    asort($sizes, SORT_NUMERIC);
     $sections = array();
     $candidates = $only;
-    foreach ($atoms as $k => $byId) {
+    foreach ($sizes as $k => $size) {
+        $byId = $atoms[$k];
         $sections[$k] = array();
         foreach ($byId as $id => $atom) {
             $s = isset($places[$id]) ? $places[$id] : '';
@@ -382,7 +404,9 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
                 } else {
                     $length = fl_read_number($s, $at);
                 }
-                $sections[$k][$record][] = array($id, $at, $length);
+                if ($candidates === null || isset($candidates[$record])) {
+                    $sections[$k][$record][] = array($id, $at, $length);
+                }
                 $at += $length;
             }
         }
@@ -451,10 +475,27 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     return $found;
 }
 
-// The records whose field holds the matcher, with its occurrences by kind: field => record => kinds.
-// A word of word characters only is answered from the vocabulary words that hold it; anything else is
-// counted in the folded text of the records whose words hold each of its pieces.
+// The records whose field holds the matcher, with its occurrences by kind: field => record => kinds
+// (see fl_kinds). A word of word characters only is answered from the vocabulary words that hold it;
+// anything else is counted in the folded text of the records whose words hold each of its pieces. The
+// answers of one database are kept: "Did you mean" asks again for the words the search has found.
 function fl_find($db, $matcher, $fields, $total)
+{
+    static $database = null;
+    static $answers = array();
+    if ($database !== $db) {
+        $database = $db;
+        $answers = array();
+    }
+    $key = $matcher['folded'] . "\0" . $matcher['pattern'] . "\0" . implode(',', $matcher['words']) . "\0"
+        . implode(',', $fields);
+    if (!isset($answers[$key])) {
+        $answers[$key] = fl_find_in($db, $matcher, $fields, $total);
+    }
+    return $answers[$key];
+}
+
+function fl_find_in($db, $matcher, $fields, $total)
 {
     $found = array_fill_keys($fields, array());
     $pieces = fl_pieces($matcher['folded']);
@@ -542,8 +583,10 @@ function fl_find($db, $matcher, $fields, $total)
 }
 
 // Searches the index for a parsed query. Returns every hit in rank order, each as array('rec', 'row',
-// 'matched', 'weight', 'found' => which matchers occur).
-function fl_search($db, $query, $strategy)
+// 'matched', 'weight', 'found' => which matchers occur). Only the first $shown hits (all when null, at
+// least those the window bonuses look at) are ranked; the others are null, as only their number is
+// needed.
+function fl_search($db, $query, $strategy, $shown = null)
 {
     $matchers = $query['matchers'];
     if (!$matchers) {
@@ -557,33 +600,39 @@ function fl_search($db, $query, $strategy)
     }
     $founds = array();
     $holding = array();
-    $matched = array();
+    $holders = array();
     foreach ($matchers as $k => $matcher) {
         $founds[$k] = fl_find($db, $matcher, $fields, $total);
-        $holders = array();
+        $holders[$k] = array();
         foreach ($founds[$k] as $records) {
-            $holders += $records;
+            $holders[$k] += $records;
         }
         // Every word must match: one that matches nowhere ends the search.
-        if ($needAll && !$holders) {
+        if ($needAll && !$holders[$k]) {
             return array();
         }
-        $holding[$k] = count($holders);
-        foreach ($holders as $record => $kinds) {
-            $matched[$record] = (isset($matched[$record]) ? $matched[$record] : 0) + 1;
+        $holding[$k] = count($holders[$k]);
+    }
+    // When every hit holds every matcher, the hits are where the holders meet, found without a step per
+    // record.
+    if ($needAll || count($matchers) === 1) {
+        $common = $holders[0];
+        for ($k = 1; $k < count($matchers); $k++) {
+            $common = array_intersect_key($common, $holders[$k]);
+        }
+        $matched = array_fill_keys(array_keys($common), count($matchers));
+    } else {
+        $matched = array();
+        foreach ($holders as $records) {
+            foreach ($records as $record => $kinds) {
+                $matched[$record] = (isset($matched[$record]) ? $matched[$record] : 0) + 1;
+            }
         }
     }
-    $wanted = $needAll ? count($matchers) : 1;
-    foreach ($matched as $record => $count) {
-        if ($count < $wanted) {
-            unset($matched[$record]);
-        }
-    }
+    $holders = null;
     if (!$matched) {
         return array();
     }
-    // The indexer read each title as the ranking reads it: without the parts most titles share.
-    $rows = fl_record_rows($db, array_keys($matched), $total);
     $rarity = array();
     foreach ($matchers as $k => $matcher) {
         $rarity[$k] = fl_rarity($total, $holding[$k]);
@@ -591,9 +640,8 @@ function fl_search($db, $query, $strategy)
     $words = "\n" . fl_query_words($query) . "\n";
     $pieces = fl_query_pieces($query);
     $named = fl_query_address_words($query);
-    $hits = array();
-    foreach ($matched as $record => $count) {
-        $row = $rows[$record];
+    // The indexer read each title as the ranking reads it: without the parts most titles share.
+    $score = function ($record, $count, $row) use ($matchers, $fields, $founds, $rarity, $words, $pieces, $named) {
         $topic = $row['Topic'];
         $address = $row['Address'];
         $score = 0;
@@ -610,7 +658,7 @@ function fl_search($db, $query, $strategy)
                     $kinds = fl_count_kinds($topic, $matcher);
                     $length = fl_length($topic);
                 } else {
-                    $kinds = $founds[$k][$field][$record];
+                    $kinds = fl_kinds($founds[$k][$field][$record]);
                     $length = $field === 'Text' ? $row['TextLength'] : fl_length($row[$field]);
                 }
                 $score += $rarity[$k] * fl_field_score($field, $kinds, $length);
@@ -621,11 +669,219 @@ function fl_search($db, $query, $strategy)
             + (fl_may_spell($named, $address)
                 ? FL_RANK_ADDRESS * fl_address_share($named, fl_address_stem(fl_unescape_stored($address))) : 0);
         $factor = $row['Untitled'] ? FL_RANK_UNTITLED : 1;
-        $hits[] = array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
+        return array('rec' => $record, 'row' => $row['Row'], 'matched' => $count, 'found' => $found,
             'topic' => $topic, 'address' => $address, 'factor' => $factor, 'weight' => fl_round_weight($factor * ($score + $bonus)));
+    };
+    $ranked = max(FL_PAIR_WINDOW, FL_SHAPE_WINDOW, $shown === null ? count($matched) : $shown);
+    $hits = array();
+    $rows = array();
+    if ($ranked >= count($matched)) {
+        $rows = fl_record_rows($db, array_keys($matched), $total);
+        foreach ($matched as $record => $count) {
+            $hits[] = $score($record, $count, $rows[$record]);
+        }
+    } else {
+        $bounds = fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $named);
+        $closer = function ($record, $bound) use ($matchers, $founds, $rarity) {
+            return fl_closer_bound($record, $bound, $matchers, $founds, $rarity);
+        };
+        $hits = fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, $rows, $closer);
     }
     fl_sort_hits($hits);
+    if (count($hits) > $ranked) {
+        $hits = array_slice($hits, 0, $ranked);
+    }
     fl_add_window_bonus($db, $hits, $rows, fl_pair_matchers($query), $fields);
+    return array_pad($hits, count($matched), null);
+}
+
+// The most a matcher found in a field can add to a score, whatever its count and the field's length.
+function fl_most_in_field($field)
+{
+    return FL_RANK_WEIGHTS[$field] * (FL_RANK_SATURATION + 1);
+}
+
+// How many matchers a hit holds and the most its weight can be, as one number that orders hits as they
+// rank (fl_rank_key): record => key, highest first. Worked out from what is already at hand, the fields
+// that hold each matcher, and from the titles and addresses that may earn a bonus, without a record's
+// row.
+function fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $named)
+{
+    // Sums of the same terms in another order differ in their last bits, and weights are rounded.
+    $least = 2e-6 + ($pieces ? FL_RANK_PIECE * count($pieces) : 0);
+    $spelled = fl_spelling_words($named);
+    if ($named && !$spelled) {
+        $least += FL_RANK_ADDRESS;
+    }
+    if (min($matched) === max($matched)) {
+        $bounds = array_fill_keys(array_keys($matched), fl_rank_key(max($matched), $least));
+    } else {
+        $bounds = array();
+        foreach ($matched as $record => $count) {
+            $bounds[$record] = fl_rank_key($count, $least);
+        }
+    }
+    foreach ($founds as $k => $byField) {
+        foreach ($byField as $field => $records) {
+            $most = $rarity[$k] * fl_most_in_field($field);
+            foreach ($records as $record => $kinds) {
+                if (isset($bounds[$record])) {
+                    $bounds[$record] += $most;
+                }
+            }
+        }
+    }
+    foreach (fl_bonus_bounds($db, $words, $named, $spelled) as $record => $bonus) {
+        if (isset($bounds[$record])) {
+            $bounds[$record] += $bonus;
+        }
+    }
+    arsort($bounds, SORT_NUMERIC);
+    return $bounds;
+}
+
+// The query's address words that are plain letters and digits: a file name spells them only when its
+// address holds their letters in order, or holds what reads as other letters (an escape, a character
+// beyond ASCII). None when any word could be spelled otherwise.
+function fl_spelling_words($named)
+{
+    $plain = preg_grep('/^[a-z0-9]+$/D', $named);
+    return count($plain) === count($named) ? $plain : array();
+}
+
+// The records whose title may be the query's words or whose address may spell them, with the most those
+// bonuses can add: record => bonus.
+function fl_bonus_bounds($db, $words, $named, $spelled)
+{
+    $exact = $words !== "\n\n";
+    $bonuses = array();
+    if (!$exact && !$spelled) {
+        return $bonuses;
+    }
+    if ($spelled && $db->getAttribute(PDO::ATTR_DRIVER_NAME) === 'sqlite') {
+        // One pass over the table: SQLite's LIKE ignores the case of ASCII letters, and a character
+        // beyond ASCII makes a text's length in characters differ from its length in bytes.
+        $spelling = array();
+        $values = array();
+        foreach ($spelled as $word) {
+            $spelling[] = 'Address LIKE ?';
+            $values[] = '%' . implode('%', str_split($word)) . '%';
+        }
+        $where = '(' . implode(' AND ', $spelling) . ') OR instr(Address, char(92)) > 0'
+            . ' OR length(Address) <> length(CAST(Address AS BLOB))';
+        if ($exact) {
+            $where = 'instr(TitleParts, ?) > 0 OR ' . $where;
+            array_unshift($values, $words);
+        }
+        $rows = fl_rows($db, 'SELECT Rec, ' . ($exact ? 'instr(TitleParts, ?) > 0' : '0') . ', Address FROM SearchRecords WHERE '
+            . $where, $exact ? array_merge(array($words), $values) : $values);
+        $addresses = array();
+        foreach ($rows as $row) {
+            $bonuses[(int) $row[0]] = $row[1] ? FL_RANK_EXACT : 0;
+            $addresses[(int) $row[0]] = $row[2];
+        }
+    } else {
+        if ($exact) {
+            foreach (fl_rows($db, 'SELECT Rec FROM SearchRecords WHERE instr(TitleParts, ?) > 0', array($words)) as $row) {
+                $bonuses[(int) $row[0]] = FL_RANK_EXACT;
+            }
+        }
+        $addresses = $spelled ? $db->query('SELECT Rec, Address FROM SearchRecords')->fetchAll(PDO::FETCH_KEY_PAIR) : array();
+    }
+    if ($addresses) {
+        // fl_may_spell over the addresses at once. Of a plain address, the file name's letters must
+        // besides be the query's (fl_address_share takes every piece of it), unless it is a folder's
+        // index page, named after its folder.
+        $plain = preg_grep('/[^\x20-\x5B\x5D-\x7E]/', $addresses, PREG_GREP_INVERT);
+        $files = preg_replace('/[^a-z0-9]+/i', '', preg_replace(array('/[?#].*$/s', '/^.*\//s', '/\..*$/s'), '', $plain));
+        $letters = implode('', array_unique(str_split(implode('', $spelled))));
+        $may = array_diff_key($addresses, $plain) + array_intersect_key(
+            preg_grep('/' . $named[0] . '/i', preg_replace('/[^a-z0-9]+/i', '', $plain)),
+            preg_grep('/^(?:index|default|[' . $letters . ']*)$/iD', $files));
+        foreach ($may as $record => $address) {
+            $bonuses[$record] = (isset($bonuses[$record]) ? $bonuses[$record] : 0) + FL_RANK_ADDRESS;
+        }
+    }
+    return $bonuses;
+}
+
+// The bound of a hit (fl_weight_bounds) closer to its weight: each field that holds a matcher at the
+// most its count can give in a field of no length. A title is weighed without its shared parts, which
+// hold no more of a word than the whole title but may join a phrase's words; a count the index keeps
+// at the limit may stand for more.
+function fl_closer_bound($record, $bound, $matchers, $founds, $rarity)
+{
+    $less = 0;
+    foreach ($founds as $k => $byField) {
+        $word = $matchers[$k]['pattern'] === null;
+        foreach ($byField as $field => $records) {
+            if (!isset($records[$record])) {
+                continue;
+            }
+            $kinds = fl_kinds($records[$record]);
+            if ($field === 'Title') {
+                if (!$word || max($kinds) >= FL_COUNT_LIMIT) {
+                    continue;
+                }
+                $tf = max(FL_KIND_WORTH) * ($kinds[0] + $kinds[1] + $kinds[2]);
+            } else {
+                $tf = 0;
+                for ($kind = 0; $kind < 3; $kind++) {
+                    $tf += FL_KIND_WORTH[$kind] * min($kinds[$kind], FL_COUNT_LIMIT);
+                }
+            }
+            $share = FL_RANK_SHARE[$field];
+            $most = $tf == 0 ? 0
+                : FL_RANK_WEIGHTS[$field] * $tf * (FL_RANK_SATURATION + 1) / ($tf + FL_RANK_SATURATION * (1 - $share));
+            $less += $rarity[$k] * (fl_most_in_field($field) - $most);
+        }
+    }
+    return $bound - $less;
+}
+
+// A number that orders hits as fl_by_rank does but for index order: more matchers first, then the higher
+// weight. A weight never reaches FL_RANK_KEY_STEP, which is small enough that a bound summed from a
+// hundred terms stays well within the bounds' slack.
+const FL_RANK_KEY_STEP = 1e5;
+
+function fl_rank_key($matched, $weight)
+{
+    return $matched * FL_RANK_KEY_STEP + $weight;
+}
+
+// The hits that can still rank among the first $ranked: they are weighed ($score) in the order of their
+// bounds, until the next bound is below the weight of the $ranked-th best hit weighed. Adds their rows to
+// $rows.
+function fl_best_hits($db, $matched, $bounds, $ranked, $score, $total, &$rows, $closer)
+{
+    $hits = array();
+    $keys = array();
+    $least = -INF;
+    $order = array_keys($bounds);
+    $at = 0;
+    $size = $ranked;
+    while ($at < count($order) && $bounds[$order[$at]] >= $least) {
+        $batch = array();
+        for ($end = min(count($order), $at + $size); $at < $end && $bounds[$order[$at]] >= $least; $at++) {
+            // Weighing a hit takes far longer than a closer look at its bound.
+            if ($least === -INF || $closer($order[$at], $bounds[$order[$at]]) >= $least) {
+                $batch[] = $order[$at];
+            }
+        }
+        $batchRows = fl_record_rows($db, $batch, $total);
+        foreach ($batch as $record) {
+            $hit = $score($record, $matched[$record], $batchRows[$record]);
+            $hits[] = $hit;
+            $keys[] = fl_rank_key($hit['matched'], $hit['weight']);
+        }
+        $rows += $batchRows;
+        rsort($keys, SORT_NUMERIC);
+        $keys = array_slice($keys, 0, $ranked);
+        if (count($keys) === $ranked) {
+            $least = $keys[$ranked - 1];
+        }
+        $size = 2 * FL_PAIR_WINDOW;
+    }
     return $hits;
 }
 

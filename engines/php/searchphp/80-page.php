@@ -79,7 +79,7 @@ function fl_content_html($request, $query, $options, $strings)
     if ($query['matchers']) {
         try {
             $db = fl_open_database();
-            $hits = fl_search($db, $query, $request['strategy']);
+            $hits = fl_search($db, $query, $request['strategy'], $request['page'] * FL_PAGE_SIZE);
             $suggestion = fl_suggestion($db, $query, count($hits), $request['strategy']);
             $info = fl_page_info(count($hits), $request['page']);
             for ($k = $info['first']; $k < $info['last']; $k++) {
