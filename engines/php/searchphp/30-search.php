@@ -261,29 +261,23 @@ function fl_summed_occurrences($db, $word, $fields)
         $bytes = unpack('C*', $row[1]);
         $list = array();
         $record = 0;
+        $pair = array(0, 0);
         for ($i = 1, $n = count($bytes); $i <= $n;) {
-            $delta = $bytes[$i++];
-            if ($delta >= 128) {
-                $delta &= 127;
-                $shift = 7;
-                do {
-                    $byte = $bytes[$i++];
-                    $delta |= ($byte & 127) << $shift;
-                    $shift += 7;
-                } while ($byte >= 128);
+            for ($part = 0; $part < 2; ++$part) {
+                $value = $bytes[$i++];
+                if ($value >= 128) {
+                    $value &= 127;
+                    $shift = 7;
+                    do {
+                        $byte = $bytes[$i++];
+                        $value |= ($byte & 127) << $shift;
+                        $shift += 7;
+                    } while ($byte >= 128);
+                }
+                $pair[$part] = $value;
             }
-            $kinds = $bytes[$i++];
-            if ($kinds >= 128) {
-                $kinds &= 127;
-                $shift = 7;
-                do {
-                    $byte = $bytes[$i++];
-                    $kinds |= ($byte & 127) << $shift;
-                    $shift += 7;
-                } while ($byte >= 128);
-            }
-            $record += $delta;
-            $list[$record] = $kinds;
+            $record += $pair[0];
+            $list[$record] = $pair[1];
         }
         $found[$names[(int) $row[0]]] = $list;
     }
