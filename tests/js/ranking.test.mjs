@@ -99,18 +99,6 @@ test("ranking", async (t) => {
         assert.deepEqual(found(ctx, q("os path")), ["lib/os.path.htm", "docs/queryplanner-ng.htm", "docs/queryplanner.htm"]);
     });
 
-    await t.test("a file name that shortens two or more of the query's words counts as spelling them", () => {
-        const ctx = loadEngine({}, [
-            { link: "docs/virtual.htm", title: "T", text: "the virtual table, enumerate" },
-            { link: "docs/vtablist.htm", title: "T", text: "the virtual table, enumerate" },
-            { link: "docs/enum.htm", title: "T", text: "the virtual table, enumerate" },
-            { link: "docs/vtab.htm", title: "T", text: "the virtual table, enumerate" }
-        ]);
-        assert.equal(found(ctx, q("virtual table"))[0], "docs/vtab.htm");
-        // One word cut short is another word as often as it is the same one.
-        assert.equal(found(ctx, q("enumerate"))[0], "docs/virtual.htm");
-    });
-
     await t.test("a short page that its hits stand under rises above them", () => {
         const records = [
             { link: "asyncio-task.htm", title: "T", text: many("comet", 4) },

@@ -61,9 +61,6 @@ export const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"),
     // page over the hits in its folder before them.
     "queryplanner-ng.html": utf8Page({ title: "Planner one" + SUFFIX, body: "<p>The query planner.</p>" }),
     "queryplanner.html": utf8Page({ title: "Planner two" + SUFFIX, body: "<p>The query planner.</p>" }),
-    // A name that shortens the query's words.
-    "amglow.html": utf8Page({ title: "Lamps three" + SUFFIX,
-        body: "<p>An amber lamp, and its glow, and more words about lamps and wicks.</p>" }),
     "sky/one.html": utf8Page({ title: "Sky one" + SUFFIX, body: "<p>" + "orbit ".repeat(4) + "</p>" }),
     "sky/two.html": utf8Page({ title: "Sky two" + SUFFIX, body: "<p>" + "orbit ".repeat(3) + "</p>" }),
     "sky/index.html": utf8Page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" }),
@@ -94,7 +91,6 @@ export const SITES = [
             "inkwell", "nib", "quill", "don't", "don\u2019t", "it's", "colour\u2019s", "\u2018red green\u2019",
             "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt",
             "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic", "query planner", "orbit",
-            "am glow", "amber glows",
             // Slips: a swap, a letter left out, one too many, one replaced, letters beyond ASCII.
             "lamplihgt", "foriegn key", "safron", "quartzz", "quarts", "R\u00c9SUM\u00c8", "\u00fcn\u00efcod\u00e9", "amber glwo"]
     }

@@ -23,9 +23,8 @@
 //      (whole, start, inside: FL_KIND_WORTH, each count at most FL_COUNT_LIMIT), len the field's
 //      length in UTF-16 units,
 //      R(m) = ln(1 + (N - n + 0.5) / (n + 0.5)) for N rows of which n hold m in a searched field,
-//      a = 1 when the page's file name is the query's words, whole, joined or two or more shortened into
-//      one ("virtual table" ~ vtab), its last folder's name allowed to hold some of them, and 0 otherwise
-//      (fl_address_share), u and c how many of
+//      a = 1 when the page's file name is the query's words, whole or joined, its last folder's name
+//      allowed to hold some of them, and 0 otherwise (fl_address_share), u and c how many of
 //      the first FL_SHAPE_WINDOW hits and how many pages of the site continue the page's address (at
 //      least 2 of the hits, else nothing),
 //      p the places where two words typed one after the other stand together, T = FL_RANK_UNTITLED for a page
@@ -632,8 +631,7 @@ function fl_search($db, $query, $strategy)
 
 // Whether the address may spell the query's words (fl_address_share), seen without working out its stem
 // where that is cheap: the letters and digits of a plain ASCII address hold every run of the query's
-// words, and so its first word, or when there are several words (which may be shortened into one name),
-// at least that word's first letter.
+// words, and so its first word.
 function fl_may_spell($named, $address)
 {
     if (!$named) {
@@ -642,8 +640,7 @@ function fl_may_spell($named, $address)
     if (preg_match('/[^\x20-\x5B\x5D-\x7E]/', $address) || preg_match('/[^a-z0-9]/', $named[0])) {
         return true;
     }
-    $letters = preg_replace('/[^a-z0-9]+/', '', strtolower($address));
-    return strpos($letters, count($named) > 1 ? $named[0][0] : $named[0]) !== false;
+    return strpos(preg_replace('/[^a-z0-9]+/', '', strtolower($address)), $named[0]) !== false;
 }
 
 // Orders the hits as fl_by_rank does, by keys (a comparison function called for every pair of a few
