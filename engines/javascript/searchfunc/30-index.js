@@ -368,6 +368,8 @@
         for (g = 0; g < group.length; g++) found.push({ records: [], kinds: [] });
         for (var i = 0; i < this.length; i++) {
             var each;
+            // Most pages have no keywords or description: nothing to read.
+            if (i >= texts.length && this.raw(i, field) === "") continue;
             if (i < texts.length) {
                 each = [];
                 for (g = 0; g < group.length; g++) each.push(F.countKinds(texts[i], matchers[group[g]]));
