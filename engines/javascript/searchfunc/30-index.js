@@ -193,7 +193,7 @@
     // character, it folds to its lower case but for its references, and a
     // matcher of such characters that no reference's value holds is found in
     // it as it is, reading only the references beside a match
-    // (F.countKindsNearReferences). So too, for a matcher of ASCII, where
+    // (F.nearReferenceCounter). So too, for a matcher of ASCII, where
     // its characters beyond Latin-1 fold to themselves. The folded values of
     // its numeric references, or null where neither holds. Kept.
     Index.prototype.plain = function (i, field) {
@@ -318,11 +318,9 @@
         for (var k = 0; k < needles.length && ascii; k++) {
             anyCase.push(new RegExp(escaped(needles[k]), matcher.words ? "i" : "gi"));
         }
-        var together = word ? new RegExp(escaped(all), "gi") : null;
+        var near = word ? F.nearReferenceCounter(needles, new RegExp(escaped(all), "gi")) : null;
         return function (i) {
-            if (word && index.readsPlain(i, field, all, ascii)) {
-                return F.countKindsNearReferences(index.raw(i, field), needles, together)[0];
-            }
+            if (word && index.readsPlain(i, field, all, ascii)) return near(index.raw(i, field))[0];
             var shape = index.shape(i, field);
             if (!needles.length || shape === null || meets(shape, all)) {
                 return F.countKinds(index.corpusText(i, field), matcher);
@@ -365,16 +363,18 @@
         }
         if (group.length < 2) return results;
         var all = needles.join(""), ascii = ASCII_ONLY.test(all);
-        var pattern = new RegExp(needles.map(escaped).join("|"), "gi");
+        var near = F.nearReferenceCounter(needles, new RegExp(needles.map(escaped).join("|"), "gi"));
         var counters = [], found = [];
         for (g = 0; g < group.length; g++) found.push({ records: [], kinds: [] });
         for (var i = 0; i < this.length; i++) {
             var each;
+            // Most pages have no keywords or description: nothing to read.
+            if (i >= texts.length && this.raw(i, field) === "") continue;
             if (i < texts.length) {
                 each = [];
                 for (g = 0; g < group.length; g++) each.push(F.countKinds(texts[i], matchers[group[g]]));
             } else if (this.readsPlain(i, field, all, ascii)) {
-                each = F.countKindsNearReferences(this.raw(i, field), needles, pattern);
+                each = near(this.raw(i, field));
             } else {
                 each = [];
                 for (g = 0; g < group.length; g++) {
