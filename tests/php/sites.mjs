@@ -64,7 +64,11 @@ export const rankingSite = writeSite(path.join(tempDir("ranking-site"), "site"),
     "sky/one.html": utf8Page({ title: "Sky one" + SUFFIX, body: "<p>" + "orbit ".repeat(4) + "</p>" }),
     "sky/two.html": utf8Page({ title: "Sky two" + SUFFIX, body: "<p>" + "orbit ".repeat(3) + "</p>" }),
     "sky/index.html": utf8Page({ title: "Sky" + SUFFIX, body: "<p>An orbit.</p>" }),
-    "resume.html": utf8Page({ title: "R&eacute;sum&eacute;" + SUFFIX, body: "<p>A r&eacute;sum&eacute; of the docs.</p>" })
+    "resume.html": utf8Page({ title: "R&eacute;sum&eacute;" + SUFFIX, body: "<p>A r&eacute;sum&eacute; of the docs.</p>" }),
+    // A slip found on two pages, inside a word too: its occurrence list is long for two pages, and the
+    // word it slipped from is on ten times as many.
+    "slip-1.html": utf8Page({ title: "Slips one" + SUFFIX, body: "<p>xlamplighx lamplighx</p>" }),
+    "slip-2.html": utf8Page({ title: "Slips two" + SUFFIX, body: "<p>xlamplighx</p>" })
 });
 
 export const SITES = [
@@ -92,6 +96,6 @@ export const SITES = [
             "\u201ckey\u201d", "o\u2018clock", "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt",
             "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic", "query planner", "orbit",
             // Slips: a swap, a letter left out, one too many, one replaced, letters beyond ASCII.
-            "lamplihgt", "foriegn key", "safron", "quartzz", "quarts", "R\u00c9SUM\u00c8", "\u00fcn\u00efcod\u00e9", "amber glwo"]
+            "lamplihgt", "foriegn key", "safron", "quartzz", "quarts", "R\u00c9SUM\u00c8", "\u00fcn\u00efcod\u00e9", "amber glwo", "lamplighx"]
     }
 ];
