@@ -82,7 +82,10 @@
     // records are those of the whole table, read only where asked.
     function WordIndexReader(connection) {
         this.connection = connection;
-        this.length = parseFloat(F.server.rowsOf(connection, "SELECT CAST(count(*) AS TEXT) FROM SearchRecords", [])[0][0]);
+        // Records are numbered from 0: the highest number is read at once,
+        // where counting the rows reads the whole table.
+        this.length = parseFloat(F.server.rowsOf(connection,
+            "SELECT CAST(coalesce(max(Rec) + 1, 0) AS TEXT) FROM SearchRecords", [])[0][0]);
         this.rows = [];
         this.texts = [];
         // Records found but whose rows are not read yet: read together at

