@@ -128,6 +128,16 @@ function fl_number_list($numbers)
     return '(' . implode(',', array_map('intval', $numbers)) . ')';
 }
 
+// The fields' numbers in SearchPostings and SearchOccurrences, as a list for a statement.
+function fl_field_list($fields)
+{
+    $numbers = array();
+    foreach ($fields as $field) {
+        $numbers[] = FL_FIELD_NUMBERS[$field];
+    }
+    return fl_number_list($numbers);
+}
+
 // The runs of word characters of a folded matcher.
 function fl_pieces($folded)
 {
@@ -152,13 +162,9 @@ function fl_postings($db, $ids, $fields)
     if (!$ids) {
         return $postings;
     }
-    $numbers = array();
-    foreach ($fields as $field) {
-        $numbers[] = FL_FIELD_NUMBERS[$field];
-    }
     $names = array_flip(FL_FIELD_NUMBERS);
     $statement = $db->query('SELECT WordID, Field, Records FROM SearchPostings WHERE WordID IN '
-        . fl_number_list($ids) . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
+        . fl_number_list($ids) . ' AND Field IN ' . fl_field_list($fields), PDO::FETCH_NUM);
     foreach ($statement as $row) {
         $records = array();
         $record = 0;
@@ -246,14 +252,10 @@ function fl_summed_occurrences($db, $word, $fields)
     if (!$rows) {
         return null;
     }
-    $numbers = array();
-    foreach ($fields as $field) {
-        $numbers[] = FL_FIELD_NUMBERS[$field];
-    }
     $names = array_flip(FL_FIELD_NUMBERS);
     $found = array_fill_keys($fields, array());
     $statement = $db->query('SELECT Field, Records FROM SearchOccurrences WHERE WordID = ' . (int) $rows[0][0]
-        . ' AND Field IN ' . fl_number_list($numbers), PDO::FETCH_NUM);
+        . ' AND Field IN ' . fl_field_list($fields), PDO::FETCH_NUM);
     foreach ($statement as $row) {
         // Pairs of variable-length numbers: the record's distance from the one before, then whole +
         // start * 128 + inside * 16384. Read inline, as fl_read_number reads them: a list may hold an
