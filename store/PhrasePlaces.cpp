@@ -5,12 +5,13 @@
 #include "store/CodePoints.h"
 #include "store/SearchCharacters.h"
 #include "store/VarInt.h"
+#include "store/WordNumbers.h"
 
 #include <array>
 
 namespace {
 
-bool inSpans(char32_t c, const auto& spans) {
+constexpr bool inSpans(char32_t c, const auto& spans) {
     for (const auto& span : spans) {
         if (c >= span.first && c <= span.last)
             return true;
@@ -19,41 +20,50 @@ bool inSpans(char32_t c, const auto& spans) {
 }
 
 // Whether the character may stand between the words of a phrase: a blank or punctuation.
-bool isGap(char32_t c) {
-    static const std::array<bool, 128> ascii = [] {
-        std::array<bool, 128> table{};
-        for (char32_t a = 0; a < 128; ++a)
-            table[a] = inSpans(a, SearchText::Characters::kBlanks) ||
-                       inSpans(a, SearchText::Characters::kPunctuation);
-        return table;
-    }();
-    if (c < 128)
-        return ascii[c];
+constexpr bool isGap(char32_t c) {
     return inSpans(c, SearchText::Characters::kBlanks) || inSpans(c, SearchText::Characters::kPunctuation);
 }
+
+// Most text is ASCII, whose characters are looked up rather than decoded.
+constexpr std::array<bool, 0x80> kAsciiGap = [] {
+    std::array<bool, 0x80> table{};
+    for (char32_t c = 0; c < 0x80; ++c)
+        table[c] = isGap(c);
+    return table;
+}();
 
 } // namespace
 
 std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) {
     std::vector<AtomPlaces> atoms;
-    std::unordered_map<std::string_view, size_t> seen;
+    WordNumbers<std::string_view> seen;
     long long ordinal = 0;
     size_t start = std::string_view::npos;
     const auto close = [&](size_t end) {
         const std::string_view atom = folded.substr(start, end - start);
         const Place place{ordinal++, start > 0 && folded[start - 1] == '_',
                           end < folded.size() && folded[end] == '_'};
-        const auto [found, added] = seen.try_emplace(atom, atoms.size());
+        bool added = false;
+        const uint32_t number = seen.add(atom, WordHash(atom), added);
         if (added)
             atoms.push_back({atom, {}});
-        atoms[found->second].places.push_back(place);
+        atoms[number].places.push_back(place);
         start = std::string_view::npos;
     };
     for (size_t at = 0; at < folded.size();) {
-        const auto [c, bytes] = CodePoints::Decode(folded, at);
-        if (!isGap(c) && start == std::string_view::npos)
+        const auto first = static_cast<unsigned char>(folded[at]);
+        bool gap;
+        size_t bytes = 1;
+        if (first < 0x80) {
+            gap = kAsciiGap[first];
+        } else {
+            const CodePoints::CodePoint c = CodePoints::Decode(folded, at);
+            gap = isGap(c.value);
+            bytes = c.bytes;
+        }
+        if (!gap && start == std::string_view::npos)
             start = at;
-        else if (isGap(c) && start != std::string_view::npos)
+        else if (gap && start != std::string_view::npos)
             close(at);
         at += bytes;
     }
@@ -74,15 +84,15 @@ std::string PhrasePlaces::EncodePlaces(const std::vector<Place>& places) {
 }
 
 void PhrasePlaces::add(long long record, const std::vector<AtomPlaces>& atoms) {
+    std::string places;
     for (const AtomPlaces& atom : atoms) {
-        auto [found, added] = m_ids.try_emplace(std::string(atom.atom), m_atoms.size());
+        bool added = false;
+        const uint32_t id = m_atoms.add(atom.atom, WordHash(atom.atom), added);
         if (added) {
-            m_atoms.push_back(&found->first);
             m_places.emplace_back();
             m_lastRecord.push_back(0);
         }
-        const size_t id = found->second;
-        const std::string places = EncodePlaces(atom.places);
+        places = EncodePlaces(atom.places);
         std::string& out = m_places[id];
         VarInt::Append(out, static_cast<unsigned long long>(record - m_lastRecord[id]));
         VarInt::Append(out, places.size());
@@ -102,7 +112,7 @@ CREATE TABLE SearchPlaces (AtomID INTEGER PRIMARY KEY, Places BLOB NOT NULL);
     const std::string insertPlaces = "INSERT INTO SearchPlaces (AtomID, Places) VALUES (?, CAST(? AS BLOB))";
     std::vector<Connection::TextRow> atomRows, placeRows;
     for (size_t id = 0; id < m_atoms.size(); ++id) {
-        atomRows.push_back({std::to_string(id), *m_atoms[id]});
+        atomRows.push_back({std::to_string(id), std::string(m_atoms[id])});
         placeRows.push_back({std::to_string(id), m_places[id]});
         InsertInBatches(connection, insertAtom, atomRows, false);
         InsertInBatches(connection, insertPlaces, placeRows, false);

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "store/WordNumbers.h"
+
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class Connection;
@@ -46,8 +47,7 @@ public:
     void write(Connection& connection) const;
 
 private:
-    std::unordered_map<std::string, size_t> m_ids;
-    std::vector<const std::string*> m_atoms;
+    WordNumbers<std::string> m_atoms;
     std::vector<std::string> m_places;
     std::vector<long long> m_lastRecord;
 };

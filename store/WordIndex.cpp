@@ -1,12 +1,14 @@
 #include "store/WordIndex.h"
 
 #include "platform/Database.h"
+#include "platform/OrderedWork.h"
 #include "platform/WorkerThreads.h"
 #include "store/BatchInsert.h"
 #include "store/CodePoints.h"
 #include "store/PhrasePlaces.h"
 #include "store/SearchText.h"
 #include "store/VarInt.h"
+#include "store/WordNumbers.h"
 
 #include <algorithm>
 #include <array>
@@ -303,75 +305,6 @@ struct Holder {
     Kinds kinds;
 };
 
-size_t hashOf(std::string_view word) {
-    return std::hash<std::string_view>{}(word);
-}
-
-// Words by number: open addressing over one array, each word's hash kept, as a run looks up every word
-// of every page and a node per word would miss the cache on most of them. `Word` is std::string for a
-// table that keeps its words, std::string_view for one that points into text that outlives it.
-template <typename Word> class WordNumbers {
-public:
-    static constexpr uint32_t kNone = UINT32_MAX;
-
-    uint32_t find(std::string_view word) const { return m_slots[slotOf(word, hashOf(word))]; }
-
-    // The word's number, given the next one when it is new.
-    uint32_t add(std::string_view word, size_t hash, bool& added) {
-        uint32_t& slot = m_slots[slotOf(word, hash)];
-        added = slot == kNone;
-        if (!added)
-            return slot;
-        slot = static_cast<uint32_t>(m_words.size());
-        m_words.emplace_back(word);
-        m_hashes.push_back(hash);
-        if (2 * m_words.size() > m_slots.size())
-            grow();
-        return static_cast<uint32_t>(m_words.size() - 1);
-    }
-
-    size_t size() const { return m_words.size(); }
-    std::string_view operator[](size_t number) const { return m_words[number]; }
-    size_t hash(size_t number) const { return m_hashes[number]; }
-
-    // Empty again, in a time of the order of the words it held.
-    void clear() {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t hash : m_hashes) {
-            for (size_t at = hash & mask; m_slots[at] != kNone; at = (at + 1) & mask)
-                m_slots[at] = kNone;
-        }
-        m_hashes.clear();
-        m_words.clear();
-    }
-
-private:
-    size_t slotOf(std::string_view word, size_t hash) const {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
-            const uint32_t number = m_slots[at];
-            if (number == kNone || (m_hashes[number] == hash && m_words[number] == word))
-                return at;
-        }
-    }
-
-    void grow() {
-        std::vector<uint32_t> slots(2 * m_slots.size(), kNone);
-        const size_t mask = slots.size() - 1;
-        for (uint32_t number = 0; number < m_words.size(); ++number) {
-            size_t at = m_hashes[number] & mask;
-            while (slots[at] != kNone)
-                at = (at + 1) & mask;
-            slots[at] = number;
-        }
-        m_slots = std::move(slots);
-    }
-
-    std::vector<uint32_t> m_slots = std::vector<uint32_t>(1024, kNone);
-    std::vector<size_t> m_hashes;
-    std::vector<Word> m_words;
-};
-
 // The end of a run has the cores to itself: `work(worker, k)` is called for every k below `count`, the
 // numbers dealt out in turn to one worker per core.
 template <typename Work> void shareOut(size_t count, Work work) {
@@ -389,41 +322,67 @@ template <typename Work> void shareOut(size_t count, Work work) {
         thread.join();
 }
 
+// A field's words, each once, and how often it occurs (at most kCountCap).
+struct FieldWord {
+    std::string_view word;
+    size_t hash;
+    int count;
+};
+
+// What a row adds to the index, worked out apart from the index so that rows are prepared on all cores
+// while the one thread that adds them to the index keeps their order. The views point into `folded`,
+// which stays where it is while the row is in hand.
+struct PreparedRow {
+    long long row = 0;
+    long long id = 0;
+    std::array<std::string, kFieldCount> folded; // as stored until prepared
+    std::string address;
+    std::array<std::vector<FieldWord>, kFieldCount> words;
+    std::vector<PhrasePlaces::AtomPlaces> atoms;
+    long long textLength = 0;
+};
+
+std::vector<FieldWord> fieldWordsOf(std::string_view folded) {
+    WordNumbers<std::string_view> seen;
+    std::vector<FieldWord> words;
+    forEachWord(folded, [&](std::string_view word) {
+        bool added = false;
+        const size_t hash = WordHash(word);
+        const uint32_t k = seen.add(word, hash, added);
+        if (added)
+            words.push_back({word, hash, 1});
+        else if (words[k].count < kCountCap)
+            ++words[k].count;
+    });
+    return words;
+}
+
+void prepare(std::unique_ptr<PreparedRow>& row) {
+    for (size_t f = 0; f < kFieldCount; ++f) {
+        row->folded[f] = SearchText::Searchable(row->folded[f]);
+        row->words[f] = fieldWordsOf(row->folded[f]);
+    }
+    row->atoms = PhrasePlaces::Of(row->folded[kTextField]);
+    row->textLength = utf16Length(row->folded[kTextField]);
+}
+
+// Rows wait in hand while other cores prepare the ones after them; a few per core keep all of them busy.
+constexpr size_t kRowsInHand = 16;
+
 } // namespace
 
 struct Builder::State {
     std::vector<RecordEntry> records;
     WordNumbers<std::string> words;
     std::vector<std::array<std::vector<Posting>, kFieldCount>> postings;
-    // One field's words while it is added, and how often each occurs: most words of a page occur more
-    // than once, and this small table stays in the cache where the vocabulary does not.
-    WordNumbers<std::string_view> fieldWords;
-    std::vector<int> fieldCounts;
     // Where the texts' words stand, added as the rows come while they come in index order.
     PhrasePlaces phrasePlaces;
     bool inIndexOrder = true;
     long long lastId = LLONG_MIN;
+    OrderedWork<std::unique_ptr<PreparedRow>> preparing{WorkerThreadCount(), kRowsInHand, prepare};
 
-    void addField(std::string_view folded, size_t field, uint32_t record) {
-        fieldWords.clear();
-        fieldCounts.clear();
-        forEachWord(folded, [&](std::string_view word) {
-            bool added = false;
-            const uint32_t k = fieldWords.add(word, hashOf(word), added);
-            if (added)
-                fieldCounts.push_back(1);
-            else if (fieldCounts[k] < kCountCap)
-                ++fieldCounts[k];
-        });
-        for (size_t k = 0; k < fieldWords.size(); ++k) {
-            bool added = false;
-            const uint32_t id = words.add(fieldWords[k], fieldWords.hash(k), added);
-            if (added)
-                postings.emplace_back();
-            postings[id][field].push_back({record, fieldCounts[k]});
-        }
-    }
-
+    void addPrepared(PreparedRow& row);
+    void addEveryRow();
     void putInIndexOrder();
     void placeTextsAgain(Connection& connection);
     void writeRecords(Connection& connection, const std::vector<std::string>& sharedParts);
@@ -441,18 +400,41 @@ Builder::~Builder() = default;
 void Builder::add(long long row, long long id, std::string_view title, std::string_view text,
                   std::string_view keywords, std::string_view description, std::string_view address) {
     State& state = *m_state;
-    const auto record = static_cast<uint32_t>(state.records.size());
-    std::array<std::string, kFieldCount> folded{
-        SearchText::Searchable(title), SearchText::Searchable(keywords), SearchText::Searchable(description),
-        SearchText::Searchable(text)};
-    for (size_t f = 0; f < kFieldCount; ++f)
-        state.addField(folded[f], f, record);
-    state.inIndexOrder = state.inIndexOrder && id >= state.lastId;
-    state.lastId = id;
-    if (state.inIndexOrder)
-        state.phrasePlaces.add(record, PhrasePlaces::Of(folded[kTextField]));
-    state.records.push_back({row, id, std::move(folded[0]), std::move(folded[1]), std::move(folded[2]),
-                             utf16Length(folded[kTextField]), std::string(address)});
+    auto prepared = std::make_unique<PreparedRow>();
+    prepared->row = row;
+    prepared->id = id;
+    prepared->folded = {std::string(title), std::string(keywords), std::string(description),
+                        std::string(text)};
+    prepared->address = address;
+    if (state.preparing.full())
+        state.addPrepared(*state.preparing.takeOldest());
+    state.preparing.give(std::move(prepared));
+    while (state.preparing.oldestDone())
+        state.addPrepared(*state.preparing.takeOldest());
+}
+
+void Builder::State::addPrepared(PreparedRow& row) {
+    const auto record = static_cast<uint32_t>(records.size());
+    for (size_t f = 0; f < kFieldCount; ++f) {
+        for (const FieldWord& field : row.words[f]) {
+            bool added = false;
+            const uint32_t number = words.add(field.word, field.hash, added);
+            if (added)
+                postings.emplace_back();
+            postings[number][f].push_back({record, field.count});
+        }
+    }
+    inIndexOrder = inIndexOrder && row.id >= lastId;
+    lastId = row.id;
+    if (inIndexOrder)
+        phrasePlaces.add(record, row.atoms);
+    records.push_back({row.row, row.id, std::move(row.folded[0]), std::move(row.folded[1]),
+                       std::move(row.folded[2]), row.textLength, std::move(row.address)});
+}
+
+void Builder::State::addEveryRow() {
+    while (!preparing.empty())
+        addPrepared(*preparing.takeOldest());
 }
 
 // Index order is the order of the browser engine's array: by record number, then as the rows were added.
@@ -656,6 +638,7 @@ void Builder::State::writeOccurrences(Connection& connection, const std::vector<
 
 void Builder::write(Connection& connection) {
     State& state = *m_state;
+    state.addEveryRow();
     connection.executeScript(kTables);
     state.putInIndexOrder();
     if (!state.inIndexOrder)
