@@ -298,6 +298,8 @@ QString composedSegment(QStringView segment) {
         .normalized(QString::NormalizationForm_C);
 }
 
+// A segment of one code point that has no canonical decomposition is its own NFC: most segments of any
+// text, which go over as they are rather than through Qt.
 QString normalizedC(const QString& text) {
     // Below U+0300 nothing is changed by NFC unless a combining mark follows; most pages hold nothing else.
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; }))
@@ -307,24 +309,36 @@ QString normalizedC(const QString& text) {
     const SegmentStarts& starts = segmentStarts();
     QString out;
     out.reserve(text.size());
+    const auto appendPiece = [&](qsizetype from, qsizetype to, bool changes) {
+        const QStringView piece = QStringView(text).mid(from, to - from);
+        if (changes)
+            out += piece.toString().normalized(QString::NormalizationForm_C);
+        else
+            out += piece;
+    };
     qsizetype blockStart = 0;
+    bool blockChanges = false;
     qsizetype segmentStart = 0;
+    int segmentCodePoints = 0;
+    bool segmentDecomposes = false;
     const auto endSegment = [&](qsizetype at) {
+        const bool segmentChanges = segmentCodePoints > 1 || segmentDecomposes;
         if (at - segmentStart > kBlock) {
-            out += QStringView(text)
-                       .mid(blockStart, segmentStart - blockStart)
-                       .toString()
-                       .normalized(QString::NormalizationForm_C);
+            appendPiece(blockStart, segmentStart, blockChanges);
             out += composedSegment(QStringView(text).mid(segmentStart, at - segmentStart));
             blockStart = at;
-        } else if (at - blockStart >= kBlock) {
-            out += QStringView(text)
-                       .mid(blockStart, at - blockStart)
-                       .toString()
-                       .normalized(QString::NormalizationForm_C);
-            blockStart = at;
+            blockChanges = false;
+        } else {
+            blockChanges = blockChanges || segmentChanges;
+            if (at - blockStart >= kBlock) {
+                appendPiece(blockStart, at, blockChanges);
+                blockStart = at;
+                blockChanges = false;
+            }
         }
         segmentStart = at;
+        segmentCodePoints = 0;
+        segmentDecomposes = false;
     };
     const ushort* units = text.utf16();
     const qsizetype size = text.size();
@@ -337,10 +351,12 @@ QString normalizedC(const QString& text) {
         }
         if (k > segmentStart && starts.startsSegment(code))
             endSegment(k);
+        ++segmentCodePoints;
+        segmentDecomposes = segmentDecomposes || (code >= 0xC0 && decomposes(code));
         k += length;
     }
     endSegment(size);
-    out += QStringView(text).mid(blockStart).toString().normalized(QString::NormalizationForm_C);
+    appendPiece(blockStart, size, blockChanges);
     return out;
 }
 

@@ -134,4 +134,10 @@ TEST(SearchText, NormalizingInPiecesGivesTheWholeTextsResult) {
         EXPECT_EQ(SearchText::Searchable(stored), SearchText::FoldCase(whole.toStdString()))
             << "sample " << sample;
     }
+    // Pieces that nothing changes go over as they are; a lone change far from any other must still be
+    // made: a letter that decomposes to another (the Kelvin sign), a letter and its mark.
+    const std::string plain(600, 'x');
+    EXPECT_EQ(SearchText::ShownText(plain + utf8(U"\u212A") + plain + "e" + utf8(U"\u0301") + plain +
+                                    utf8(U"\u2014")),
+              plain + "K" + plain + utf8(U"\u00E9") + plain + utf8(U"\u2014"));
 }
