@@ -595,10 +595,9 @@ void Builder::State::writeOccurrences(Connection& connection, const std::vector<
     std::vector<Sums> workers(static_cast<size_t>(WorkerThreadCount()));
     const std::string insert =
         "INSERT INTO SearchOccurrences (WordID, Field, Records) VALUES (?, ?, CAST(? AS BLOB))";
-    // A batch at a time, so that only a batch of the table is ever in memory.
-    std::vector<Connection::TextRow> rows;
-    for (size_t first = 0; first < summed.size(); first += kInsertBatch / kFieldCount) {
-        const size_t count = std::min(summed.size() - first, kInsertBatch / kFieldCount);
+    constexpr size_t kBatchWords = kInsertBatch / kFieldCount;
+    const auto encodeBatch = [&](size_t first) {
+        const size_t count = std::min(summed.size() - first, kBatchWords);
         std::vector<std::array<std::string, kFieldCount>> encoded(count);
         shareOut(count, [&](size_t worker, size_t k) {
             Sums& sums = workers[worker];
@@ -625,6 +624,7 @@ void Builder::State::writeOccurrences(Connection& connection, const std::vector<
                 encoded[k][f] = EncodeOccurrences(sums.occurrences);
             }
         });
+        std::vector<Connection::TextRow> rows;
         for (size_t k = 0; k < count; ++k) {
             for (size_t f = 0; f < kFieldCount; ++f) {
                 if (!encoded[k][f].empty())
@@ -632,7 +632,21 @@ void Builder::State::writeOccurrences(Connection& connection, const std::vector<
                         {std::to_string(summed[first + k]), std::to_string(f), std::move(encoded[k][f])});
             }
         }
-        InsertInBatches(connection, insert, rows, true);
+        return rows;
+    };
+    // A batch at a time, so that only two batches of the table are ever in memory: the next one is
+    // summed while SQLite stores this one.
+    std::vector<Connection::TextRow> rows =
+        summed.empty() ? std::vector<Connection::TextRow>() : encodeBatch(0);
+    for (size_t first = 0; first < summed.size(); first += kBatchWords) {
+        std::vector<Connection::TextRow> next;
+        std::jthread ahead;
+        if (first + kBatchWords < summed.size())
+            ahead = std::jthread([&] { next = encodeBatch(first + kBatchWords); });
+        connection.executeForEach(insert, rows);
+        if (ahead.joinable())
+            ahead.join();
+        rows = std::move(next);
     }
 }
 
@@ -649,9 +663,15 @@ void Builder::write(Connection& connection) {
         titles.push_back(record.title);
     const std::vector<std::string> sharedParts = SharedTitleParts(titles);
     titles.clear();
+    // The vocabulary is worked through while SQLite stores the records.
+    std::vector<std::vector<Holder>> holders;
+    std::vector<uint32_t> order;
+    std::jthread reading([&] {
+        holders = state.holdersOfSummedWords();
+        order = state.alphabetical();
+    });
     state.writeRecords(connection, sharedParts);
-    const std::vector<std::vector<Holder>> holders = state.holdersOfSummedWords();
-    const std::vector<uint32_t> order = state.alphabetical();
+    reading.join();
     state.writeWords(connection, order, holders);
     state.writeOccurrences(connection, order, holders);
     state.phrasePlaces.write(connection);
