@@ -34,20 +34,24 @@ constexpr std::array<bool, 0x80> kAsciiGap = [] {
 
 } // namespace
 
-std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) {
-    std::vector<AtomPlaces> atoms;
+PhrasePlaces::TextAtoms PhrasePlaces::Of(std::string_view folded) {
+    TextAtoms text;
     WordNumbers<std::string_view> seen;
-    long long ordinal = 0;
+    // Each place's atom by number, then each atom's places side by side: one array for all of them,
+    // where an array per atom cost an allocation for nearly every word of the text.
+    std::vector<uint32_t> atomAt;
+    std::vector<Place> inOrder;
     size_t start = std::string_view::npos;
     const auto close = [&](size_t end) {
         const std::string_view atom = folded.substr(start, end - start);
-        const Place place{ordinal++, start > 0 && folded[start - 1] == '_',
-                          end < folded.size() && folded[end] == '_'};
         bool added = false;
-        const uint32_t number = seen.add(atom, WordHash(atom), added);
+        const size_t hash = WordHash(atom);
+        const uint32_t number = seen.add(atom, hash, added);
         if (added)
-            atoms.push_back({atom, {}});
-        atoms[number].places.push_back(place);
+            text.m_atoms.push_back({atom, hash, {}});
+        atomAt.push_back(number);
+        inOrder.push_back({static_cast<long long>(inOrder.size()), start > 0 && folded[start - 1] == '_',
+                           end < folded.size() && folded[end] == '_'});
         start = std::string_view::npos;
     };
     for (size_t at = 0; at < folded.size();) {
@@ -69,34 +73,58 @@ std::vector<PhrasePlaces::AtomPlaces> PhrasePlaces::Of(std::string_view folded) 
     }
     if (start != std::string_view::npos)
         close(folded.size());
-    return atoms;
+
+    std::vector<size_t> next(text.m_atoms.size() + 1, 0);
+    for (uint32_t number : atomAt)
+        ++next[number + 1];
+    for (size_t k = 1; k < next.size(); ++k)
+        next[k] += next[k - 1];
+    text.m_places.resize(inOrder.size());
+    for (size_t k = 0; k < text.m_atoms.size(); ++k)
+        text.m_atoms[k].places =
+            std::span<const Place>(text.m_places.data() + next[k], next[k + 1] - next[k]);
+    for (size_t ordinal = 0; ordinal < inOrder.size(); ++ordinal)
+        text.m_places[next[atomAt[ordinal]]++] = inOrder[ordinal];
+    return text;
 }
 
-std::string PhrasePlaces::EncodePlaces(const std::vector<Place>& places) {
-    std::string encoded;
+namespace {
+
+unsigned long long placeValue(const PhrasePlaces::Place& place, long long last) {
+    return static_cast<unsigned long long>(place.ordinal - last) * 4 + (place.underscoreBefore ? 2 : 0) +
+           (place.underscoreAfter ? 1 : 0);
+}
+
+template <typename Emit> void forEachPlaceValue(std::span<const PhrasePlaces::Place> places, Emit emit) {
     long long last = 0;
-    for (const Place& place : places) {
-        VarInt::Append(encoded, static_cast<unsigned long long>(place.ordinal - last) * 4 +
-                                    (place.underscoreBefore ? 2 : 0) + (place.underscoreAfter ? 1 : 0));
+    for (const PhrasePlaces::Place& place : places) {
+        emit(placeValue(place, last));
         last = place.ordinal;
     }
+}
+
+} // namespace
+
+std::string PhrasePlaces::EncodePlaces(std::span<const Place> places) {
+    std::string encoded;
+    forEachPlaceValue(places, [&](unsigned long long value) { VarInt::Append(encoded, value); });
     return encoded;
 }
 
-void PhrasePlaces::add(long long record, const std::vector<AtomPlaces>& atoms) {
-    std::string places;
+void PhrasePlaces::add(long long record, const TextAtoms& atoms) {
     for (const AtomPlaces& atom : atoms) {
         bool added = false;
-        const uint32_t id = m_atoms.add(atom.atom, WordHash(atom.atom), added);
+        const uint32_t id = m_atoms.add(atom.atom, atom.hash, added);
         if (added) {
             m_places.emplace_back();
             m_lastRecord.push_back(0);
         }
-        places = EncodePlaces(atom.places);
+        size_t length = 0;
+        forEachPlaceValue(atom.places, [&](unsigned long long value) { length += VarInt::Size(value); });
         std::string& out = m_places[id];
         VarInt::Append(out, static_cast<unsigned long long>(record - m_lastRecord[id]));
-        VarInt::Append(out, places.size());
-        out += places;
+        VarInt::Append(out, length);
+        forEachPlaceValue(atom.places, [&](unsigned long long value) { VarInt::Append(out, value); });
         m_lastRecord[id] = record;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "store/WordNumbers.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,21 +28,41 @@ public:
     };
     struct AtomPlaces {
         std::string_view atom;
-        std::vector<Place> places;
+        size_t hash; // WordHash(atom)
+        std::span<const Place> places;
+    };
+    // A text's atoms, each once, in order of first appearance. Their places lie in one array, and the
+    // views point into the text, which must outlive them.
+    class TextAtoms {
+    public:
+        TextAtoms() = default;
+        // The views of the places point into the array, which a move takes along and a copy would not.
+        TextAtoms(TextAtoms&&) = default;
+        TextAtoms& operator=(TextAtoms&&) = default;
+        TextAtoms(const TextAtoms&) = delete;
+        TextAtoms& operator=(const TextAtoms&) = delete;
+
+        std::vector<AtomPlaces>::const_iterator begin() const { return m_atoms.begin(); }
+        std::vector<AtomPlaces>::const_iterator end() const { return m_atoms.end(); }
+        size_t size() const { return m_atoms.size(); }
+
+    private:
+        friend class PhrasePlaces;
+        std::vector<AtomPlaces> m_atoms;
+        std::vector<Place> m_places;
     };
 
-    // The atoms of folded text, each once, in order of first appearance.
-    static std::vector<AtomPlaces> Of(std::string_view folded);
+    static TextAtoms Of(std::string_view folded);
 
     // An atom's places in one record as bytes: each place as a variable-length number (seven bits a
     // byte, low bits first, the high bit set on every byte but the last) of the distance from the place
     // before (the first one's ordinal itself) times 4, plus 2 for an underscore before it, plus 1 for one
     // after it. A record's entry in SearchPlaces is its distance from the record before (the first one's
     // number itself), the length in bytes of its places, then the places.
-    static std::string EncodePlaces(const std::vector<Place>& places);
+    static std::string EncodePlaces(std::span<const Place> places);
 
     // Records must come in increasing order.
-    void add(long long record, const std::vector<AtomPlaces>& atoms);
+    void add(long long record, const TextAtoms& atoms);
 
     // Replaces both tables, inside the caller's transaction. Throws DatabaseError.
     void write(Connection& connection) const;

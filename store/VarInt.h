@@ -14,4 +14,12 @@ inline void Append(std::string& out, unsigned long long value) {
     out += static_cast<char>(value);
 }
 
+// How many bytes Append writes for the value.
+inline size_t Size(unsigned long long value) {
+    size_t bytes = 1;
+    for (; value >= 0x80; value >>= 7)
+        ++bytes;
+    return bytes;
+}
+
 } // namespace VarInt

@@ -338,7 +338,7 @@ struct PreparedRow {
     std::array<std::string, kFieldCount> folded; // as stored until prepared
     std::string address;
     std::array<std::vector<FieldWord>, kFieldCount> words;
-    std::vector<PhrasePlaces::AtomPlaces> atoms;
+    PhrasePlaces::TextAtoms atoms;
     long long textLength = 0;
 };
 

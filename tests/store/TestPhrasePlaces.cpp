@@ -47,6 +47,7 @@ TEST(PhrasePlaces, AtomsEndAtBlanksAndPunctuationOnly) {
 
 // Distances from the place before, times four with the flags, seven bits a byte.
 TEST(PhrasePlaces, PlacesAreDistancesWithTheirFlags) {
-    const std::string encoded = PhrasePlaces::EncodePlaces({{2, false, true}, {40, true, false}});
+    const std::string encoded =
+        PhrasePlaces::EncodePlaces(std::vector<PhrasePlaces::Place>{{2, false, true}, {40, true, false}});
     EXPECT_EQ(encoded, std::string("\x09\x9A\x01", 3));
 }
