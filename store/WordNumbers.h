@@ -2,13 +2,29 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
-// The hash WordNumbers keeps with each word, for callers that look one word up in several tables.
+// The hash WordNumbers keeps with each word, for callers that look one word up in several tables. Words
+// are short: eight bytes at a time, inline, where the library's hash is a call that reads a byte at a
+// time at the end; the last steps mix the high bits into the low ones, which pick the slot.
 inline size_t WordHash(std::string_view word) {
-    return std::hash<std::string_view>{}(word);
+    uint64_t hash = 0x9E3779B97F4A7C15ull ^ word.size();
+    size_t at = 0;
+    for (; at + 8 <= word.size(); at += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, word.data() + at, 8);
+        hash = (hash ^ chunk) * 0xBF58476D1CE4E5B9ull;
+        hash ^= hash >> 31;
+    }
+    uint64_t last = 0;
+    for (; at < word.size(); ++at)
+        last = last << 8 | static_cast<unsigned char>(word[at]);
+    hash = (hash ^ last) * 0x94D049BB133111EBull;
+    hash ^= hash >> 29;
+    hash *= 0xBF58476D1CE4E5B9ull;
+    return static_cast<size_t>(hash ^ (hash >> 32));
 }
 
 // Words by number: open addressing over one array, each word's hash kept, as a run looks up every word
