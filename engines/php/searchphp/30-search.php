@@ -367,8 +367,9 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     foreach ($db->query('SELECT AtomID, Places FROM SearchPlaces WHERE AtomID IN ' . $list, PDO::FETCH_NUM) as $row) {
         $places[(int) $row[0]] = $row[1];
     }
-    // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
-    // The word with the fewest places goes first: only the records it names are kept of the others.
+    // Where each record's places start in each atom's list, word by word: word => record => atom and byte
+    // of its places' length, in turn. The word with the fewest places goes first: only the records it
+    // names are kept of the others.
     $sizes = array();
     foreach ($atoms as $k => $byId) {
         $sizes[$k] = 0;
@@ -380,9 +381,8 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     $sections = array();
     $candidates = $only;
     foreach ($sizes as $k => $size) {
-        $byId = $atoms[$k];
         $sections[$k] = array();
-        foreach ($byId as $id => $atom) {
+        foreach ($atoms[$k] as $id => $atom) {
             $s = isset($places[$id]) ? $places[$id] : '';
             $record = 0;
             for ($at = 0, $n = strlen($s); $at < $n; ) {
@@ -394,16 +394,17 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
                 } else {
                     $record += fl_read_number($s, $at);
                 }
+                if ($candidates === null || isset($candidates[$record])) {
+                    $sections[$k][$record][] = $id;
+                    $sections[$k][$record][] = $at;
+                }
                 $length = ord($s[$at]);
                 if ($length < 128) {
-                    $at++;
+                    $at += $length + 1;
                 } else {
                     $length = fl_read_number($s, $at);
+                    $at += $length;
                 }
-                if ($candidates === null || isset($candidates[$record])) {
-                    $sections[$k][$record][] = array($id, $at, $length);
-                }
-                $at += $length;
             }
         }
         $candidates = $candidates === null ? $sections[$k] : array_intersect_key($candidates, $sections[$k]);
@@ -417,49 +418,73 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     $firstSize = strlen($words[0]);
     $lastSize = strlen($words[$last]);
     foreach ($candidates as $record => $unused) {
-        // Ordinal => array(atom, flags), word by word.
-        $at = array();
-        foreach ($sections as $k => $byRecord) {
-            $at[$k] = array();
-            foreach ($byRecord[$record] as $section) {
-                list($id, $byte, $length) = $section;
+        // Where the phrase may start (the ordinal of its first word's atom), narrowed word by word from the
+        // rarest: of the first and the last word, the atom standing there and its underscores, as atom * 4
+        // + flags. A word's places are only looked up in what is left, never kept, as most of them are a
+        // common word's.
+        $starts = null;
+        $firsts = $lasts = array();
+        foreach ($sizes as $k => $size) {
+            $next = array();
+            $section = $sections[$k][$record];
+            for ($j = 0, $m = count($section); $j < $m; $j += 2) {
+                $id = $section[$j];
                 $s = $places[$id];
-                $ordinal = 0;
+                $byte = $section[$j + 1];
+                $length = ord($s[$byte]);
+                if ($length < 128) {
+                    $byte++;
+                } else {
+                    $length = fl_read_number($s, $byte);
+                }
+                $ordinal = -$k;
                 for ($end = $byte + $length; $byte < $end; ) {
-                    $value = ord($s[$byte]);
-                    if ($value < 128) {
-                        $byte++;
-                    } else {
-                        $value = fl_read_number($s, $byte);
+                    $value = ord($s[$byte++]);
+                    if ($value >= 128) {
+                        $value &= 127;
+                        $shift = 7;
+                        do {
+                            $more = ord($s[$byte++]);
+                            $value |= ($more & 127) << $shift;
+                            $shift += 7;
+                        } while ($more >= 128);
                     }
                     $ordinal += $value >> 2;
-                    $at[$k][$ordinal] = array($id, $value & 3);
+                    if ($starts === null || isset($starts[$ordinal])) {
+                        $next[$ordinal] = $id * 4 + ($value & 3);
+                    }
                 }
             }
+            if (!$next) {
+                continue 2;
+            }
+            $starts = $next;
+            if ($k === 0) {
+                $firsts = $next;
+            }
+            if ($k === $last) {
+                $lasts = $next;
+            }
         }
-        ksort($at[0]);
+        ksort($starts);
         $kinds = array(0, 0, 0);
         // Taken from the left without overlap: where the last match ended, as an atom and a byte in it.
         $endOrdinal = -1;
         $endByte = 0;
-        foreach ($at[0] as $ordinal => $first) {
+        foreach ($starts as $ordinal => $unused) {
             if ($ordinal < $endOrdinal) {
                 continue;
             }
-            for ($k = 1; $k <= $last && isset($at[$k][$ordinal + $k]); $k++) {
-            }
-            if ($k <= $last) {
-                continue;
-            }
-            $atom = $atoms[0][$first[0]];
+            $first = $firsts[$ordinal];
+            $atom = $atoms[0][$first >> 2];
             $start = strlen($atom) - $firstSize;
             if ($ordinal === $endOrdinal && $start < $endByte) {
                 continue;
             }
-            $lastAtom = $at[$last][$ordinal + $last];
-            $lastText = $atoms[$last][$lastAtom[0]];
-            $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first[1] & 2) !== 0);
-            $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom[1] & 1) !== 0;
+            $lastAtom = $lasts[$ordinal];
+            $lastText = $atoms[$last][$lastAtom >> 2];
+            $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first & 2) !== 0);
+            $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom & 1) !== 0;
             $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
             $endOrdinal = $ordinal + $last;
             $endByte = $lastSize;
