@@ -259,27 +259,34 @@ function fl_summed_occurrences($db, $word, $fields)
     foreach ($statement as $row) {
         // Pairs of variable-length numbers: the record's distance from the one before, then whole +
         // start * 128 + inside * 16384. Read inline, as fl_read_number reads them: a list may hold an
-        // entry for every record, and most numbers are a single byte.
-        $bytes = unpack('C*', $row[1]);
+        // entry for every record, and most numbers are a single byte. Reading the bytes as an array
+        // (unpack) takes three times as long as reading them from the string.
+        $s = $row[1];
         $list = array();
         $record = 0;
-        $pair = array(0, 0);
-        for ($i = 1, $n = count($bytes); $i <= $n;) {
-            for ($part = 0; $part < 2; ++$part) {
-                $value = $bytes[$i++];
-                if ($value >= 128) {
-                    $value &= 127;
-                    $shift = 7;
-                    do {
-                        $byte = $bytes[$i++];
-                        $value |= ($byte & 127) << $shift;
-                        $shift += 7;
-                    } while ($byte >= 128);
-                }
-                $pair[$part] = $value;
+        for ($i = 0, $n = strlen($s); $i < $n;) {
+            $value = ord($s[$i++]);
+            if ($value >= 128) {
+                $value &= 127;
+                $shift = 7;
+                do {
+                    $byte = ord($s[$i++]);
+                    $value |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
             }
-            $record += $pair[0];
-            $list[$record] = $pair[1];
+            $record += $value;
+            $value = ord($s[$i++]);
+            if ($value >= 128) {
+                $value &= 127;
+                $shift = 7;
+                do {
+                    $byte = ord($s[$i++]);
+                    $value |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
+            }
+            $list[$record] = $value;
         }
         $found[$names[(int) $row[0]]] = $list;
     }
