@@ -293,11 +293,14 @@ function fl_summed_occurrences($db, $word, $fields)
     return $found;
 }
 
-// Occurrences by kind, array(whole, start, inside), from what fl_find gives: the array itself or the
-// index's packed number.
-function fl_kinds($found)
+// Occurrences by kind, array(whole, start, inside), from what fl_find gives for the record: the array
+// itself, the index's packed number, or the function that counts them (fl_phrase_in_texts).
+function fl_kinds($found, $record)
 {
-    return is_int($found) ? array($found & 127, ($found >> 7) & 127, $found >> 14) : $found;
+    if (is_int($found)) {
+        return array($found & 127, ($found >> 7) & 127, $found >> 14);
+    }
+    return $found instanceof Closure ? $found($record) : $found;
 }
 
 // A variable-length number of SearchPlaces at byte $at of $s, moving $at past it.
@@ -346,8 +349,10 @@ function fl_phrase_atoms($db, $words)
 // A phrase's occurrences by kind in the text of every record (of the records $only names, when given),
 // from where the text's atoms stand (SearchPlaces): record => kinds. Null when the phrase's words hold
 // blanks or punctuation themselves, which only the text can tell, or when the atoms' places would take
-// longer to read than $budget bytes of text.
-function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
+// longer to read than $budget bytes of text. $lazily, the records that hold the phrase are found
+// without counting it: each is given a function that counts it there (fl_kinds calls it). Of a phrase
+// of common words thousands of records hold it, and the ranking weighs only the few that may be shown.
+function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null, $lazily = false)
 {
     $words = $matcher['words'];
     foreach ($words as $word) {
@@ -420,23 +425,64 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
         }
     }
     $last = count($words) - 1;
-    $firstWord = fl_is_word_code(fl_code_at($words[0], 0));
-    $lastWord = fl_is_word_code(fl_code_before($words[$last], strlen($words[$last])));
-    $firstSize = strlen($words[0]);
-    $lastSize = strlen($words[$last]);
+    // A hit's count is asked for its bound and again for its weight.
+    $counted = array();
+    $resumes = array();
+    $count = function ($record) use ($words, $atoms, $places, $sizes, $sections, $last, &$counted, &$resumes) {
+        if (!isset($counted[$record])) {
+            $at = fl_phrase_starts($places, $sizes, $sections, $record, $last, false,
+                isset($resumes[$record]) ? $resumes[$record] : null);
+            $counted[$record] = $at === null ? array(0, 0, 0) : fl_phrase_kinds($words, $atoms, $at[0], $at[1], $at[2]);
+        }
+        return $counted[$record];
+    };
     foreach ($candidates as $record => $unused) {
-        // Where the phrase may start (the ordinal of its first word's atom), narrowed word by word from the
-        // rarest: of the first and the last word, the atom standing there and its underscores, as atom * 4
-        // + flags. A word's places are only looked up in what is left, never kept, as most of them are a
-        // common word's.
-        $starts = null;
-        $firsts = $lasts = array();
-        foreach ($sizes as $k => $size) {
-            $next = array();
-            $section = $sections[$k][$record];
-            for ($j = 0, $m = count($section); $j < $m; $j += 2) {
-                $id = $section[$j];
-                $s = $places[$id];
+        if ($lazily) {
+            $resume = fl_phrase_starts($places, $sizes, $sections, $record, $last, true);
+            if ($resume !== null) {
+                $resumes[$record] = $resume;
+                $found[$record] = $count;
+            }
+            continue;
+        }
+        $kinds = $count($record);
+        if ($kinds[0] || $kinds[1] || $kinds[2]) {
+            $found[$record] = $kinds;
+        }
+    }
+    return $found;
+}
+
+// Where a phrase may start in one record's text (the ordinal of its first word's atom), narrowed word by
+// word from the rarest ($sizes' order), from where its words' atoms stand ($sections: word => record =>
+// atom and byte of its places' length, in turn): the starts, and of the first and the last word the atom
+// standing there and its underscores, as atom * 4 + flags, each by start. Null when the phrase is not
+// there. A word's places are only looked up in what is left, never kept, as most of them are a common
+// word's. $any, the first start found is enough: what is returned then is where the last word's places
+// were left, for a later call to go on from ($resume) rather than read them again.
+function fl_phrase_starts($places, $sizes, $sections, $record, $last, $any, $resume = null)
+{
+    $starts = null;
+    $highest = PHP_INT_MAX;
+    $firsts = $lasts = array();
+    $final = array_key_last($sizes);
+    if ($resume !== null) {
+        list($j, $byte, $end, $ordinal, $value, $starts, $highest, $firsts, $lasts) = $resume;
+    }
+    foreach ($sizes as $k => $size) {
+        $next = array();
+        $section = $sections[$k][$record];
+        if ($resume === null) {
+            $j = 0;
+        } elseif ($k !== $final) {
+            continue;
+        } else {
+            $next[$ordinal] = $value;
+        }
+        for ($m = count($section); $j < $m; $j += 2) {
+            $id = $section[$j];
+            $s = $places[$id];
+            if ($resume === null || $k !== $final) {
                 $byte = $section[$j + 1];
                 $length = ord($s[$byte]);
                 if ($length < 128) {
@@ -444,63 +490,83 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
                 } else {
                     $length = fl_read_number($s, $byte);
                 }
+                $end = $byte + $length;
                 $ordinal = -$k;
-                for ($end = $byte + $length; $byte < $end; ) {
-                    $value = ord($s[$byte++]);
-                    if ($value >= 128) {
-                        $value &= 127;
-                        $shift = 7;
-                        do {
-                            $more = ord($s[$byte++]);
-                            $value |= ($more & 127) << $shift;
-                            $shift += 7;
-                        } while ($more >= 128);
+            } else {
+                $resume = null;
+            }
+            // An atom's places come in order: past the last start left, the rest cannot join it.
+            while ($byte < $end) {
+                $value = ord($s[$byte++]);
+                if ($value >= 128) {
+                    $value &= 127;
+                    $shift = 7;
+                    do {
+                        $more = ord($s[$byte++]);
+                        $value |= ($more & 127) << $shift;
+                        $shift += 7;
+                    } while ($more >= 128);
+                }
+                $ordinal += $value >> 2;
+                if ($ordinal > $highest) {
+                    break;
+                }
+                if ($starts === null || isset($starts[$ordinal])) {
+                    if ($any && $k === $final) {
+                        return array($j, $byte, $end, $ordinal, $id * 4 + ($value & 3), $starts, $highest, $firsts, $lasts);
                     }
-                    $ordinal += $value >> 2;
-                    if ($starts === null || isset($starts[$ordinal])) {
-                        $next[$ordinal] = $id * 4 + ($value & 3);
-                    }
+                    $next[$ordinal] = $id * 4 + ($value & 3);
                 }
             }
-            if (!$next) {
-                continue 2;
-            }
-            $starts = $next;
-            if ($k === 0) {
-                $firsts = $next;
-            }
-            if ($k === $last) {
-                $lasts = $next;
-            }
         }
-        ksort($starts);
-        $kinds = array(0, 0, 0);
-        // Taken from the left without overlap: where the last match ended, as an atom and a byte in it.
-        $endOrdinal = -1;
-        $endByte = 0;
-        foreach ($starts as $ordinal => $unused) {
-            if ($ordinal < $endOrdinal) {
-                continue;
-            }
-            $first = $firsts[$ordinal];
-            $atom = $atoms[0][$first >> 2];
-            $start = strlen($atom) - $firstSize;
-            if ($ordinal === $endOrdinal && $start < $endByte) {
-                continue;
-            }
-            $lastAtom = $lasts[$ordinal];
-            $lastText = $atoms[$last][$lastAtom >> 2];
-            $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first & 2) !== 0);
-            $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom & 1) !== 0;
-            $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
-            $endOrdinal = $ordinal + $last;
-            $endByte = $lastSize;
+        if (!$next) {
+            return null;
         }
-        if ($kinds[0] || $kinds[1] || $kinds[2]) {
-            $found[$record] = $kinds;
+        $starts = $next;
+        $highest = max(array_keys($next));
+        if ($k === 0) {
+            $firsts = $next;
+        }
+        if ($k === $last) {
+            $lasts = $next;
         }
     }
-    return $found;
+    return array($starts, $firsts, $lasts);
+}
+
+// A phrase's occurrences by kind from where it may start (fl_phrase_starts), taken from the left without
+// overlap.
+function fl_phrase_kinds($words, $atoms, $starts, $firsts, $lasts)
+{
+    $last = count($words) - 1;
+    $firstWord = fl_is_word_code(fl_code_at($words[0], 0));
+    $lastWord = fl_is_word_code(fl_code_before($words[$last], strlen($words[$last])));
+    $firstSize = strlen($words[0]);
+    $lastSize = strlen($words[$last]);
+    ksort($starts);
+    $kinds = array(0, 0, 0);
+    // Where the last match ended, as an atom and a byte in it.
+    $endOrdinal = -1;
+    $endByte = 0;
+    foreach ($starts as $ordinal => $unused) {
+        if ($ordinal < $endOrdinal) {
+            continue;
+        }
+        $first = $firsts[$ordinal];
+        $atom = $atoms[0][$first >> 2];
+        $start = strlen($atom) - $firstSize;
+        if ($ordinal === $endOrdinal && $start < $endByte) {
+            continue;
+        }
+        $lastAtom = $lasts[$ordinal];
+        $lastText = $atoms[$last][$lastAtom >> 2];
+        $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first & 2) !== 0);
+        $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom & 1) !== 0;
+        $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
+        $endOrdinal = $ordinal + $last;
+        $endByte = $lastSize;
+    }
+    return $kinds;
 }
 
 // The records whose field holds the matcher, with its occurrences by kind: field => record => kinds
@@ -557,7 +623,7 @@ function fl_find_in($db, $matcher, $fields, $total)
         return $found;
     }
     if (in_array('Text', $fields, true) && $matcher['pattern'] !== null) {
-        $inTexts = fl_phrase_in_texts($db, $matcher);
+        $inTexts = fl_phrase_in_texts($db, $matcher, null, null, true);
         if ($inTexts !== null) {
             $found['Text'] = $inTexts;
             $fields = array_values(array_diff($fields, array('Text')));
@@ -693,7 +759,7 @@ function fl_search($db, $query, $strategy, $shown = null)
                     $kinds = fl_count_kinds($topic, $matcher);
                     $length = fl_length($topic);
                 } else {
-                    $kinds = fl_kinds($founds[$k][$field][$record]);
+                    $kinds = fl_kinds($founds[$k][$field][$record], $record);
                     $length = $field === 'Text' ? $row['TextLength'] : fl_length($row[$field]);
                 }
                 $score += $rarity[$k] * fl_field_score($field, $kinds, $length);
@@ -853,7 +919,7 @@ function fl_closer_bound($record, $bound, $matchers, $founds, $rarity)
             if (!isset($records[$record])) {
                 continue;
             }
-            $kinds = fl_kinds($records[$record]);
+            $kinds = fl_kinds($records[$record], $record);
             if ($field === 'Title') {
                 if (!$word || max($kinds) >= FL_COUNT_LIMIT) {
                     continue;
