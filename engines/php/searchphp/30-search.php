@@ -832,7 +832,7 @@ function fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $nam
             }
         }
     }
-    foreach (fl_bonus_bounds($db, $words, $named, $spelled) as $record => $bonus) {
+    foreach (fl_bonus_bounds($db, $words, $named, $spelled, $bounds) as $record => $bonus) {
         if (isset($bounds[$record])) {
             $bounds[$record] += $bonus;
         }
@@ -850,9 +850,9 @@ function fl_spelling_words($named)
     return count($plain) === count($named) ? $plain : array();
 }
 
-// The records whose title may be the query's words or whose address may spell them, with the most those
-// bonuses can add: record => bonus.
-function fl_bonus_bounds($db, $words, $named, $spelled)
+// The records of $hits whose title may be the query's words or whose address may spell them, with the
+// most those bonuses can add: record => bonus (of other records too, where that is quicker).
+function fl_bonus_bounds($db, $words, $named, $spelled, $hits)
 {
     $exact = $words !== "\n\n";
     $bonuses = array();
@@ -873,6 +873,11 @@ function fl_bonus_bounds($db, $words, $named, $spelled)
         if ($exact) {
             $where = 'instr(TitleParts, ?) > 0 OR ' . $where;
             array_unshift($values, $words);
+        }
+        // Reading a row's address takes longer than finding the row by its number: a third of the table
+        // is read quicker row by row.
+        if (3 * count($hits) < fl_record_count($db)) {
+            $where = 'Rec IN ' . fl_number_list(array_keys($hits)) . ' AND (' . $where . ')';
         }
         $rows = fl_rows($db, 'SELECT Rec, ' . ($exact ? 'instr(TitleParts, ?) > 0' : '0') . ', Address FROM SearchRecords WHERE '
             . $where, $exact ? array_merge(array($words), $values) : $values);
