@@ -99,23 +99,28 @@ test("paging walks every hit once, in the browser engine's order", async () => {
 
 // More hits than the page and the window bonuses need: search.php weighs only those whose bound can still
 // reach them. Pages last in index order outrank a hundred and twenty alike by the most a field can give
-// ("flare"), by the exact title or by the address ("beacon"); each must still be weighed and shown first.
+// ("flare"), by the exact title or by the address ("beacon", "signal"); each must still be weighed and
+// shown first. The hits of "signal" are under a third of the pages, whose titles and addresses are then
+// read for the hits alone.
 test("hits beyond the ranked ones cannot hide a better one", async (t) => {
     const pages = {};
+    for (let k = 0; k < 260; k++) pages[`aside-${k}.html`] = page({ title: `Aside ${k}`, body: "<p>A beacon far off.</p>" });
     for (let k = 100; k < 220; k++) {
         pages[`common-${k}.html`] = page({ title: `Common beacon ${k}`, keywords: "beacon", description: "beacon",
-            body: "<p>" + "beacon flare ".repeat(10) + "</p>" });
+            body: "<p>" + "beacon flare signal ".repeat(10) + "</p>" });
     }
     pages["zz/heavy.html"] = page({ title: "Heavy", body: "<p>" + "flare ".repeat(150) + "</p>" });
     pages["zz/titled.html"] = page({ title: "Beacon", body: "<p>A lamp.</p>" });
     pages["zz/beacon.html"] = page({ title: "Spelled", body: "<p>A beacon.</p>" });
+    pages["zz/signal.html"] = page({ title: "Spelled too", body: "<p>A signal.</p>" });
     const site = writeSite(path.join(tempDir("bounds-site"), "site"), pages);
     t.after(() => fs.rmSync(path.dirname(site), { recursive: true, force: true }));
     const out = makeBoth(program, site);
     const engine = javaScriptEngine(out.js);
     const server = await PhpServer.start(out.php);
     try {
-        for (const [text, first] of [["flare", ["heavy.html"]], ["beacon", ["beacon.html", "titled.html"]]]) {
+        for (const [text, first] of [["flare", ["heavy.html"]], ["beacon", ["beacon.html", "titled.html"]],
+            ["signal", ["signal.html"]]]) {
             for (const p of ["1", "2", "11", "13"]) {
                 const search = query(text, { p });
                 const expected = javaScriptResults(engine, search);

@@ -259,38 +259,48 @@ function fl_summed_occurrences($db, $word, $fields)
     foreach ($statement as $row) {
         // Pairs of variable-length numbers: the record's distance from the one before, then whole +
         // start * 128 + inside * 16384. Read inline, as fl_read_number reads them: a list may hold an
-        // entry for every record, and most numbers are a single byte.
-        $bytes = unpack('C*', $row[1]);
+        // entry for every record, and most numbers are a single byte. Reading the bytes as an array
+        // (unpack) takes three times as long as reading them from the string.
+        $s = $row[1];
         $list = array();
         $record = 0;
-        $pair = array(0, 0);
-        for ($i = 1, $n = count($bytes); $i <= $n;) {
-            for ($part = 0; $part < 2; ++$part) {
-                $value = $bytes[$i++];
-                if ($value >= 128) {
-                    $value &= 127;
-                    $shift = 7;
-                    do {
-                        $byte = $bytes[$i++];
-                        $value |= ($byte & 127) << $shift;
-                        $shift += 7;
-                    } while ($byte >= 128);
-                }
-                $pair[$part] = $value;
+        for ($i = 0, $n = strlen($s); $i < $n;) {
+            $value = ord($s[$i++]);
+            if ($value >= 128) {
+                $value &= 127;
+                $shift = 7;
+                do {
+                    $byte = ord($s[$i++]);
+                    $value |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
             }
-            $record += $pair[0];
-            $list[$record] = $pair[1];
+            $record += $value;
+            $value = ord($s[$i++]);
+            if ($value >= 128) {
+                $value &= 127;
+                $shift = 7;
+                do {
+                    $byte = ord($s[$i++]);
+                    $value |= ($byte & 127) << $shift;
+                    $shift += 7;
+                } while ($byte >= 128);
+            }
+            $list[$record] = $value;
         }
         $found[$names[(int) $row[0]]] = $list;
     }
     return $found;
 }
 
-// Occurrences by kind, array(whole, start, inside), from what fl_find gives: the array itself or the
-// index's packed number.
-function fl_kinds($found)
+// Occurrences by kind, array(whole, start, inside), from what fl_find gives for the record: the array
+// itself, the index's packed number, or the function that counts them (fl_phrase_in_texts).
+function fl_kinds($found, $record)
 {
-    return is_int($found) ? array($found & 127, ($found >> 7) & 127, $found >> 14) : $found;
+    if (is_int($found)) {
+        return array($found & 127, ($found >> 7) & 127, $found >> 14);
+    }
+    return $found instanceof Closure ? $found($record) : $found;
 }
 
 // A variable-length number of SearchPlaces at byte $at of $s, moving $at past it.
@@ -339,8 +349,10 @@ function fl_phrase_atoms($db, $words)
 // A phrase's occurrences by kind in the text of every record (of the records $only names, when given),
 // from where the text's atoms stand (SearchPlaces): record => kinds. Null when the phrase's words hold
 // blanks or punctuation themselves, which only the text can tell, or when the atoms' places would take
-// longer to read than $budget bytes of text.
-function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
+// longer to read than $budget bytes of text. $lazily, the records that hold the phrase are found
+// without counting it: each is given a function that counts it there (fl_kinds calls it). Of a phrase
+// of common words thousands of records hold it, and the ranking weighs only the few that may be shown.
+function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null, $lazily = false)
 {
     $words = $matcher['words'];
     foreach ($words as $word) {
@@ -367,8 +379,9 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     foreach ($db->query('SELECT AtomID, Places FROM SearchPlaces WHERE AtomID IN ' . $list, PDO::FETCH_NUM) as $row) {
         $places[(int) $row[0]] = $row[1];
     }
-    // Where each record's places start in each atom's list, word by word: word => record => [atom, byte, length].
-    // The word with the fewest places goes first: only the records it names are kept of the others.
+    // Where each record's places start in each atom's list, word by word: word => record => atom and byte
+    // of its places' length, in turn. The word with the fewest places goes first: only the records it
+    // names are kept of the others.
     $sizes = array();
     foreach ($atoms as $k => $byId) {
         $sizes[$k] = 0;
@@ -380,9 +393,8 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
     $sections = array();
     $candidates = $only;
     foreach ($sizes as $k => $size) {
-        $byId = $atoms[$k];
         $sections[$k] = array();
-        foreach ($byId as $id => $atom) {
+        foreach ($atoms[$k] as $id => $atom) {
             $s = isset($places[$id]) ? $places[$id] : '';
             $record = 0;
             for ($at = 0, $n = strlen($s); $at < $n; ) {
@@ -394,16 +406,17 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
                 } else {
                     $record += fl_read_number($s, $at);
                 }
+                if ($candidates === null || isset($candidates[$record])) {
+                    $sections[$k][$record][] = $id;
+                    $sections[$k][$record][] = $at;
+                }
                 $length = ord($s[$at]);
                 if ($length < 128) {
-                    $at++;
+                    $at += $length + 1;
                 } else {
                     $length = fl_read_number($s, $at);
+                    $at += $length;
                 }
-                if ($candidates === null || isset($candidates[$record])) {
-                    $sections[$k][$record][] = array($id, $at, $length);
-                }
-                $at += $length;
             }
         }
         $candidates = $candidates === null ? $sections[$k] : array_intersect_key($candidates, $sections[$k]);
@@ -412,63 +425,148 @@ function fl_phrase_in_texts($db, $matcher, $only = null, $budget = null)
         }
     }
     $last = count($words) - 1;
-    $firstWord = fl_is_word_code(fl_code_at($words[0], 0));
-    $lastWord = fl_is_word_code(fl_code_before($words[$last], strlen($words[$last])));
-    $firstSize = strlen($words[0]);
-    $lastSize = strlen($words[$last]);
+    // A hit's count is asked for its bound and again for its weight.
+    $counted = array();
+    $resumes = array();
+    $count = function ($record) use ($words, $atoms, $places, $sizes, $sections, $last, &$counted, &$resumes) {
+        if (!isset($counted[$record])) {
+            $at = fl_phrase_starts($places, $sizes, $sections, $record, $last, false,
+                isset($resumes[$record]) ? $resumes[$record] : null);
+            $counted[$record] = $at === null ? array(0, 0, 0) : fl_phrase_kinds($words, $atoms, $at[0], $at[1], $at[2]);
+        }
+        return $counted[$record];
+    };
     foreach ($candidates as $record => $unused) {
-        // Ordinal => array(atom, flags), word by word.
-        $at = array();
-        foreach ($sections as $k => $byRecord) {
-            $at[$k] = array();
-            foreach ($byRecord[$record] as $section) {
-                list($id, $byte, $length) = $section;
-                $s = $places[$id];
-                $ordinal = 0;
-                for ($end = $byte + $length; $byte < $end; ) {
-                    $value = ord($s[$byte]);
-                    if ($value < 128) {
-                        $byte++;
-                    } else {
-                        $value = fl_read_number($s, $byte);
-                    }
-                    $ordinal += $value >> 2;
-                    $at[$k][$ordinal] = array($id, $value & 3);
-                }
+        if ($lazily) {
+            $resume = fl_phrase_starts($places, $sizes, $sections, $record, $last, true);
+            if ($resume !== null) {
+                $resumes[$record] = $resume;
+                $found[$record] = $count;
             }
+            continue;
         }
-        ksort($at[0]);
-        $kinds = array(0, 0, 0);
-        // Taken from the left without overlap: where the last match ended, as an atom and a byte in it.
-        $endOrdinal = -1;
-        $endByte = 0;
-        foreach ($at[0] as $ordinal => $first) {
-            if ($ordinal < $endOrdinal) {
-                continue;
-            }
-            for ($k = 1; $k <= $last && isset($at[$k][$ordinal + $k]); $k++) {
-            }
-            if ($k <= $last) {
-                continue;
-            }
-            $atom = $atoms[0][$first[0]];
-            $start = strlen($atom) - $firstSize;
-            if ($ordinal === $endOrdinal && $start < $endByte) {
-                continue;
-            }
-            $lastAtom = $at[$last][$ordinal + $last];
-            $lastText = $atoms[$last][$lastAtom[0]];
-            $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first[1] & 2) !== 0);
-            $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom[1] & 1) !== 0;
-            $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
-            $endOrdinal = $ordinal + $last;
-            $endByte = $lastSize;
-        }
+        $kinds = $count($record);
         if ($kinds[0] || $kinds[1] || $kinds[2]) {
             $found[$record] = $kinds;
         }
     }
     return $found;
+}
+
+// Where a phrase may start in one record's text (the ordinal of its first word's atom), narrowed word by
+// word from the rarest ($sizes' order), from where its words' atoms stand ($sections: word => record =>
+// atom and byte of its places' length, in turn): the starts, and of the first and the last word the atom
+// standing there and its underscores, as atom * 4 + flags, each by start. Null when the phrase is not
+// there. A word's places are only looked up in what is left, never kept, as most of them are a common
+// word's. $any, the first start found is enough: what is returned then is where the last word's places
+// were left, for a later call to go on from ($resume) rather than read them again.
+function fl_phrase_starts($places, $sizes, $sections, $record, $last, $any, $resume = null)
+{
+    $starts = null;
+    $highest = PHP_INT_MAX;
+    $firsts = $lasts = array();
+    $final = array_key_last($sizes);
+    if ($resume !== null) {
+        list($j, $byte, $end, $ordinal, $value, $starts, $highest, $firsts, $lasts) = $resume;
+    }
+    foreach ($sizes as $k => $size) {
+        $next = array();
+        $section = $sections[$k][$record];
+        if ($resume === null) {
+            $j = 0;
+        } elseif ($k !== $final) {
+            continue;
+        } else {
+            $next[$ordinal] = $value;
+        }
+        for ($m = count($section); $j < $m; $j += 2) {
+            $id = $section[$j];
+            $s = $places[$id];
+            if ($resume === null || $k !== $final) {
+                $byte = $section[$j + 1];
+                $length = ord($s[$byte]);
+                if ($length < 128) {
+                    $byte++;
+                } else {
+                    $length = fl_read_number($s, $byte);
+                }
+                $end = $byte + $length;
+                $ordinal = -$k;
+            } else {
+                $resume = null;
+            }
+            // An atom's places come in order: past the last start left, the rest cannot join it.
+            while ($byte < $end) {
+                $value = ord($s[$byte++]);
+                if ($value >= 128) {
+                    $value &= 127;
+                    $shift = 7;
+                    do {
+                        $more = ord($s[$byte++]);
+                        $value |= ($more & 127) << $shift;
+                        $shift += 7;
+                    } while ($more >= 128);
+                }
+                $ordinal += $value >> 2;
+                if ($ordinal > $highest) {
+                    break;
+                }
+                if ($starts === null || isset($starts[$ordinal])) {
+                    if ($any && $k === $final) {
+                        return array($j, $byte, $end, $ordinal, $id * 4 + ($value & 3), $starts, $highest, $firsts, $lasts);
+                    }
+                    $next[$ordinal] = $id * 4 + ($value & 3);
+                }
+            }
+        }
+        if (!$next) {
+            return null;
+        }
+        $starts = $next;
+        $highest = max(array_keys($next));
+        if ($k === 0) {
+            $firsts = $next;
+        }
+        if ($k === $last) {
+            $lasts = $next;
+        }
+    }
+    return array($starts, $firsts, $lasts);
+}
+
+// A phrase's occurrences by kind from where it may start (fl_phrase_starts), taken from the left without
+// overlap.
+function fl_phrase_kinds($words, $atoms, $starts, $firsts, $lasts)
+{
+    $last = count($words) - 1;
+    $firstWord = fl_is_word_code(fl_code_at($words[0], 0));
+    $lastWord = fl_is_word_code(fl_code_before($words[$last], strlen($words[$last])));
+    $firstSize = strlen($words[0]);
+    $lastSize = strlen($words[$last]);
+    ksort($starts);
+    $kinds = array(0, 0, 0);
+    // Where the last match ended, as an atom and a byte in it.
+    $endOrdinal = -1;
+    $endByte = 0;
+    foreach ($starts as $ordinal => $unused) {
+        if ($ordinal < $endOrdinal) {
+            continue;
+        }
+        $first = $firsts[$ordinal];
+        $atom = $atoms[0][$first >> 2];
+        $start = strlen($atom) - $firstSize;
+        if ($ordinal === $endOrdinal && $start < $endByte) {
+            continue;
+        }
+        $lastAtom = $lasts[$ordinal];
+        $lastText = $atoms[$last][$lastAtom >> 2];
+        $inside = $firstWord && ($start > 0 ? fl_is_word_beside($atom, $start, true) : ($first & 2) !== 0);
+        $after = $lastSize < strlen($lastText) ? fl_is_word_beside($lastText, $lastSize, false) : ($lastAtom & 1) !== 0;
+        $kinds[$inside ? FL_INSIDE : ($lastWord && $after ? FL_START : FL_WHOLE)]++;
+        $endOrdinal = $ordinal + $last;
+        $endByte = $lastSize;
+    }
+    return $kinds;
 }
 
 // The records whose field holds the matcher, with its occurrences by kind: field => record => kinds
@@ -525,7 +623,7 @@ function fl_find_in($db, $matcher, $fields, $total)
         return $found;
     }
     if (in_array('Text', $fields, true) && $matcher['pattern'] !== null) {
-        $inTexts = fl_phrase_in_texts($db, $matcher);
+        $inTexts = fl_phrase_in_texts($db, $matcher, null, null, true);
         if ($inTexts !== null) {
             $found['Text'] = $inTexts;
             $fields = array_values(array_diff($fields, array('Text')));
@@ -625,12 +723,13 @@ function fl_search($db, $query, $strategy, $shown = null)
         }
         $matched = array_fill_keys(array_keys($common), count($matchers));
     } else {
-        $matched = array();
+        // How many matchers each record holds, counted in one call: a step per record and matcher took
+        // longer than the rest of a search for common words.
+        $numbers = array();
         foreach ($holders as $records) {
-            foreach ($records as $record => $kinds) {
-                $matched[$record] = (isset($matched[$record]) ? $matched[$record] : 0) + 1;
-            }
+            $numbers[] = array_keys($records);
         }
+        $matched = array_count_values(array_merge(...$numbers));
     }
     $holders = null;
     if (!$matched) {
@@ -661,7 +760,7 @@ function fl_search($db, $query, $strategy, $shown = null)
                     $kinds = fl_count_kinds($topic, $matcher);
                     $length = fl_length($topic);
                 } else {
-                    $kinds = fl_kinds($founds[$k][$field][$record]);
+                    $kinds = fl_kinds($founds[$k][$field][$record], $record);
                     $length = $field === 'Text' ? $row['TextLength'] : fl_length($row[$field]);
                 }
                 $score += $rarity[$k] * fl_field_score($field, $kinds, $length);
@@ -734,7 +833,7 @@ function fl_weight_bounds($db, $matched, $founds, $rarity, $words, $pieces, $nam
             }
         }
     }
-    foreach (fl_bonus_bounds($db, $words, $named, $spelled) as $record => $bonus) {
+    foreach (fl_bonus_bounds($db, $words, $named, $spelled, $bounds) as $record => $bonus) {
         if (isset($bounds[$record])) {
             $bounds[$record] += $bonus;
         }
@@ -752,9 +851,9 @@ function fl_spelling_words($named)
     return count($plain) === count($named) ? $plain : array();
 }
 
-// The records whose title may be the query's words or whose address may spell them, with the most those
-// bonuses can add: record => bonus.
-function fl_bonus_bounds($db, $words, $named, $spelled)
+// The records of $hits whose title may be the query's words or whose address may spell them, with the
+// most those bonuses can add: record => bonus (of other records too, where that is quicker).
+function fl_bonus_bounds($db, $words, $named, $spelled, $hits)
 {
     $exact = $words !== "\n\n";
     $bonuses = array();
@@ -775,6 +874,11 @@ function fl_bonus_bounds($db, $words, $named, $spelled)
         if ($exact) {
             $where = 'instr(TitleParts, ?) > 0 OR ' . $where;
             array_unshift($values, $words);
+        }
+        // Reading a row's address takes longer than finding the row by its number: a third of the table
+        // is read quicker row by row.
+        if (3 * count($hits) < fl_record_count($db)) {
+            $where = 'Rec IN ' . fl_number_list(array_keys($hits)) . ' AND (' . $where . ')';
         }
         $rows = fl_rows($db, 'SELECT Rec, ' . ($exact ? 'instr(TitleParts, ?) > 0' : '0') . ', Address FROM SearchRecords WHERE '
             . $where, $exact ? array_merge(array($words), $values) : $values);
@@ -821,7 +925,7 @@ function fl_closer_bound($record, $bound, $matchers, $founds, $rarity)
             if (!isset($records[$record])) {
                 continue;
             }
-            $kinds = fl_kinds($records[$record]);
+            $kinds = fl_kinds($records[$record], $record);
             if ($field === 'Title') {
                 if (!$word || max($kinds) >= FL_COUNT_LIMIT) {
                     continue;
