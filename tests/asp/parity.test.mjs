@@ -60,6 +60,8 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "weave-1.html": page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
     "weave-2.html": page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
+    // Control characters in a title: the page reads many records' fields as one value, split at one of them.
+    "bell.html": page({ title: "Bell&#1;tower&#2;1 \u2014 Harbor Works", body: "<p>The bell tower over the harbor.</p>" }),
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n",
     // The address: a file name that spells the query, joined, before pages alike but for it; a short
     // page over the hits in its folder before them.

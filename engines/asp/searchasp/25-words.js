@@ -86,23 +86,35 @@
         // where counting the rows reads the whole table.
         this.length = parseFloat(F.server.rowsOf(connection,
             "SELECT CAST(coalesce(max(Rec) + 1, 0) AS TEXT) FROM SearchRecords", [])[0][0]);
-        this.rows = [];
+        // What is read of each record, by record number.
+        this.rowids = [];
+        this.textLengths = [];
+        this.addresses = [];
+        this.fieldTexts = [];
+        this.fieldTexts[F.TITLE] = [];
+        this.fieldTexts[F.KEYWORDS] = [];
+        this.fieldTexts[F.DESCRIPTION] = [];
         this.texts = [];
         // Records found but whose rows are not read yet: read together at
         // the first that is needed.
         this.pending = [];
         this.searches = new F.Cache(1);
+        this.holders = {};
         this.sharedParts = {};
         var parts = F.server.rowsOf(connection, "SELECT Part FROM SearchSharedParts", []);
         for (var p = 0; p < parts.length; p++) this.sharedParts["#" + textOf(parts[p][0])] = true;
     }
 
-    // The vocabulary words that hold the piece: [{ id, word }].
+    // The vocabulary words that hold the piece: [{ id, word }]. Each field
+    // asks for them: the vocabulary is read once a piece.
     WordIndexReader.prototype.wordsHolding = function (piece) {
+        var known = this.holders["#" + piece];
+        if (known) return known;
         var rows = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT), Word FROM SearchWords " +
             "WHERE instr(Word, ?) > 0", [piece]);
         var words = [];
         for (var r = 0; r < rows.length; r++) words.push({ id: String(rows[r][0]), word: textOf(rows[r][1]) });
+        this.holders["#" + piece] = words;
         return words;
     };
 
@@ -132,31 +144,82 @@
         return found;
     };
 
+    // The records' short fields come a column at a time, as one value
+    // each: a recordset hands a value over at a cost of its own, and a
+    // query's hits can be most of the table. Every aggregate of a statement
+    // sees the rows in one order, so the columns' lists line up. The values
+    // are separated by \u0001, which no page's text should hold; a column
+    // whose list has more pieces than there are records holds it, and is
+    // read again with \u0002 and \u0001 inside a value written as \u0002
+    // followed by "2" and "1". (A column of its own keeps the addresses
+    // apart from the titles' letters beyond ASCII, which would make every
+    // string cut from their value a slower one for the script engine.)
+    var PACKED_COLUMNS = ["Rec", "Row", "TextLength", "Untitled", "Title", "Keywords", "Description", "Topic",
+        "TitleParts", "Address"];
+    var PACKED_ESCAPE = /\u0002([12])/g;
+
+    function packedList(column, escaped) {
+        var value = "coalesce(" + column + ", '')";
+        if (escaped) value = "replace(replace(" + value + ", char(2), char(2, 50)), char(1), char(2, 49))";
+        return "group_concat(" + value + ", char(1))";
+    }
+
+    var PACKED_SELECT = (function () {
+        var lists = [];
+        for (var k = 0; k < PACKED_COLUMNS.length; k++) lists.push(packedList(PACKED_COLUMNS[k], false));
+        return "SELECT " + lists.join(", ") + " FROM SearchRecords";
+    })();
+
+    function unpackedCharacter(all, which) {
+        return which === "1" ? "\u0001" : "\u0002";
+    }
+
     // Reads the short fields of the records not read yet, and of those
-    // found before.
+    // found before. The readings of a title that the ranking makes of every
+    // hit (its topic, its parts, whether it is a title at all) were made by
+    // the indexer: they go where the search functions keep their own
+    // (index.titles, valid while index.titlesOf is the index's shared
+    // parts).
     WordIndexReader.prototype.readRows = function (records) {
-        var missing = [], seen = {}, all = this.pending.concat(records);
+        var missing = [], all = this.pending.length ? this.pending.concat(records) : records, asked = [];
         this.pending = [];
         for (var k = 0; k < all.length; k++) {
-            if (this.rows[all[k]] === undefined && !seen["#" + all[k]]) {
-                seen["#" + all[k]] = true;
-                missing.push(all[k]);
+            var wanted = all[k];
+            if (this.rowids[wanted] === undefined && !asked[wanted]) {
+                asked[wanted] = true;
+                missing.push(wanted);
             }
         }
         if (!missing.length) return;
         // Most of the table is read quicker whole than record by record.
-        var sql = "SELECT CAST(Rec AS TEXT), CAST(Row AS TEXT), Title, Keywords, Description, " +
-            "CAST(TextLength AS TEXT), Address FROM SearchRecords";
-        if (2 * missing.length < this.length) sql += " WHERE Rec IN " + numberList(missing);
-        var rows = F.server.rowsOf(this.connection, sql, []);
-        for (var r = 0; r < rows.length; r++) {
-            var record = parseFloat(rows[r][0]);
-            if (this.rows[record] !== undefined) continue;
-            var row = { row: String(rows[r][1]), textLength: parseFloat(rows[r][5]), address: F.server.stored(rows[r][6]) };
-            row[F.TITLE] = textOf(rows[r][2]);
-            row[F.KEYWORDS] = textOf(rows[r][3]);
-            row[F.DESCRIPTION] = textOf(rows[r][4]);
-            this.rows[record] = row;
+        var where = 2 * missing.length < this.length ? " WHERE Rec IN " + numberList(missing) : "";
+        var values = F.server.rowsOf(this.connection, PACKED_SELECT + where, [])[0], columns = [];
+        if (values[0] === null) return;
+        for (k = 0; k < values.length; k++) {
+            columns.push(textOf(values[k]).split("\u0001"));
+            if (columns[k].length === columns[0].length) continue;
+            var escaped = F.server.rowsOf(this.connection, "SELECT " + packedList(PACKED_COLUMNS[k], true) +
+                " FROM SearchRecords" + where, [])[0][0];
+            columns[k] = textOf(escaped).split("\u0001");
+            for (var e = 0; e < columns[k].length; e++) columns[k][e] = columns[k][e].replace(PACKED_ESCAPE, unpackedCharacter);
+        }
+        var recs = columns[0], rowids = columns[1], lengths = columns[2], untitled = columns[3], titles = columns[4],
+            keywords = columns[5], descriptions = columns[6], topics = columns[7], parts = columns[8],
+            addresses = columns[9];
+        if (this.titlesOf !== this.sharedParts) {
+            this.titlesOf = this.sharedParts;
+            this.titles = [];
+        }
+        for (var r = 0; r < recs.length; r++) {
+            var record = parseFloat(recs[r]);
+            if (this.rowids[record] !== undefined) continue;
+            this.rowids[record] = rowids[r];
+            this.textLengths[record] = parseFloat(lengths[r]);
+            this.fieldTexts[F.TITLE][record] = titles[r];
+            this.fieldTexts[F.KEYWORDS][record] = keywords[r];
+            this.fieldTexts[F.DESCRIPTION][record] = descriptions[r];
+            this.titles[record] = { topic: topics[r], parts: parts[r].split("\n"), untitled: untitled[r] === "1" };
+            this.addresses[record] = F.server.stored(addresses[r]);
         }
     };
 
@@ -166,9 +229,9 @@
         this.readRows(records);
         var rowids = [], recordOf = {};
         for (var k = 0; k < records.length; k++) {
-            if (this.texts[records[k]] !== undefined || !this.rows[records[k]]) continue;
-            rowids.push(this.rows[records[k]].row);
-            recordOf["#" + this.rows[records[k]].row] = records[k];
+            if (this.texts[records[k]] !== undefined || this.rowids[records[k]] === undefined) continue;
+            rowids.push(this.rowids[records[k]]);
+            recordOf["#" + this.rowids[records[k]]] = records[k];
             this.texts[records[k]] = "";
         }
         if (!rowids.length) return;
@@ -193,21 +256,21 @@
             if (this.texts[i] === undefined) this.readTexts([i]);
             return this.texts[i] || "";
         }
-        if (this.rows[i] === undefined) this.readRows([i]);
-        return this.rows[i] ? this.rows[i][field] : "";
+        if (this.rowids[i] === undefined) this.readRows([i]);
+        return this.rowids[i] !== undefined ? this.fieldTexts[field][i] : "";
     };
 
     WordIndexReader.prototype.foldedLength = function (i, field) {
         if (field !== F.TEXT) return this.foldedText(i, field).length;
-        if (this.rows[i] === undefined) this.readRows([i]);
-        return this.rows[i] ? this.rows[i].textLength : 0;
+        if (this.rowids[i] === undefined) this.readRows([i]);
+        return this.rowids[i] !== undefined ? this.textLengths[i] : 0;
     };
 
     // The page's address, and every page's address stem (the ranking reads
     // the site's shape from them; read only when it asks).
     WordIndexReader.prototype.address = function (i) {
-        if (this.rows[i] === undefined) this.readRows([i]);
-        return this.rows[i] ? this.rows[i].address : "";
+        if (this.rowids[i] === undefined) this.readRows([i]);
+        return this.rowids[i] !== undefined ? this.addresses[i] : "";
     };
 
     WordIndexReader.prototype.addressStems = function () {
@@ -218,8 +281,8 @@
 
     // The row of IndexData that holds record i.
     WordIndexReader.prototype.rowOf = function (i) {
-        if (this.rows[i] === undefined) this.readRows([i]);
-        return this.rows[i].row;
+        if (this.rowids[i] === undefined) this.readRows([i]);
+        return this.rowids[i];
     };
 
     // A vocabulary word's occurrences in the field as the indexer summed
