@@ -60,6 +60,15 @@
         return value;
     }
 
+    // The first text after every text that starts with the prefix, in the
+    // database's order of texts (their code points'): the prefix with its
+    // last character the next one; null where that is no single UTF-16 unit.
+    function afterPrefix(prefix) {
+        var last = prefix.charCodeAt(prefix.length - 1);
+        if (!(last < 0xD7FF)) return null;
+        return prefix.substring(0, prefix.length - 1) + String.fromCharCode(last + 1);
+    }
+
     // The runs of word characters of a folded matcher.
     function piecesOf(folded) {
         var pieces = [], m;
@@ -100,6 +109,9 @@
         this.pending = [];
         this.searches = new F.Cache(1);
         this.holders = {};
+        this.found = {};
+        this.words = {};
+        this.summedIds = {};
         this.sharedParts = {};
         var parts = F.server.rowsOf(connection, "SELECT Part FROM SearchSharedParts", []);
         for (var p = 0; p < parts.length; p++) this.sharedParts["#" + textOf(parts[p][0])] = true;
@@ -289,11 +301,15 @@
     // them over the words that hold it, as find gives them; null when it did
     // not (a word that is no vocabulary word, or a very long one).
     WordIndexReader.prototype.summed = function (word, field) {
-        var ids = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT) FROM SearchWords " +
-            "WHERE Word = ? AND Summed = 1", [word]);
-        if (!ids.length) return null;
+        var id = this.summedIds["#" + word];
+        if (id === undefined) {
+            var ids = F.server.rowsOf(this.connection, "SELECT CAST(WordID AS TEXT) FROM SearchWords " +
+                "WHERE Word = ? AND Summed = 1", [word]);
+            id = this.summedIds["#" + word] = ids.length ? String(ids[0][0]) : null;
+        }
+        if (id === null) return null;
         var rows = F.server.rowsOf(this.connection, "SELECT hex(Records) FROM SearchOccurrences WHERE WordID = " +
-            String(ids[0][0]) + " AND Field = " + FIELD_NUMBERS[field], []);
+            id + " AND Field = " + FIELD_NUMBERS[field], []);
         var records = [], kinds = [], record = 0;
         // Pairs of variable-length numbers: the record's distance from the
         // one before, then whole + start * 128 + inside * 16384.
@@ -304,7 +320,6 @@
             records.push(record);
             kinds.push([packed & 127, (packed >> 7) & 127, packed >> 14]);
         }
-        this.pending = this.pending.concat(records);
         return { records: records, kinds: kinds };
     };
 
@@ -314,17 +329,23 @@
     WordIndexReader.prototype.phraseAtoms = function (words) {
         var last = words.length - 1, atoms = [];
         for (var k = 0; k <= last; k++) {
-            var rows = k > 0 && k < last
-                ? F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms WHERE Atom = ?", [words[k]])
-                : F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms " +
-                    "WHERE instr(Atom, ?) " + (k === 0 ? "> 0" : "= 1"), [words[k]]);
-            atoms[k] = [];
-            for (var r = 0; r < rows.length; r++) {
-                var atom = textOf(rows[r][1]);
-                if (k > 0 || atom.substring(atom.length - words[0].length) === words[0]) {
-                    atoms[k].push({ id: String(rows[r][0]), atom: atom });
-                }
+            var rows, word = words[k], after = k > 0 && k === last ? afterPrefix(word) : null;
+            if (k > 0 && k < last) {
+                rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms WHERE Atom = ?", [word]);
+            } else if (after !== null) {
+                // The atoms that start with the word stand together in the
+                // atoms' index.
+                rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms " +
+                    "WHERE Atom >= ? AND Atom < ?", [word, after]);
+            } else {
+                // The first word ends its atom; the database measures
+                // lengths in characters, instr quicker than that.
+                rows = F.server.rowsOf(this.connection, "SELECT CAST(AtomID AS TEXT), Atom FROM SearchAtoms WHERE " +
+                    (k === 0 ? "instr(Atom, ?) > 0 AND substr(Atom, length(Atom) - length(?) + 1) = ?" : "instr(Atom, ?) = 1"),
+                    k === 0 ? [word, word, word] : [word]);
             }
+            atoms[k] = [];
+            for (var r = 0; r < rows.length; r++) atoms[k].push({ id: String(rows[r][0]), atom: textOf(rows[r][1]) });
             if (!atoms[k].length) return null;
         }
         return atoms;
@@ -442,19 +463,16 @@
         return true;
     }
 
-    // The records whose field holds the matcher, in record order, with its
-    // occurrences by kind, as F.Index.find gives them. A word of word
-    // characters only is answered from the vocabulary words that hold it;
-    // anything else is counted in the folded text of the records whose
-    // words hold each of its pieces.
-    WordIndexReader.prototype.find = function (field, matcher) {
-        var pieces = piecesOf(matcher.folded);
-        var records = [], kinds = [], k, r;
-        if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
-            var summed = this.summed(matcher.folded, field);
-            if (summed) return summed;
-            var needle = matcher.folded, words = this.wordsHolding(needle);
-            var postings = this.postings(words, field), counts = {};
+    // The records whose field holds a word of word characters only, in
+    // record order, with its occurrences by kind: as the indexer summed them
+    // over the vocabulary words that hold it, or from those words' postings.
+    WordIndexReader.prototype.wordIn = function (needle, field) {
+        var key = field + "w" + needle;
+        if (this.words[key]) return this.words[key];
+        var found = this.summed(needle, field);
+        if (!found) {
+            var words = this.wordsHolding(needle), postings = this.postings(words, field), counts = {}, k, r;
+            found = { records: [], kinds: [] };
             for (k = 0; k < words.length; k++) {
                 var list = postings["#" + words[k].id];
                 if (!list) continue;
@@ -463,25 +481,45 @@
                     var count = counts["#" + list[j]];
                     if (!count) {
                         count = counts["#" + list[j]] = [0, 0, 0];
-                        records.push(list[j]);
+                        found.records.push(list[j]);
                     }
                     for (var c = 0; c < 3; c++) count[c] += inWord[c] * list[j + 1];
                 }
             }
-            records.sort(byNumber);
-            for (r = 0; r < records.length; r++) kinds.push(counts["#" + records[r]]);
-            this.pending = this.pending.concat(records);
-            return { records: records, kinds: kinds };
+            found.records.sort(byNumber);
+            for (r = 0; r < found.records.length; r++) found.kinds.push(counts["#" + found.records[r]]);
+        }
+        this.words[key] = found;
+        return found;
+    };
+
+    // The records whose field holds the matcher, in record order, with its
+    // occurrences by kind, as F.Index.find gives them. A word of word
+    // characters only is answered from the vocabulary words that hold it;
+    // anything else is counted in the folded text of the records whose
+    // words hold each of its pieces.
+    WordIndexReader.prototype.find = function (field, matcher) {
+        // A "Did you mean" asks again for what the search found.
+        var key = field + (matcher.pattern ? "p" + matcher.pattern.source : "w" + matcher.folded);
+        var known = this.found[key];
+        if (!known) known = this.found[key] = this.findAnew(field, matcher);
+        return known;
+    };
+
+    WordIndexReader.prototype.findAnew = function (field, matcher) {
+        var pieces = piecesOf(matcher.folded);
+        var records = [], kinds = [], k, r;
+        if (!matcher.pattern && pieces.length === 1 && pieces[0] === matcher.folded) {
+            var found = this.wordIn(matcher.folded, field);
+            this.pending = this.pending.concat(found.records);
+            return found;
         }
         if (field === F.TEXT && placesFind(matcher)) return this.phraseInTexts(matcher);
         var holding = null;
         if (pieces.length) {
             for (k = 0; k < pieces.length; k++) {
-                var holders = this.postings(this.wordsHolding(pieces[k]), field), here = {};
-                for (var id in holders) {
-                    if (!holders.hasOwnProperty(id)) continue;
-                    for (var h = 0; h < holders[id].length; h += 2) here["#" + holders[id][h]] = true;
-                }
+                var holders = this.wordIn(pieces[k], field).records, here = {};
+                for (var h = 0; h < holders.length; h++) here["#" + holders[h]] = true;
                 if (holding !== null) {
                     for (var kept in holding) {
                         if (holding.hasOwnProperty(kept) && !here[kept]) delete holding[kept];
@@ -503,10 +541,10 @@
         if (field === F.TEXT) this.readTexts(candidates);
         else this.readRows(candidates);
         for (r = 0; r < candidates.length; r++) {
-            var found = F.countKinds(this.foldedText(candidates[r], field), matcher);
-            if (found[0] || found[1] || found[2]) {
+            var counted = F.countKinds(this.foldedText(candidates[r], field), matcher);
+            if (counted[0] || counted[1] || counted[2]) {
                 records.push(candidates[r]);
-                kinds.push(found);
+                kinds.push(counted);
             }
         }
         this.pending = this.pending.concat(records);
