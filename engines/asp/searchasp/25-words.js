@@ -358,7 +358,7 @@
     // distance from the one before times 4, plus 2 for an underscore before
     // the atom, plus 1 for one after it; each record's entry is its distance
     // from the record before, its places' length in bytes, then its places.
-    WordIndexReader.prototype.phraseInTexts = function (matcher) {
+    WordIndexReader.prototype.phraseInTexts = function (matcher, within) {
         var words = matcher.words, last = words.length - 1, records = [], kinds = [];
         var atoms = this.phraseAtoms(words);
         if (!atoms) return { records: records, kinds: kinds };
@@ -387,6 +387,10 @@
         // leaves room for it: word k of a phrase stands k - k0 atoms after
         // word k0.
         var places = [], candidates = null, k0 = order[0];
+        if (within) {
+            candidates = {};
+            for (r = 0; r < within.length; r++) candidates["#" + within[r]] = true;
+        }
         for (var w = 0; w <= last; w++) {
             k = order[w];
             places[k] = {};
@@ -452,13 +456,36 @@
         return { records: records, kinds: kinds };
     };
 
-    // Whether each of the phrase's words is a run of word characters, which
-    // the atoms' places find.
+    // How often each pair stands in the texts of the records, from where
+    // the texts' atoms stand: for each pair { "#record": count }, as the
+    // search functions' pair bonus counts it in the text; null unless every
+    // pair's words are runs of word characters.
+    WordIndexReader.prototype.pairCounts = function (records, pairs) {
+        var counts = [], k;
+        for (k = 0; k < pairs.length; k++) {
+            if (!placesFind(pairs[k])) return null;
+        }
+        for (k = 0; k < pairs.length; k++) {
+            var found = this.phraseInTexts(pairs[k], records), here = {};
+            for (var r = 0; r < found.records.length; r++) {
+                here["#" + found.records[r]] = found.kinds[r][0] + found.kinds[r][1] + found.kinds[r][2];
+            }
+            counts.push(here);
+        }
+        return counts;
+    };
+
+    // Whether each of the phrase's words is a run of word characters that
+    // the indexer keeps as one atom, which the atoms' places find: it cuts
+    // the text at blanks and punctuation, and the underscore is both
+    // punctuation and a word character.
+    var GAP = new RegExp("[" + F.BLANK_CLASS + F.PUNCTUATION_CLASS + "]");
+
     function placesFind(matcher) {
         if (!matcher.words) return false;
         for (var k = 0; k < matcher.words.length; k++) {
             var pieces = piecesOf(matcher.words[k]);
-            if (pieces.length !== 1 || pieces[0] !== matcher.words[k]) return false;
+            if (pieces.length !== 1 || pieces[0] !== matcher.words[k] || GAP.test(matcher.words[k])) return false;
         }
         return true;
     }
