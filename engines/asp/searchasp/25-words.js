@@ -42,21 +42,26 @@
     }
 
     // Binary columns reach the script as hex() text, read here in place: a
-    // list of places is long, and most of it may be skipped.
-    function hexDigit(code) {
-        return code < 58 ? code - 48 : (code | 32) - 87;
-    }
+    // list of places is long, and most of it may be skipped. HEX_DIGIT is
+    // each hex digit's value by its character code.
+    var HEX_DIGIT = (function () {
+        var digits = [], k;
+        for (k = 0; k < 10; k++) digits[48 + k] = k;
+        for (k = 0; k < 6; k++) digits[65 + k] = digits[97 + k] = 10 + k;
+        return digits;
+    })();
 
     // The variable-length number at hex[at.at] (seven bits a byte, low bits
     // first, the high bit set on all but the last), moving at.at past it.
     function readNumber(hex, at) {
-        var value = 0, scale = 1, b;
+        var value = 0, scale = 1, b, i = at.at;
         do {
-            b = hexDigit(hex.charCodeAt(at.at)) * 16 + hexDigit(hex.charCodeAt(at.at + 1));
-            at.at += 2;
+            b = HEX_DIGIT[hex.charCodeAt(i)] * 16 + HEX_DIGIT[hex.charCodeAt(i + 1)];
+            i += 2;
             value += (b & 127) * scale;
             scale *= 128;
         } while (b >= 128);
+        at.at = i;
         return value;
     }
 
@@ -386,28 +391,33 @@
         // A later word keeps only the places where the first word read
         // leaves room for it: word k of a phrase stands k - k0 atoms after
         // word k0.
-        var places = [], candidates = null, k0 = order[0];
+        // Records index arrays here, not "#" keys: every record of every
+        // atom is looked at, most only to be skipped.
+        var places = [], candidates = null, found = null, k0 = order[0];
         if (within) {
-            candidates = {};
-            for (r = 0; r < within.length; r++) candidates["#" + within[r]] = true;
+            candidates = [];
+            for (r = 0; r < within.length; r++) candidates[within[r]] = true;
         }
         for (var w = 0; w <= last; w++) {
             k = order[w];
-            places[k] = {};
+            places[k] = [];
+            found = [];
             for (a = 0; a < atoms[k].length; a++) {
                 var hex = hexOf["#" + atoms[k][a].id] || "", at = { at: 0 }, record = 0;
                 while (at.at < hex.length) {
                     record += readNumber(hex, at);
                     var end = readNumber(hex, at) * 2;
                     end += at.at;
-                    var key = "#" + record;
-                    if (candidates === null || candidates[key]) {
-                        var byOrdinal = places[k][key] || null, beside = w > 0 ? places[k0][key] : null, ordinal = 0;
+                    if (candidates === null || candidates[record]) {
+                        var byOrdinal = places[k][record] || null, beside = w > 0 ? places[k0][record] : null, ordinal = 0;
                         while (at.at < end) {
                             var value = readNumber(hex, at);
                             ordinal += Math.floor(value / 4);
                             if (beside && beside[ordinal - k + k0] === undefined) continue;
-                            if (!byOrdinal) byOrdinal = places[k][key] = [];
+                            if (!byOrdinal) {
+                                byOrdinal = places[k][record] = [];
+                                found.push(record);
+                            }
                             byOrdinal[ordinal] = a * 4 + (value & 3);
                         }
                     }
@@ -416,15 +426,10 @@
             }
             candidates = places[k];
         }
-        var found = [];
-        for (key in candidates) {
-            if (candidates.hasOwnProperty(key)) found.push(parseFloat(key.substring(1)));
-        }
         found.sort(byNumber);
         var lastSize = words[last].length, shown = words.join(" ");
         for (r = 0; r < found.length; r++) {
-            key = "#" + found[r];
-            var first = places[0][key], ordinals = [];
+            var key = found[r], first = places[0][key], ordinals = [];
             for (var o in first) {
                 if (first.hasOwnProperty(o)) ordinals.push(parseFloat(o));
             }
