@@ -171,8 +171,10 @@
     // followed by "2" and "1". (A column of its own keeps the addresses
     // apart from the titles' letters beyond ASCII, which would make every
     // string cut from their value a slower one for the script engine.)
-    var PACKED_COLUMNS = ["Rec", "Row", "TextLength", "Untitled", "Title", "Keywords", "Description", "Topic",
-        "TitleParts", "Address"];
+    // A title is mostly its topic, and its parts mostly the topic's words
+    // alone: those come as "" (no title has parts without a topic).
+    var PACKED_COLUMNS = ["Rec", "Row", "TextLength", "Untitled", "nullif(Title, Topic)", "Keywords", "Description",
+        "Topic", "nullif(TitleParts, char(10) || Topic || char(10))", "Address"];
     var PACKED_ESCAPE = /\u0002([12])/g;
 
     function packedList(column, escaped) {
@@ -232,10 +234,12 @@
             if (this.rowids[record] !== undefined) continue;
             this.rowids[record] = rowids[r];
             this.textLengths[record] = parseFloat(lengths[r]);
-            this.fieldTexts[F.TITLE][record] = titles[r];
+            var topic = topics[r];
+            this.fieldTexts[F.TITLE][record] = titles[r] || topic;
             this.fieldTexts[F.KEYWORDS][record] = keywords[r];
             this.fieldTexts[F.DESCRIPTION][record] = descriptions[r];
-            this.titles[record] = { topic: topics[r], parts: parts[r].split("\n"), untitled: untitled[r] === "1" };
+            this.titles[record] = { topic: topic, parts: parts[r] ? parts[r].split("\n") : ["", topic, ""],
+                untitled: untitled[r] === "1" };
             this.addresses[record] = F.server.stored(addresses[r]);
         }
     };
