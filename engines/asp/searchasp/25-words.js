@@ -390,14 +390,14 @@
         order.sort(function (x, y) {
             return size[x] - size[y] || x - y;
         });
-        // Word by word: record => ordinal => atom * 4 + flags, the ordinals
-        // as indexes of a sparse array (a text holds thousands of places).
-        // A later word keeps only the places where the first word read
-        // leaves room for it: word k of a phrase stands k - k0 atoms after
-        // word k0.
-        // Records index arrays here, not "#" keys: every record of every
-        // atom is looked at, most only to be skipped.
-        var places = [], candidates = null, found = null, k0 = order[0];
+        // Word by word: record => { ordinals, values } in ordinal order, a
+        // value being atom * 4 + flags (dense lists: a text holds thousands
+        // of places, too many for a sparse array). A later word keeps only
+        // the places where the first word read leaves room for it: word k
+        // of a phrase stands k - k0 atoms after word k0. Records index
+        // arrays, not "#" keys: every record of every atom is looked at,
+        // most only to be skipped.
+        var places = [], candidates = null, found = null, k0 = order[0], list, p, q;
         if (within) {
             candidates = [];
             for (r = 0; r < within.length; r++) candidates[within[r]] = true;
@@ -406,6 +406,7 @@
             k = order[w];
             places[k] = [];
             found = [];
+            var merged = [];
             for (a = 0; a < atoms[k].length; a++) {
                 var hex = hexOf["#" + atoms[k][a].id] || "", at = { at: 0 }, record = 0;
                 while (at.at < hex.length) {
@@ -413,41 +414,58 @@
                     var end = readNumber(hex, at) * 2;
                     end += at.at;
                     if (candidates === null || candidates[record]) {
-                        var byOrdinal = places[k][record] || null, beside = w > 0 ? places[k0][record] : null, ordinal = 0;
+                        var beside = w > 0 ? places[k0][record].ordinals : null, ordinal = 0, shift = k0 - k;
+                        list = places[k][record] || null;
+                        p = 0;
                         while (at.at < end) {
                             var value = readNumber(hex, at);
                             ordinal += Math.floor(value / 4);
-                            if (beside && beside[ordinal - k + k0] === undefined) continue;
-                            if (!byOrdinal) {
-                                byOrdinal = places[k][record] = [];
+                            if (beside) {
+                                // This atom's places come in ordinal order.
+                                while (p < beside.length && beside[p] < ordinal + shift) p++;
+                                if (p === beside.length || beside[p] !== ordinal + shift) continue;
+                            }
+                            if (!list) {
+                                list = places[k][record] = { ordinals: [], values: [], atoms: 0, lastAtom: -1 };
                                 found.push(record);
                             }
-                            byOrdinal[ordinal] = a * 4 + (value & 3);
+                            if (list.lastAtom !== a) {
+                                list.lastAtom = a;
+                                if (++list.atoms === 2) merged.push(record);
+                            }
+                            list.ordinals.push(ordinal);
+                            list.values.push(a * 4 + (value & 3));
                         }
                     }
                     at.at = end;
                 }
             }
+            // A record's places from more than one atom are put in order.
+            for (r = 0; r < merged.length; r++) places[k][merged[r]] = inOrdinalOrder(places[k][merged[r]]);
             candidates = places[k];
         }
         found.sort(byNumber);
         var lastSize = words[last].length, shown = words.join(" ");
         for (r = 0; r < found.length; r++) {
-            var key = found[r], first = places[0][key], ordinals = [];
-            for (var o in first) {
-                if (first.hasOwnProperty(o)) ordinals.push(parseFloat(o));
-            }
-            ordinals.sort(byNumber);
+            var key = found[r], first = places[0][key], seek = [];
+            for (k = 1; k <= last; k++) seek[k] = 0;
             var counted = [0, 0, 0], endOrdinal = -1, endAt = 0;
-            for (var n = 0; n < ordinals.length; n++) {
-                var i = ordinals[n];
+            for (var n = 0; n < first.ordinals.length; n++) {
+                var i = first.ordinals[n];
                 if (i < endOrdinal) continue;
-                for (k = 1; k <= last && places[k][key][i + k] !== undefined; k++) {
+                // Word k at i + k; i only grows, and so does where each word is looked for.
+                for (k = 1; k <= last; k++) {
+                    list = places[k][key].ordinals;
+                    for (q = seek[k]; q < list.length && list[q] < i + k; q++) {
+                    }
+                    seek[k] = q;
+                    if (q === list.length || list[q] !== i + k) break;
                 }
                 if (k <= last) continue;
-                var head = first[i], atom = atoms[0][Math.floor(head / 4)].atom, start = atom.length - words[0].length;
+                var head = first.values[n], atom = atoms[0][Math.floor(head / 4)].atom, start = atom.length - words[0].length;
                 if (i === endOrdinal && start < endAt) continue;
-                var tail = places[last][key][i + last], lastAtom = atoms[last][Math.floor(tail / 4)].atom;
+                var tail = last > 0 ? places[last][key].values[seek[last]] : head;
+                var lastAtom = atoms[last][Math.floor(tail / 4)].atom;
                 // The kind of a match depends only on the characters beside it.
                 var before = start > 0 ? atom.charAt(start - 1) : (head & 2 ? "_" : "");
                 var after = lastSize < lastAtom.length ? lastAtom.charAt(lastSize) : (tail & 1 ? "_" : "");
@@ -483,6 +501,21 @@
         }
         return counts;
     };
+
+    // A record's places of a word, read atom by atom, in ordinal order.
+    function inOrdinalOrder(list) {
+        var order = [], k;
+        for (k = 0; k < list.ordinals.length; k++) order.push(k);
+        order.sort(function (x, y) {
+            return list.ordinals[x] - list.ordinals[y];
+        });
+        var sorted = { ordinals: [], values: [] };
+        for (k = 0; k < order.length; k++) {
+            sorted.ordinals.push(list.ordinals[order[k]]);
+            sorted.values.push(list.values[order[k]]);
+        }
+        return sorted;
+    }
 
     // Whether each of the phrase's words is a run of word characters that
     // the indexer keeps as one atom, which the atoms' places find: it cuts
