@@ -189,17 +189,24 @@ export class AspHost {
         this.databases.clear();
     }
 
+    // The page's scripts, compiled once per version of the file: IIS keeps
+    // a compiled page in its template cache until the file changes, and
+    // runs it in a fresh script state for every request (run below). A
+    // version is the file's change time to the nanosecond, size and inode,
+    // so reading the page's text is left to the first request after a change.
     compiled(file) {
-        const text = fs.readFileSync(file, "utf8");
+        const stat = fs.statSync(file, { bigint: true });
+        const stamp = `${stat.mtimeNs}:${stat.size}:${stat.ino}`;
         const known = this.scripts.get(file);
-        if (known && known.text === text) return known;
+        if (known && known.stamp === stamp) return known;
+        const text = fs.readFileSync(file, "utf8");
         const page = parsePage(text);
         const scripts = page.blocks.map((block, k) => {
             const name = `${path.basename(file)} block ${k + 1} (line ${block.line})`;
             checkJScript(block.code, name);
             return new vm.Script(block.code, { filename: name, lineOffset: block.line - 1 });
         });
-        const entry = { text, scripts, staticText: page.text };
+        const entry = { stamp, scripts, staticText: page.text };
         this.scripts.set(file, entry);
         return entry;
     }

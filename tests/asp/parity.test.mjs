@@ -60,6 +60,10 @@ const rankingSite = writeSite(path.join(tempDir("asp-ranking"), "site"), {
     "weave-1.html": page({ title: "Weave one" + SUFFIX, body: "<p>loom feltloom felt</p>" }),
     "weave-2.html": page({ title: "Weave two" + SUFFIX, body: "<p>loom felt x loomed</p>" }),
     "untitled.html": "<html><body><p>A lantern walk by the harbor, without a title.</p></body></html>\n",
+    // Control characters in a title: the page reads many records' fields as one value, split at one of them.
+    // An underscore in a phrase's word: the word is no single atom of the text.
+    "bell.html": page({ title: "Bell&#1;tower&#2;1 \u2014 Harbor Works",
+        body: "<p>The bell tower over the harbor. Set journal_mode wal.</p>" }),
     "notes.txt": "Notes: the lantern night walk at the harbor. os.path.join. Caf\u00e9.\n",
     // The address: a file name that spells the query, joined, before pages alike but for it; a short
     // page over the hits in its folder before them.
@@ -92,7 +96,7 @@ const SITES = [
             "strasse", "stra\u00dfe", "\u03a3\u039f\u03a6\u0399\u0391", "evenings", "no title", "the", "a", "works lantern", "harbor works lantern", "lantern oil",
             "don't", "don\u2019t", "it's", "harbor\u2019s", "\u2018night walk\u2019", "\u201clantern\u201d", "o\u2018clock",
             "flax", "quartz", "copper", "saffron", "wick", "linen flax", "loom felt", "pneumonoultramicroscopicsilicovolcanoconiosisxyzzyextra", "ultramicroscopic",
-            "query planner", "orbit",
+            "query planner", "orbit", "journal_mode wal",
             // Slips: a swap, a letter left out, one too many, one replaced, letters beyond ASCII.
             "lantren", "hrabor walk", "safron", "evenningss", "CAF\u00c8", "\u03c3\u03bf\u03c6\u03b9\u03b1"]
     }

@@ -13,19 +13,27 @@
         return ["", "", "", "", "", ""];
     }
 
-    // Every field of the row (by its rowid), as webdata.js's arrFiles has
-    // a record, for a hit that is shown.
-    function wholeRecord(connection, row) {
-        var columns = [];
-        for (var f = 0; f < ALL_FIELDS.length; f++) columns.push(NAMES[ALL_FIELDS[f]]);
-        var rows = F.server.rowsOf(connection, "SELECT " + columns.join(", ") +
-            " FROM IndexData WHERE rowid = CAST(? AS INTEGER)", [String(row)]);
-        var record = emptyRecord();
-        if (rows.length) {
-            for (var c = 0; c < ALL_FIELDS.length; c++) record[ALL_FIELDS[c]] = F.server.stored(rows[0][c]);
+    // Every field of the rows (by their rowids), as webdata.js's arrFiles
+    // has a record, for the hits that are shown: in one statement, the
+    // rowids being numbers the page read from its own index.
+    function wholeRecords(connection, rowids) {
+        var records = [], at = {}, k;
+        for (k = 0; k < rowids.length; k++) {
+            records.push(emptyRecord());
+            at["#" + rowids[k]] = k;
         }
-        return record;
+        if (!rowids.length) return records;
+        var columns = ["CAST(rowid AS TEXT)"];
+        for (var f = 0; f < ALL_FIELDS.length; f++) columns.push(NAMES[ALL_FIELDS[f]]);
+        var rows = F.server.rowsOf(connection, "SELECT " + columns.join(", ") + " FROM IndexData WHERE rowid IN (" +
+            rowids.join(",") + ")", []);
+        for (var r = 0; r < rows.length; r++) {
+            var place = at["#" + rows[r][0]];
+            if (place === undefined) continue;
+            for (var c = 0; c < ALL_FIELDS.length; c++) records[place][ALL_FIELDS[c]] = F.server.stored(rows[r][c + 1]);
+        }
+        return records;
     }
 
-    F.server.wholeRecord = wholeRecord;
+    F.server.wholeRecords = wholeRecords;
 })(Findlark);

@@ -68,12 +68,11 @@
     // an array whose other places stay empty: the search read only the
     // word index.
     function shownRecords(connection, index, hits, info) {
-        var records = [];
+        var records = [], rowids = [], k;
         records.length = index.length;
-        for (var k = info.first; k < info.last; k++) {
-            var i = hits[k].index;
-            records[i] = F.server.wholeRecord(connection, index.rowOf(i));
-        }
+        for (k = info.first; k < info.last; k++) rowids.push(index.rowOf(hits[k].index));
+        var read = F.server.wholeRecords(connection, rowids);
+        for (k = info.first; k < info.last; k++) records[hits[k].index] = read[k - info.first];
         return records;
     }
 

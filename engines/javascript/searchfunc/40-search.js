@@ -120,17 +120,30 @@
     // bonus, the site's shape) to them and orders them again.
     function addWindowBonus(index, shared, hits, pairs, fields, factors) {
         var count = Math.min(hits.length, F.RANK.PAIR_WINDOW);
-        // A server page's index reads the texts of these hits in one go.
-        if (index.willRead && pairs.length) {
-            var first = [];
-            for (var w = 0; w < count; w++) first.push(hits[w].index);
-            index.willRead(first, fields);
+        // A server page's index may count the pairs in these hits' texts
+        // from where its words stand ({ "#record": count } for each pair, or
+        // null), and reads what else they need in one go.
+        var inTexts = null, w;
+        if (pairs.length && (index.pairCounts || index.willRead)) {
+            var first = [], reading = [];
+            for (w = 0; w < count; w++) first.push(hits[w].index);
+            inTexts = index.pairCounts ? index.pairCounts(first, pairs) : null;
+            for (w = 0; w < fields.length; w++) {
+                if (!(inTexts && fields[w] === F.TEXT)) reading.push(fields[w]);
+            }
+            if (index.willRead) index.willRead(first, reading);
         }
         var shapes = shapeBonuses(index, hits, count);
         for (var h = 0; h < count; h++) {
             var i = hits[h].index, bonus = shapes[h];
             for (var f = 0; f < fields.length && pairs.length; f++) {
-                bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
+                if (inTexts && fields[f] === F.TEXT) {
+                    var counts = [];
+                    for (w = 0; w < pairs.length; w++) counts.push(inTexts[w]["#" + i] || 0);
+                    bonus += F.pairWeight(F.TEXT, counts);
+                } else {
+                    bonus += F.pairScore(fields[f], scoredText(index, shared, i, fields[f]), pairs);
+                }
             }
             if (bonus) hits[h].weight = roundWeight(hits[h].weight + factors[i] * bonus);
         }
