@@ -17,16 +17,20 @@
     // has a record, for the hits that are shown: in one statement, the
     // rowids being numbers the page read from its own index.
     function wholeRecords(connection, rowids) {
-        var records = [], at = {}, k;
+        var records = [], at = {}, numbers = [], k;
         for (k = 0; k < rowids.length; k++) {
             records.push(emptyRecord());
-            at["#" + rowids[k]] = k;
+            // Only whole numbers go into the statement, whatever the file holds.
+            var rowid = parseInt(rowids[k], 10);
+            if (isNaN(rowid)) continue;
+            at["#" + rowid] = k;
+            numbers.push(rowid);
         }
-        if (!rowids.length) return records;
+        if (!numbers.length) return records;
         var columns = ["CAST(rowid AS TEXT)"];
         for (var f = 0; f < ALL_FIELDS.length; f++) columns.push(NAMES[ALL_FIELDS[f]]);
         var rows = F.server.rowsOf(connection, "SELECT " + columns.join(", ") + " FROM IndexData WHERE rowid IN (" +
-            rowids.join(",") + ")", []);
+            numbers.join(",") + ")", []);
         for (var r = 0; r < rows.length; r++) {
             var place = at["#" + rows[r][0]];
             if (place === undefined) continue;
