@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -30,6 +31,42 @@ inline CodePoint Decode(std::string_view text, size_t at) {
         value = (value << 6) | (byte(k) & 0x3F);
     }
     return {value, length};
+}
+
+// A character test's answers for ASCII, which a scan looks up instead of decoding: most of any text.
+template <typename Test> constexpr std::array<bool, 0x80> AsciiAnswers(Test test) {
+    std::array<bool, 0x80> answers{};
+    for (char32_t c = 0; c < 0x80; ++c)
+        answers[c] = test(c);
+    return answers;
+}
+
+// Calls `visit(start, end)` with the bytes of each longest run of characters that pass `test`, in order;
+// `ascii` is AsciiAnswers(test).
+template <typename Test, typename Visit>
+void ForEachRun(std::string_view text, const std::array<bool, 0x80>& ascii, Test test, Visit visit) {
+    size_t start = std::string_view::npos;
+    for (size_t at = 0; at < text.size();) {
+        const auto first = static_cast<unsigned char>(text[at]);
+        bool passes;
+        size_t bytes = 1;
+        if (first < 0x80) {
+            passes = ascii[first];
+        } else {
+            const CodePoint c = Decode(text, at);
+            passes = test(c.value);
+            bytes = c.bytes;
+        }
+        if (passes && start == std::string_view::npos)
+            start = at;
+        if (!passes && start != std::string_view::npos) {
+            visit(start, at);
+            start = std::string_view::npos;
+        }
+        at += bytes;
+    }
+    if (start != std::string_view::npos)
+        visit(start, text.size());
 }
 
 } // namespace CodePoints

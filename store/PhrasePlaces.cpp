@@ -19,18 +19,13 @@ constexpr bool inSpans(char32_t c, const auto& spans) {
     return false;
 }
 
-// Whether the character may stand between the words of a phrase: a blank or punctuation.
-constexpr bool isGap(char32_t c) {
-    return inSpans(c, SearchText::Characters::kBlanks) || inSpans(c, SearchText::Characters::kPunctuation);
+// Whether the character may stand in an atom: neither a blank nor punctuation, which may stand between the
+// words of a phrase.
+constexpr bool inAtom(char32_t c) {
+    return !inSpans(c, SearchText::Characters::kBlanks) && !inSpans(c, SearchText::Characters::kPunctuation);
 }
 
-// Most text is ASCII, whose characters are looked up rather than decoded.
-constexpr std::array<bool, 0x80> kAsciiGap = [] {
-    std::array<bool, 0x80> table{};
-    for (char32_t c = 0; c < 0x80; ++c)
-        table[c] = isGap(c);
-    return table;
-}();
+constexpr std::array<bool, 0x80> kAsciiInAtom = CodePoints::AsciiAnswers(inAtom);
 
 } // namespace
 
@@ -41,8 +36,7 @@ PhrasePlaces::TextAtoms PhrasePlaces::Of(std::string_view folded) {
     // where an array per atom cost an allocation for nearly every word of the text.
     std::vector<uint32_t> atomAt;
     std::vector<Place> inOrder;
-    size_t start = std::string_view::npos;
-    const auto close = [&](size_t end) {
+    CodePoints::ForEachRun(folded, kAsciiInAtom, inAtom, [&](size_t start, size_t end) {
         const std::string_view atom = folded.substr(start, end - start);
         bool added = false;
         const size_t hash = WordHash(atom);
@@ -52,27 +46,7 @@ PhrasePlaces::TextAtoms PhrasePlaces::Of(std::string_view folded) {
         atomAt.push_back(number);
         inOrder.push_back({static_cast<long long>(inOrder.size()), start > 0 && folded[start - 1] == '_',
                            end < folded.size() && folded[end] == '_'});
-        start = std::string_view::npos;
-    };
-    for (size_t at = 0; at < folded.size();) {
-        const auto first = static_cast<unsigned char>(folded[at]);
-        bool gap;
-        size_t bytes = 1;
-        if (first < 0x80) {
-            gap = kAsciiGap[first];
-        } else {
-            const CodePoints::CodePoint c = CodePoints::Decode(folded, at);
-            gap = isGap(c.value);
-            bytes = c.bytes;
-        }
-        if (!gap && start == std::string_view::npos)
-            start = at;
-        else if (gap && start != std::string_view::npos)
-            close(at);
-        at += bytes;
-    }
-    if (start != std::string_view::npos)
-        close(folded.size());
+    });
 
     std::vector<size_t> next(text.m_atoms.size() + 1, 0);
     for (uint32_t number : atomAt)

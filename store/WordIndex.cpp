@@ -69,38 +69,12 @@ constexpr bool isWordCharacter(char32_t c) {
     return true;
 }
 
-// Most text is ASCII, whose characters are looked up rather than decoded.
-constexpr std::array<bool, 0x80> kAsciiWord = [] {
-    std::array<bool, 0x80> table{};
-    for (char32_t c = 0; c < 0x80; ++c)
-        table[c] = isWordCharacter(c);
-    return table;
-}();
+constexpr std::array<bool, 0x80> kAsciiWord = CodePoints::AsciiAnswers(isWordCharacter);
 
 // Calls `visit` with each run of word characters of folded text, in order of appearance.
 template <typename Visit> void forEachWord(std::string_view folded, Visit visit) {
-    size_t start = std::string_view::npos;
-    for (size_t at = 0; at < folded.size();) {
-        const auto first = static_cast<unsigned char>(folded[at]);
-        bool word;
-        size_t bytes = 1;
-        if (first < 0x80) {
-            word = kAsciiWord[first];
-        } else {
-            const CodePoint c = decode(folded, at);
-            word = isWordCharacter(c.value);
-            bytes = c.bytes;
-        }
-        if (word && start == std::string_view::npos)
-            start = at;
-        if (!word && start != std::string_view::npos) {
-            visit(folded.substr(start, at - start));
-            start = std::string_view::npos;
-        }
-        at += bytes;
-    }
-    if (start != std::string_view::npos)
-        visit(folded.substr(start));
+    CodePoints::ForEachRun(folded, kAsciiWord, isWordCharacter,
+                           [&](size_t start, size_t end) { visit(folded.substr(start, end - start)); });
 }
 
 // The length the browser gives the text: UTF-16 units.

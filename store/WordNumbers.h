@@ -52,18 +52,6 @@ public:
 
     size_t size() const { return m_words.size(); }
     std::string_view operator[](size_t number) const { return m_words[number]; }
-    size_t hash(size_t number) const { return m_hashes[number]; }
-
-    // Empty again, in a time of the order of the words it held.
-    void clear() {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t hash : m_hashes) {
-            for (size_t at = hash & mask; m_slots[at] != kNone; at = (at + 1) & mask)
-                m_slots[at] = kNone;
-        }
-        m_hashes.clear();
-        m_words.clear();
-    }
 
 private:
     size_t slotOf(std::string_view word, size_t hash) const {
